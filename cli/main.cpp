@@ -1,0 +1,390 @@
+// velk-checkers-engine: the game engine from a terminal, for players who analyse positions and
+// for anyone checking or timing the engine.
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Fen.h"
+#include "engine/CheckersBoard.h"
+#include "engine/GameSolver.h"
+#include "engine/PositionTable.h"
+
+using namespace velk;
+
+namespace {
+
+constexpr const char* PROGRAM = "velk-checkers-engine";
+
+const std::map<std::string, std::string> Help = {
+    {"", "usage: velk-checkers-engine COMMAND [ARGS] [POSITION]\n"
+         "\n"
+         "Commands:\n"
+         "  moves              the legal moves in list order\n"
+         "  perft DEPTH        count the positions DEPTH plies ahead\n"
+         "  divide DEPTH       perft split by root move\n"
+         "  search DEPTH       the move the computer chooses at DEPTH plies\n"
+         "  report             the position diagram and the numbered move list\n"
+         "  bench              search a fixed set of positions and time it\n"
+         "\n"
+         "POSITION (default: the initial position, Black to move):\n"
+         "  --fen \"B:W21,22,K30:B1,2,K5\"    side to move, then White's and Black's squares;\n"
+         "                                  K marks a king, ranges like 1-12 are allowed\n"
+         "  --board TEXT [--turn black|white] 32 characters for squares 1-32:\n"
+         "                                  b B black man/king, w W white man/king, space empty\n"
+         "\n"
+         "'velk-checkers-engine COMMAND --help' describes one command. Bad input exits with 2."},
+    {"moves", "usage: velk-checkers-engine moves [POSITION]\n"
+              "Prints the legal moves of the side to move, one per line, in the engine's list order\n"
+              "(captures longest first), in two-digit notation: 12-16, 01-10-17."},
+    {"perft", "usage: velk-checkers-engine perft DEPTH [POSITION]\n"
+              "Counts the positions reached after DEPTH plies (a whole multi-capture is one ply).\n"
+              "First line: perft(DEPTH) = N; then the time and the rate. The last ply is counted\n"
+              "from the move lists without making the moves (bulk counting)."},
+    {"divide", "usage: velk-checkers-engine divide DEPTH [POSITION]\n"
+               "Like perft, one line per root move in list order (12-16: N), then the total."},
+    {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES] [POSITION]\n"
+               "Searches DEPTH plies (1-64) exactly as the game does, with a fresh transposition table\n"
+               "of BYTES (default 1048576). Prints 'bestmove MOVE', 'score N' (from the side to\n"
+               "move's view; a won position scores above 999936), then nodes, time and rate.\n"
+               "Equal best moves are chosen at random, as in the game."},
+    {"report", "usage: velk-checkers-engine report [POSITION]\n"
+               "Prints the position as a diagram with the square numbers beside it, then the\n"
+               "numbered list of legal moves."},
+    {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES]\n"
+              "Searches a fixed set of positions (default depth 12, table 1048576 bytes, cleared\n"
+              "for each position) and prints nodes, time and nodes per second for each and in all."},
+};
+
+struct TUsageError {
+    std::string Message;
+};
+
+[[noreturn]] void Fail(const std::string& Message)
+{
+    throw TUsageError{Message};
+}
+
+uint64_t ParseNumber(const std::string& Text, const char* What, uint64_t Min, uint64_t Max)
+{
+    if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos || Text.size() > 12)
+        Fail(std::string(What) + " must be a number, not \"" + Text + "\"");
+    const uint64_t value = std::strtoull(Text.c_str(), nullptr, 10);
+    if (value < Min || value > Max)
+        Fail(std::string(What) + " must be between " + std::to_string(Min) + " and " + std::to_string(Max));
+    return value;
+}
+
+struct TArgs {
+    std::string Command;
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string> Options;
+    bool WantHelp = false;
+};
+
+TArgs ParseArgs(int argc, char** argv)
+{
+    TArgs args;
+    static const std::vector<std::string> valued = {"--fen", "--board", "--turn", "--memory", "--depth"};
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            args.WantHelp = true;
+        } else if (a.rfind("--", 0) == 0) {
+            std::string name = a, value;
+            const size_t eq = a.find('=');
+            if (eq != std::string::npos) {
+                name = a.substr(0, eq);
+                value = a.substr(eq + 1);
+            }
+            bool known = false;
+            for (const auto& v : valued)
+                known = known || v == name;
+            if (!known)
+                Fail("unknown option " + name);
+            if (eq == std::string::npos) {
+                if (i + 1 >= argc)
+                    Fail(name + " needs a value");
+                value = argv[++i];
+            }
+            if (args.Options.count(name))
+                Fail(name + " is given twice");
+            args.Options[name] = value;
+        } else if (args.Command.empty()) {
+            args.Command = a;
+        } else {
+            args.Positional.push_back(a);
+        }
+    }
+    return args;
+}
+
+void AllowOptions(const TArgs& Args, std::initializer_list<const char*> Allowed)
+{
+    for (const auto& [name, value] : Args.Options) {
+        bool ok = false;
+        for (const char* a : Allowed)
+            ok = ok || name == a;
+        if (!ok)
+            Fail(name + " does not apply to " + Args.Command);
+    }
+}
+
+void ExpectPositional(const TArgs& Args, size_t Count)
+{
+    if (Args.Positional.size() < Count)
+        Fail(Args.Command + " needs a DEPTH");
+    if (Args.Positional.size() > Count)
+        Fail("unexpected argument \"" + Args.Positional[Count] + "\"");
+}
+
+void LoadPosition(const TArgs& Args, TCheckersBoard& Board)
+{
+    std::string error;
+    const auto fen = Args.Options.find("--fen");
+    const auto text = Args.Options.find("--board");
+    const auto turn = Args.Options.find("--turn");
+    if (fen != Args.Options.end() && text != Args.Options.end())
+        Fail("give either --fen or --board, not both");
+    if (turn != Args.Options.end() && text == Args.Options.end())
+        Fail("--turn goes with --board");
+    if (fen != Args.Options.end()) {
+        if (!ParseFen(fen->second, Board, error))
+            Fail(error);
+    } else if (text != Args.Options.end()) {
+        if (!ParseBoardText(text->second, turn == Args.Options.end() ? "black" : turn->second, Board, error))
+            Fail(error);
+    } else {
+        Board.NewGame();
+    }
+}
+
+double Seconds(std::chrono::steady_clock::time_point Start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+}
+
+void PrintRate(const char* What, uint64_t Count, double Time)
+{
+    std::printf("time %.3f s\n", Time);
+    std::printf("%s %.0f per second\n", What, Time > 0 ? static_cast<double>(Count) / Time : 0.0);
+}
+
+// Perft over the engine's own move lists and ApplyMove, one board per ply.
+class TPerft {
+public:
+    explicit TPerft(int Depth)
+    {
+        for (int d = 0; d < Depth; ++d)
+            FBoards.push_back(std::make_unique<TCheckersBoard>());
+    }
+
+    uint64_t Count(TCheckersBoard& Board, int Depth)
+    {
+        const int32_t n = Board.MoveCount();
+        if (Depth <= 1)
+            return Depth == 1 ? static_cast<uint64_t>(n) : 1;
+        TCheckersBoard& child = *FBoards[Depth - 2];
+        uint64_t total = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            child.ApplyMove(Board, i);
+            total += Count(child, Depth - 1);
+        }
+        return total;
+    }
+
+    uint64_t Child(TCheckersBoard& Board, int32_t Index, int Depth)
+    {
+        TCheckersBoard& child = *FBoards[Depth - 1];
+        Board.MoveCount();
+        child.ApplyMove(Board, Index);
+        return Count(child, Depth - 1);
+    }
+
+private:
+    std::vector<std::unique_ptr<TCheckersBoard>> FBoards;
+};
+
+int CmdMoves(const TArgs& Args)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn"});
+    ExpectPositional(Args, 0);
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    const TMoveList& moves = board.Moves();
+    for (int32_t i = 0; i < moves.Count(); ++i)
+        std::printf("%s\n", PathToText(moves[i]).c_str());
+    return 0;
+}
+
+int CmdPerft(const TArgs& Args, bool Divide)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn"});
+    ExpectPositional(Args, 1);
+    const int depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 0, 30));
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    TPerft perft(depth);
+    const auto start = std::chrono::steady_clock::now();
+    uint64_t total = 0;
+    if (Divide && depth > 0) {
+        const int32_t n = board.MoveCount();
+        for (int32_t i = 0; i < n; ++i) {
+            const uint64_t count = perft.Child(board, i, depth);
+            std::printf("%s: %" PRIu64 "\n", PathToText(board.Moves()[i]).c_str(), count);
+            total += count;
+        }
+        std::printf("total: %" PRIu64 "\n", total);
+    } else {
+        total = perft.Count(board, depth);
+        std::printf("perft(%d) = %" PRIu64 "\n", depth, total);
+    }
+    PrintRate("leaves", total, Seconds(start));
+    return 0;
+}
+
+// The score of a root that Solve does not search because it has a single move: the negated
+// best score of the reply position one ply shallower, found the same way.
+int32_t ForcedScore(TCheckersBoard& Board, int Depth, uint32_t Memory)
+{
+    TCheckersBoard child;
+    child.Assign(Board);
+    child.MakeMove(0);
+    if (child.MoveCount() == 0)
+        return WIN_SCORE + Depth - 1;
+    if (Depth <= 1)
+        return -child.Evaluate();
+    const int32_t best = child.Solve(static_cast<uint8_t>(Depth - 1), Memory, nullptr);
+    if (child.MoveCount() == 1 && best == 0)
+        return -ForcedScore(child, Depth - 1, Memory);
+    return -child.SearchScore();
+}
+
+int CmdSearch(const TArgs& Args)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory"});
+    ExpectPositional(Args, 1);
+    const int depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 1, 255));
+    const auto mem = Args.Options.find("--memory");
+    const uint32_t memory = mem == Args.Options.end()
+                                ? DEFAULT_MAX_MEMORY
+                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t best = board.Solve(static_cast<uint8_t>(depth), memory, nullptr);
+    const double time = Seconds(start);
+    const int effective = depth > MAX_SEARCH_DEPTH ? MAX_SEARCH_DEPTH : depth;
+    if (best < 0) {
+        std::printf("bestmove none\n");
+        std::printf("score %d\n", board.Turn() == 0 ? 0 : -(WIN_SCORE + effective));
+    } else {
+        std::printf("bestmove %s\n", PathToText(board.Moves()[best]).c_str());
+        const bool forced = board.MoveCount() == 1;
+        std::printf("score %d\n", forced ? ForcedScore(board, effective, memory) : board.SearchScore());
+        if (forced)
+            std::printf("only move: not searched\n");
+    }
+    std::printf("nodes %" PRIu64 "\n", board.SearchNodes());
+    PrintRate("nodes", board.SearchNodes(), time);
+    return 0;
+}
+
+int CmdReport(const TArgs& Args)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn"});
+    ExpectPositional(Args, 0);
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    std::string diagram, moves;
+    board.GetReport(diagram, moves);
+    // The report uses CR LF line ends; a terminal wants plain ones.
+    for (std::string* s : {&diagram, &moves})
+        for (size_t at; (at = s->find("\r\n")) != std::string::npos;)
+            s->erase(at, 1);
+    std::printf("%s\n\n%s\n", diagram.c_str(), moves.empty() ? "(no legal move)" : moves.c_str());
+    return 0;
+}
+
+int CmdBench(const TArgs& Args)
+{
+    AllowOptions(Args, {"--depth", "--memory"});
+    ExpectPositional(Args, 0);
+    const auto d = Args.Options.find("--depth");
+    const auto mem = Args.Options.find("--memory");
+    const int depth = d == Args.Options.end() ? 12 : static_cast<int>(ParseNumber(d->second, "--depth", 1, 64));
+    const uint32_t memory = mem == Args.Options.end()
+                                ? DEFAULT_MAX_MEMORY
+                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    static const char* const positions[] = {
+        "B:W21-32:B1-12",                          // the start
+        "W:W18,21,22,23,24,25,26,27,28,29,30,32:B1,2,3,5,6,7,8,9,10,11,12,14",  // an opening
+        "B:W17,20,21,23,25,26,27,29,31:B1,3,5,6,9,10,11,13,16",               // a middle game
+        "W:W14,19,22,26,27,30,31:B2,3,7,9,10,15,16",                          // exchanges ahead
+        "B:WK3,18,22,25,K28:B9,13,K14,K23",                                   // kings on both sides
+        "W:WK19,K26:BK11,16,K30",                                             // an ending
+    };
+    uint64_t totalNodes = 0;
+    double totalTime = 0;
+    std::printf("depth %d, table %u bytes\n", depth, memory);
+    for (const char* fen : positions) {
+        TCheckersBoard board;
+        std::string error;
+        if (!ParseFen(fen, board, error))
+            Fail(std::string("bench position ") + fen + ": " + error);
+        GlobalPositionTable().SetSize(1);  // a fresh table for every position
+        const auto start = std::chrono::steady_clock::now();
+        const int32_t best = board.Solve(static_cast<uint8_t>(depth), memory, nullptr);
+        const double time = Seconds(start);
+        totalNodes += board.SearchNodes();
+        totalTime += time;
+        std::printf("%-72s %-9s %12" PRIu64 " nodes %8.3f s\n", fen,
+                    best >= 0 ? PathToText(board.Moves()[best]).c_str() : "none", board.SearchNodes(), time);
+    }
+    std::printf("total %" PRIu64 " nodes %.3f s %.0f nodes per second\n", totalNodes, totalTime,
+                totalTime > 0 ? static_cast<double>(totalNodes) / totalTime : 0.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        TArgs args = ParseArgs(argc, argv);
+        if (args.Command == "help") {
+            args.WantHelp = true;
+            args.Command = args.Positional.empty() ? "" : args.Positional[0];
+        }
+        if (args.WantHelp || args.Command.empty()) {
+            const auto h = Help.find(args.Command);
+            if (h == Help.end())
+                Fail("unknown command \"" + args.Command + "\"");
+            std::printf("%s\n", h->second.c_str());
+            return args.WantHelp ? 0 : 2;
+        }
+        if (args.Command == "moves")
+            return CmdMoves(args);
+        if (args.Command == "perft")
+            return CmdPerft(args, false);
+        if (args.Command == "divide")
+            return CmdPerft(args, true);
+        if (args.Command == "search")
+            return CmdSearch(args);
+        if (args.Command == "report")
+            return CmdReport(args);
+        if (args.Command == "bench")
+            return CmdBench(args);
+        Fail("unknown command \"" + args.Command + "\" (try --help)");
+    } catch (const TUsageError& e) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, e.Message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, e.what());
+        return 1;
+    }
+}

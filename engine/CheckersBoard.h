@@ -1,0 +1,178 @@
+#pragma once
+// English draughts on the 32 playable squares: square sets, the ordered list of legal moves,
+// the three ways of making a move, text forms, evaluation and the position key.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "GameBoard.h"
+#include "PositionKeys.h"
+
+namespace velk {
+
+// The playable squares P01 .. P32 (ordinals 0 .. 31); row 0 is Black's back row.
+enum TPosition : uint8_t {
+    P01, P02, P03, P04, P05, P06, P07, P08, P09, P10, P11, P12, P13, P14, P15, P16,
+    P17, P18, P19, P20, P21, P22, P23, P24, P25, P26, P27, P28, P29, P30, P31, P32
+};
+constexpr int SQUARE_COUNT = 32;
+
+using TPiece = uint8_t;
+constexpr TPiece pcNone = 0;
+constexpr TPiece pcWhiteMan = 1;
+constexpr TPiece pcBlackMan = 2;
+constexpr TPiece pcWhiteKing = 5;
+constexpr TPiece pcBlackKing = 6;
+
+constexpr uint8_t PLAYER_WHITE = 1;
+constexpr uint8_t PLAYER_BLACK = 2;
+
+// A square set: square p is bit 31 - p.
+using TSquareSet = uint32_t;
+constexpr TSquareSet EVEN_ROWS = 0xF0F0F0F0u;
+constexpr TSquareSet ODD_ROWS = 0x0F0F0F0Fu;
+constexpr TSquareSet SquareBit(unsigned p) { return 0x80000000u >> p; }
+
+bool CellToPosition(int Row, int Column, TPosition& P);
+void PositionToCell(TPosition P, int& Row, int& Column);
+bool JumpedPosition(TPosition Src, TPosition Dst, TPosition& Jumped);
+
+constexpr int MAX_PATH_SQUARES = 10;
+
+struct TCheckersMove {
+    uint8_t Count = 0;
+    TPosition Squares[MAX_PATH_SQUARES] = {};
+    TSquareSet Captured = 0;
+
+    TPosition From() const { return Squares[0]; }
+    TPosition To() const { return Squares[Count - 1]; }
+};
+
+class TMoveList {
+public:
+    TMoveList() = default;
+    TMoveList(const TMoveList&) = delete;
+    TMoveList& operator=(const TMoveList&) = delete;
+
+    int32_t Count() const { return FCount; }
+    int32_t Capacity() const { return FCapacity; }
+    const TCheckersMove& operator[](int32_t Index) const { return FItems[Index]; }
+
+    void Clear() { FCount = 0; }
+    void SetCapacity(int32_t Value);
+    void GetMove(int32_t Index, TCheckersMove& Move) const;
+    void AddSimple(TPosition Src, TPosition Dst)
+    {
+        TCheckersMove& m = Append();
+        m.Count = 2;
+        m.Squares[0] = Src;
+        m.Squares[1] = Dst;
+        m.Captured = 0;
+    }
+    void AddJump(const TCheckersMove& Move);
+    void Restrict(const TCheckersMove& Prefix);
+    int32_t IndexOf(const TCheckersMove& Move) const;
+    bool Contains(const TCheckersMove& Move) const { return IndexOf(Move) >= 0; }
+    int32_t FindPrefix(const TCheckersMove& Path, int32_t After) const;
+    bool HasStep(TPosition Src, TPosition Dst) const;
+    bool Complete(TCheckersMove& Path) const;
+
+private:
+    TCheckersMove& Append()
+    {
+        if (FCount == FCapacity)
+            SetCapacity(FCapacity + 20);
+        return FItems[FCount++];
+    }
+
+    std::unique_ptr<TCheckersMove[]> FItems;
+    int32_t FCount = 0;
+    int32_t FCapacity = 0;
+};
+
+// True when a piece of Pieces can jump an opponent: Direction > 0 downward, < 0 upward, 0 both.
+bool CanCapture(TSquareSet Pieces, TSquareSet Opponents, TSquareSet Empty, int Direction);
+// Fills List with the legal moves of Side (1 white, 2 black) in the game's fixed order.
+void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
+
+std::string PositionToText(TPosition Pos, bool TwoDigits = true);
+std::string PathToText(const TCheckersMove& Move, bool TwoDigits = true);
+
+// The table every checkers search of the process shares.
+TPositionTable& GlobalPositionTable();
+
+class TCheckersBoard final : public TGameBoard {
+public:
+    using TPositionEvent = std::function<void(TCheckersBoard* Sender, TPosition Pos)>;
+    using TSimpleMoveEvent = std::function<void(TCheckersBoard* Sender, TPosition SrcPos, TPosition DstPos)>;
+    using TAttackMoveEvent =
+        std::function<void(TCheckersBoard* Sender, TPosition SrcPos, TPosition DstPos, TPosition JmpPos)>;
+
+    TCheckersBoard() = default;
+
+    TSquareSet BlackPieces() const { return FBlackPieces; }
+    TSquareSet WhitePieces() const { return FWhitePieces; }
+    TSquareSet Kings() const { return FKings; }
+    uint64_t Key() const { return FKey; }
+    uint32_t LastStepPos() const { return FLastStepPos; }
+    uint32_t PendingStepPos() const { return FPendingStepPos; }
+    bool InStep() const { return FInStep; }
+
+    TPiece Squares(unsigned P) const;
+    void SetSquares(unsigned P, TPiece Value);
+
+    const TMoveList& Moves()
+    {
+        if (!FMovesValid)
+            GenerateBoardMoves();
+        return FMoves;
+    }
+
+    void Changed() override;
+    void DoTurnEnd() override;
+    int PlayerCount() const override { return 2; }
+    int32_t MoveCount() override { return Moves().Count(); }
+    std::string GetAsText() const override;
+    void SetAsText(const std::string& Text) override;
+    uint32_t BranchingFactor() const override { return 4; }
+    uint64_t PositionKey() const override { return FKey; }
+    int32_t Evaluate() const override;
+    TPositionTable& PositionTable() const override { return GlobalPositionTable(); }
+    void ApplyMove(TGameBoard& Source, int32_t Index) override;
+    void BeginSearch() override;
+    std::unique_ptr<TGameBoard> Create() const override { return std::make_unique<TCheckersBoard>(); }
+    void SaveToStream(TStream& Stream) const override;
+    void LoadFromStream(TStream& Stream) override;
+    void GetReport(std::string& Diagram, std::string& MoveList) override;
+    void NewGame() override;
+    bool MakeMove(int32_t Index) override;
+
+    void DoPromote(TPosition Pos);
+    void DoSimpleMove(TPosition SrcPos, TPosition DstPos);
+    void DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos);
+    bool MakeStep(TPosition SrcPos, TPosition DstPos);
+    bool MakePath(const TCheckersMove& Move);
+
+    // The key by its definition, from the squares and the side to move.
+    uint64_t ComputeKey() const;
+
+    TPositionEvent OnPromote;
+    TSimpleMoveEvent OnSimpleMove;
+    TAttackMoveEvent OnAttackMove;
+
+private:
+    void GenerateBoardMoves();
+
+    TSquareSet FBlackPieces = 0;
+    TSquareSet FWhitePieces = 0;
+    TSquareSet FKings = 0;
+    TMoveList FMoves;
+    bool FInStep = false;
+    bool FMovesValid = false;
+    uint64_t FKey = 0;
+    uint32_t FLastStepPos = 0;
+    uint32_t FPendingStepPos = 0;
+};
+
+}  // namespace velk

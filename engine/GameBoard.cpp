@@ -1,0 +1,222 @@
+#include "GameBoard.h"
+
+#include <vector>
+
+#include "PositionTable.h"
+#include "platform/Clock.h"
+#include "platform/Exceptions.h"
+
+namespace velk {
+
+void TGameBoard::Assign(const TGameBoard& Source)
+{
+    TMemoryStream stream;
+    Source.SaveToStream(stream);
+    stream.SetPosition(0);
+    LoadFromStream(stream);
+}
+
+void TGameBoard::SetTurn(uint8_t Value)
+{
+    if (Value != FTurn) {
+        FTurn = Value;
+        Changed();
+    }
+}
+
+void TGameBoard::Changed()
+{
+    if (FUpdateCount > 0) {
+        FChangePending = true;
+        return;
+    }
+    FChangePending = false;
+    if (OnChange)
+        OnChange(this);
+}
+
+void TGameBoard::DoTurnEnd()
+{
+    if (OnTurnEnd)
+        OnTurnEnd(this);
+}
+
+void TGameBoard::EndTurn()
+{
+    SetTurn(FTurn ^ 3);
+    DoTurnEnd();
+}
+
+int TGameBoard::Winner()
+{
+    switch (GameState()) {
+    case gsPlayer1Won: return 1;
+    case gsPlayer2Won: return 2;
+    default: return 0;
+    }
+}
+
+int TGameBoard::Loser()
+{
+    switch (GameState()) {
+    case gsPlayer1Won: return 2;
+    case gsPlayer2Won: return 1;
+    default: return 0;
+    }
+}
+
+TGameState TGameBoard::GameState()
+{
+    if (MoveCount() > 0)
+        return gsPlaying;
+    switch (FTurn) {
+    case 1: return gsPlayer2Won;
+    case 2: return gsPlayer1Won;
+    default: return gsPlaying;
+    }
+}
+
+void TGameBoard::SaveToStream(TStream& Stream) const
+{
+    Stream.WriteU8(FTurn);
+}
+
+void TGameBoard::LoadFromStream(TStream& Stream)
+{
+    Stream.Read(&FTurn, 1);
+    Changed();
+}
+
+void TGameBoard::EndUpdate()
+{
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending)
+        Changed();
+}
+
+void TGameBoard::Clear()
+{
+    TBoardUpdate update(*this);
+    SetAsText(std::string());
+    SetTurn(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search
+
+struct TGameBoard::TSearch {
+    std::vector<std::unique_ptr<TGameBoard>> Boards;  // Boards[d - 1] receives children at depth d
+    TPositionTable* Table = nullptr;
+    const TStopFlag* Stop = nullptr;
+    uint64_t Nodes = 0;
+};
+
+int32_t TGameBoard::Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag)
+{
+    if (Depth == 0)
+        return -1;
+    if (Depth > MAX_SEARCH_DEPTH)
+        Depth = MAX_SEARCH_DEPTH;
+    BeginSearch();
+    struct TEndSearch {
+        TGameBoard* Board;
+        ~TEndSearch() { Board->EndSearch(); }
+    } endSearch{this};
+    TStopFlag never{STOP_NONE};
+    return SearchRoot(Depth, MaxMemory, StopFlag ? *StopFlag : never);
+}
+
+int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFlag& StopFlag)
+{
+    FSearchNodes = 0;
+    FSearchScore = 0;
+    const int32_t n = MoveCount();
+    if (n == 1)
+        return 0;
+    int32_t best = -1;
+    int32_t bestScore = -INFINITE_SCORE;
+
+    TSearch search;
+    search.Boards.reserve(Depth);
+    for (int d = 0; d < Depth; ++d)
+        search.Boards.push_back(Create());
+    search.Table = &PositionTable();
+    search.Table->Plan(BranchingFactor(), Depth, MaxMemory);
+    search.Stop = &StopFlag;
+
+    TGameBoard& child = *search.Boards[Depth - 1];
+    for (int32_t i = 0; i < n; ++i) {
+        child.ApplyMove(*this, i);
+        const int32_t v = -Negamax(search, child, Depth - 1, -INFINITE_SCORE, INFINITE_SCORE);
+        if (v > bestScore) {
+            bestScore = v;
+            best = i;
+        } else if (v == bestScore && (GetTickCount() & 1) != 0) {
+            best = i;
+        }
+    }
+    FSearchNodes = search.Nodes;
+    FSearchScore = best >= 0 ? bestScore : 0;
+    return best;
+}
+
+int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta)
+{
+    ++Search.Nodes;
+    int32_t hashMove = -1;
+    const uint64_t key = Board.PositionKey();
+    int32_t score = 0;
+    if (Search.Table->Probe(Depth, Alpha, Beta, key, score, hashMove))
+        return score;
+
+    TBoundKind bound = bkExact;
+    int32_t bestMove = hashMove;
+    const TGameState state = Board.GameState();
+    if (state == gsDraw) {
+        score = 0;
+    } else if (state == gsPlayer1Won || state == gsPlayer2Won) {
+        const bool lost = (state == gsPlayer2Won) == (Board.Turn() == 1);
+        score = lost ? -(WIN_SCORE + Depth) : WIN_SCORE + Depth;
+    } else {
+        const uint8_t stop = Search.Stop->load(std::memory_order_relaxed);
+        if (Depth == 0 || stop != STOP_NONE) {
+            if (stop == STOP_ABORT)
+                throw EAbort();
+            score = Board.Evaluate();
+        } else {
+            TGameBoard& child = *Search.Boards[Depth - 1];
+            const int32_t n = Board.MoveCount();
+            if (hashMove >= n) {
+                hashMove = -1;
+                bestMove = -1;
+            }
+            bound = bkUpper;
+            score = Alpha;
+            for (int32_t i = 0; i < n; ++i) {
+                // The stored best move goes first; move 0 takes its place in the order.
+                int32_t m = i;
+                if (i == 0 && hashMove >= 0)
+                    m = hashMove;
+                else if (i == hashMove)
+                    m = 0;
+                child.ApplyMove(Board, m);
+                const int32_t v = -Negamax(Search, child, Depth - 1, -Beta, -Alpha);
+                if (v >= Beta) {
+                    score = v;
+                    bestMove = m;
+                    bound = bkLower;
+                    break;
+                }
+                if (v > Alpha) {
+                    Alpha = v;
+                    score = v;
+                    bestMove = m;
+                    bound = bkExact;
+                }
+            }
+        }
+    }
+    Search.Table->Store(Depth, bound, key, score, bestMove);
+    return score;
+}
+
+}  // namespace velk

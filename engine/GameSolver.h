@@ -1,0 +1,62 @@
+#pragma once
+// Runs the computer's search on a worker thread and posts its start and result to a message
+// target, so that the window stays responsive while the computer thinks.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "GameBoard.h"
+#include "platform/Event.h"
+#include "platform/MessageTarget.h"
+#include "platform/Thread.h"
+
+namespace velk {
+
+constexpr uint32_t WM_GB_THINKBEGIN = WM_USER + 1;
+constexpr uint32_t WM_GB_THINKEND = WM_USER + 2;
+constexpr int32_t SOLVE_FAILED = -9999;
+
+constexpr uint8_t DEFAULT_SEARCH_DEPTH = 8;
+constexpr uint32_t DEFAULT_MAX_MEMORY = 0x100000;
+
+class TGameSolver : public TThread {
+public:
+    TGameSolver();
+    ~TGameSolver() override;
+
+    void SetWindow(IMessageTarget* Target);
+    IMessageTarget* Window();
+
+    bool Busy();
+    bool WaitIdle();
+    // Starts a search of a private copy of Board; false when a search is still running.
+    bool Start(const TGameBoard& Board);
+    // Asks a running search to hurry (STOP_HURRY) or to abort (STOP_ABORT) and waits until it
+    // has ended; its WM_GB_THINKEND has then been posted.
+    void Stop(uint8_t How);
+
+    uint8_t Depth() const { return FDepth.load(); }
+    void SetDepth(uint8_t Value) { FDepth.store(Value); }
+    uint32_t MaxMemory() const { return FMaxMemory.load(); }
+    void SetMaxMemory(uint32_t Value) { FMaxMemory.store(Value); }
+    uint8_t State() const { return FState.load(); }
+    void SetState(uint8_t Value) { FState.store(Value); }
+
+protected:
+    void Execute() override;
+
+private:
+    void Post(uint32_t Msg, intptr_t WParam, intptr_t LParam);
+
+    std::mutex FLock;  // guards FWindow
+    IMessageTarget* FWindow = nullptr;
+    TEvent FIdleEvent{true, true};
+    TEvent FStartEvent{false, false};
+    std::unique_ptr<TGameBoard> FBoard;  // owned by the worker between Start and idle
+    std::atomic<uint8_t> FDepth{DEFAULT_SEARCH_DEPTH};
+    std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
+    TStopFlag FState{STOP_NONE};
+};
+
+}  // namespace velk

@@ -1,0 +1,30 @@
+#pragma once
+// Error types shared by every layer. An error's message is what the user is shown.
+#include <stdexcept>
+#include <string>
+
+namespace velk {
+
+// Base of every error that carries a user-visible message.
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The silent abort: unwinds an operation without any message being shown.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+class EReadError : public Exception {
+public:
+    EReadError() : Exception("Stream read error") {}
+};
+
+class EWriteError : public Exception {
+public:
+    EWriteError() : Exception("Stream write error") {}
+};
+
+}  // namespace velk

@@ -56,7 +56,7 @@ const std::map<std::string, std::string> Help = {
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
     {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES]\n"
-              "Searches a fixed set of positions (default depth 12, table 1048576 bytes, cleared\n"
+              "Searches a fixed set of positions (default depth 14, table 1048576 bytes, cleared\n"
               "for each position) and prints nodes, time and nodes per second for each and in all."},
 };
 
@@ -316,17 +316,17 @@ int CmdBench(const TArgs& Args)
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
     const auto mem = Args.Options.find("--memory");
-    const int depth = d == Args.Options.end() ? 12 : static_cast<int>(ParseNumber(d->second, "--depth", 1, 64));
+    const int depth = d == Args.Options.end() ? 14 : static_cast<int>(ParseNumber(d->second, "--depth", 1, 64));
     const uint32_t memory = mem == Args.Options.end()
                                 ? DEFAULT_MAX_MEMORY
                                 : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
     static const char* const positions[] = {
-        "B:W21-32:B1-12",                          // the start
-        "W:W18,21,22,23,24,25,26,27,28,29,30,32:B1,2,3,5,6,7,8,9,10,11,12,14",  // an opening
-        "B:W17,20,21,23,25,26,27,29,31:B1,3,5,6,9,10,11,13,16",               // a middle game
-        "W:W14,19,22,26,27,30,31:B2,3,7,9,10,15,16",                          // exchanges ahead
-        "B:WK3,18,22,25,K28:B9,13,K14,K23",                                   // kings on both sides
-        "W:WK19,K26:BK11,16,K30",                                             // an ending
+        "B:W21-32:B1-12",                                                       // the start
+        "B:W17,19,21,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,9,10,11,12,15",  // an opening
+        "W:W18,19,21,23,24,26,29,30,31,32:B1,2,3,5,7,9,10,12,14,16",            // a middle game
+        "B:W20,21,25,27,28,30,31:B4,6,9,10,11,15",                              // thinned out
+        "B:WK3,18,22,25,K28:B9,13,K14,K23",                                     // kings on both sides
+        "W:WK10,K19,27,32:BK1,K6,12,16",                                        // an ending
     };
     uint64_t totalNodes = 0;
     double totalTime = 0;

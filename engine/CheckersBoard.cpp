@@ -12,8 +12,6 @@ namespace {
 constexpr TSquareSet ROW0 = 0xF0000000u;  // P01-P04, promotion row of white
 constexpr TSquareSet ROW7 = 0x0000000Fu;  // P29-P32, promotion row of black
 
-constexpr TSquareSet RowMask(int Row) { return 0xF0000000u >> (4 * Row); }
-
 // A square set with the game's own layout is stored little-endian in a stream.
 bool ReadSet(TStream& Stream, uint32_t& Value)
 {
@@ -274,15 +272,53 @@ void TCheckersBoard::ApplyMove(TGameBoard& Source, int32_t Index)
 // ---------------------------------------------------------------------------------------------
 // Evaluation and keys
 
+namespace {
+
+// Material by byte of a square set: byte b (0 = the lowest) holds rows 7-2b and 6-2b, so the
+// value of the men on any byte comes from one lookup instead of a pass over the bits.
+struct TEvalTables {
+    int32_t BlackMen[4][256];
+    int32_t WhiteMen[4][256];
+    int32_t Kings[256];
+};
+
+constexpr TEvalTables MakeEvalTables()
+{
+    TEvalTables t{};
+    for (int b = 0; b < 4; ++b) {
+        for (int bits = 0; bits < 256; ++bits) {
+            int32_t black = 0, white = 0, kings = 0;
+            for (int i = 0; i < 8; ++i) {
+                if (!(bits & (1 << i)))
+                    continue;
+                const int row = 7 - 2 * b - (i >= 4 ? 1 : 0);
+                black += 5000 + (1 << row);
+                white += 5000 + (1 << (7 - row));
+                kings += 7500;
+            }
+            t.BlackMen[b][bits] = black;
+            t.WhiteMen[b][bits] = white;
+            t.Kings[bits] = kings;
+        }
+    }
+    return t;
+}
+
+constexpr TEvalTables EvalTables = MakeEvalTables();
+
+}  // namespace
+
 int32_t TCheckersBoard::Evaluate() const
 {
     const TSquareSet blackMen = FBlackPieces & ~FKings;
     const TSquareSet whiteMen = FWhitePieces & ~FKings;
-    int32_t s = 7500 * (std::popcount(FBlackPieces & FKings) - std::popcount(FWhitePieces & FKings));
-    for (int row = 0; row < 8; ++row) {
-        const TSquareSet mask = RowMask(row);
-        s += (5000 + (1 << row)) * std::popcount(blackMen & mask);
-        s -= (5000 + (1 << (7 - row))) * std::popcount(whiteMen & mask);
+    const TSquareSet blackKings = FBlackPieces & FKings;
+    const TSquareSet whiteKings = FWhitePieces & FKings;
+    int32_t s = 0;
+    for (int b = 0; b < 4; ++b) {
+        const int shift = 8 * b;
+        s += EvalTables.BlackMen[b][(blackMen >> shift) & 0xFF] - EvalTables.WhiteMen[b][(whiteMen >> shift) & 0xFF];
+        s += EvalTables.Kings[(blackKings >> shift) & 0xFF] - EvalTables.Kings[(whiteKings >> shift) & 0xFF];
     }
     return FTurn == PLAYER_WHITE ? -s : s;
 }

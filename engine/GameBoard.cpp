@@ -164,8 +164,9 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     ++Search.Nodes;
     int32_t hashMove = -1;
     const uint64_t key = Board.PositionKey();
+    const uint32_t slot = Search.Table->Slot(key);
     int32_t score = 0;
-    if (Search.Table->Probe(Depth, Alpha, Beta, key, score, hashMove))
+    if (Search.Table->ProbeAt(slot, Depth, Alpha, Beta, key, score, hashMove))
         return score;
 
     TBoundKind bound = bkExact;
@@ -215,7 +216,7 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
             }
         }
     }
-    Search.Table->Store(Depth, bound, key, score, bestMove);
+    Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
     return score;
 }
 

@@ -26,12 +26,12 @@ void TPositionTable::SetSize(uint32_t Bytes)
     FCount = n;
 }
 
-bool TPositionTable::Probe(int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,
-                           int32_t& BestMove) const
+bool TPositionTable::ProbeAt(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,
+                             int32_t& BestMove) const
 {
-    if (FCount == 0)
+    if (Slot >= FCount)
         return false;
-    const TPositionEntry& e = FEntries[Slot(Key)];
+    const TPositionEntry& e = FEntries[Slot];
     if (e.KeyLow != static_cast<uint32_t>(Key) || e.KeyHigh != static_cast<uint32_t>(Key >> 32))
         return false;
     BestMove = e.BestMove;
@@ -58,11 +58,12 @@ bool TPositionTable::Probe(int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Ke
     }
 }
 
-void TPositionTable::Store(int Depth, TBoundKind Bound, uint64_t Key, int32_t Score, int32_t BestMove)
+void TPositionTable::StoreAt(uint32_t Slot, int Depth, TBoundKind Bound, uint64_t Key, int32_t Score,
+                             int32_t BestMove)
 {
-    if (FCount == 0)
+    if (Slot >= FCount)
         return;
-    TPositionEntry& e = FEntries[Slot(Key)];
+    TPositionEntry& e = FEntries[Slot];
     e.KeyLow = static_cast<uint32_t>(Key);
     e.KeyHigh = static_cast<uint32_t>(Key >> 32);
     e.Score = Score;

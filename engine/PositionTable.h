@@ -29,17 +29,28 @@ public:
     // A budget too small for one entry still gets one, so that a slot always exists.
     void SetSize(uint32_t Bytes);
 
-    bool Probe(int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score, int32_t& BestMove) const;
-    void Store(int Depth, TBoundKind Bound, uint64_t Key, int32_t Score, int32_t BestMove);
+    bool Probe(int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score, int32_t& BestMove) const
+    {
+        return ProbeAt(Slot(Key), Depth, Alpha, Beta, Key, Score, BestMove);
+    }
+    void Store(int Depth, TBoundKind Bound, uint64_t Key, int32_t Score, int32_t BestMove)
+    {
+        StoreAt(Slot(Key), Depth, Bound, Key, Score, BestMove);
+    }
+
+    // The same with the slot computed once: a node probes and stores the same key, and the
+    // division is the most expensive step of either.
+    uint32_t Slot(uint64_t Key) const
+    {
+        return FCount == 0 ? 0 : (static_cast<uint32_t>(Key) ^ static_cast<uint32_t>(Key >> 32)) % FCount;
+    }
+    bool ProbeAt(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,
+                 int32_t& BestMove) const;
+    void StoreAt(uint32_t Slot, int Depth, TBoundKind Bound, uint64_t Key, int32_t Score, int32_t BestMove);
 
     const TPositionEntry& Entry(uint32_t Index) const { return FEntries[Index]; }
 
 private:
-    uint32_t Slot(uint64_t Key) const
-    {
-        return (static_cast<uint32_t>(Key) ^ static_cast<uint32_t>(Key >> 32)) % FCount;
-    }
-
     std::unique_ptr<TPositionEntry[]> FEntries;
     uint32_t FCount = 0;
 };

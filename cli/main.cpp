@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "Fen.h"
+#include "control/GameFile.h"
+#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
 #include "engine/GameSolver.h"
 #include "engine/PositionTable.h"
@@ -30,6 +32,7 @@ const std::map<std::string, std::string> Help = {
          "  search DEPTH       the move the computer chooses at DEPTH plies\n"
          "  report             the position diagram and the numbered move list\n"
          "  bench              search a fixed set of positions and time it\n"
+         "  show FILE.ckr      what a saved game holds\n"
          "\n"
          "POSITION (default: the initial position, Black to move):\n"
          "  --fen \"B:W21,22,K30:B1,2,K5\"    side to move, then White's and Black's squares;\n"
@@ -58,7 +61,14 @@ const std::map<std::string, std::string> Help = {
     {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES]\n"
               "Searches a fixed set of positions (default depth 14, table 1048576 bytes, cleared\n"
               "for each position) and prints nodes, time and nodes per second for each and in all."},
+    {"show", "usage: velk-checkers-engine show FILE.ckr\n"
+             "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
+             "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"
+             "ends the turn), the record position shown, whether the game was finished, and the\n"
+             "one-line game record. A file that is not a sound game file exits with 2."},
 };
+
+constexpr const char* TITLE = "Velk Checkers";
 
 struct TUsageError {
     std::string Message;
@@ -350,6 +360,45 @@ int CmdBench(const TArgs& Args)
     return 0;
 }
 
+const char* SideName(uint8_t Turn)
+{
+    return Turn == PLAYER_BLACK ? "black" : Turn == PLAYER_WHITE ? "white" : "nobody";
+}
+
+int CmdShow(const TArgs& Args)
+{
+    AllowOptions(Args, {});
+    if (Args.Positional.empty())
+        Fail("show needs a FILE");
+    if (Args.Positional.size() > 1)
+        Fail("unexpected argument \"" + Args.Positional[1] + "\"");
+    TCheckersBoard boardClass;
+    TGameHistory history(boardClass);
+    TCheckersBoard shown;
+    try {
+        LoadGameFile(Args.Positional[0], TITLE, history);
+        history.LoadBoardAt(history.Position(), shown);
+    } catch (const Exception& e) {
+        Fail(e.what());
+    }
+    std::printf("signature: \"%s\" ok\n", GameFileSignature(TITLE).c_str());
+    const auto& start = static_cast<const TCheckersBoard&>(history.StartBoard());
+    std::printf("start: \"%s\" %s, %s to move\n", start.GetAsText().c_str(), BoardToFen(start).c_str(),
+                SideName(start.Turn()));
+    std::printf("records: %d\n", history.Count());
+    for (int32_t i = 0; i < history.Count(); ++i) {
+        const TGameHistoryRec& rec = history.Items(i);
+        std::printf("  %d: %s, %u ms, %s\n", i + 1, PathNotation(rec.Path, true).c_str(), rec.Duration,
+                    rec.EndsTurn ? "ends the turn" : "turn goes on");
+    }
+    std::printf("position: %d\n", history.Position());
+    std::printf("finished: %s\n", history.Finished() ? "yes" : "no");
+    TGameHistoryRec none;
+    const TGameRecordView view{history, none, shown.Turn()};
+    std::printf("record: %s\n", view.GameRecordText(shown.GameState() != gsPlaying, shown.Winner()).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -379,6 +428,8 @@ int main(int argc, char** argv)
             return CmdReport(args);
         if (args.Command == "bench")
             return CmdBench(args);
+        if (args.Command == "show")
+            return CmdShow(args);
         Fail("unknown command \"" + args.Command + "\" (try --help)");
     } catch (const TUsageError& e) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, e.Message.c_str());

@@ -1,0 +1,35 @@
+#pragma once
+// Game files: a signature naming the program and the file version, then the game stream.
+// The board control saves and opens games through these; it keeps its own backup of the game
+// while loading, so that a failed load gives the previous game back.
+#include <memory>
+#include <string>
+
+#include "GameHistory.h"
+#include "platform/FileStream.h"
+
+namespace velk {
+
+// Raised for a file that another program, another title or another file version wrote.
+class EInvalidGameFile : public Exception {
+public:
+    explicit EInvalidGameFile(const std::string& Title);
+};
+
+// The version marker of the file layout; a file with another marker is refused.
+constexpr const char* GAME_FILE_VERSION = "[3]";
+
+std::string GameFileSignature(const std::string& Title);
+void WriteGameSignature(TStream& Stream, const std::string& Title);
+// Reads the signature and raises EInvalidGameFile unless it is Title's.
+void ReadGameSignature(TStream& Stream, const std::string& Title);
+
+// A new file (replacing any old one) holding the signature, positioned after it.
+std::unique_ptr<TFileStream> CreateGameFile(const std::string& FileName, const std::string& Title);
+// The file opened for reading, its signature checked, positioned on the game stream.
+std::unique_ptr<TFileStream> OpenGameFile(const std::string& FileName, const std::string& Title);
+
+void SaveGameFile(const std::string& FileName, const std::string& Title, const TGameHistory& History);
+void LoadGameFile(const std::string& FileName, const std::string& Title, TGameHistory& History);
+
+}  // namespace velk

@@ -1,0 +1,151 @@
+#pragma once
+// The game record: every turn played since the start position, the board after it and the
+// time it took, with a cursor that says how much of it the board shows. The board control
+// builds records as moves are played and navigates by the cursor; the history panel, the
+// clipboard text and the game log read the record through TGameRecordView.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/GameBoard.h"
+#include "platform/Stream.h"
+
+namespace velk {
+
+// The positions a moving piece visits, as board control positions (row * 8 + column).
+using TMovementPath = std::vector<int32_t>;
+
+// The class library's list index error.
+class EListError : public Exception {
+public:
+    explicit EListError(int32_t Index);
+};
+
+// A game stream that no version of the program could have written. Game files come from
+// anywhere, so every count, size and value is checked before it is believed.
+class EDamagedGameFile : public Exception {
+public:
+    explicit EDamagedGameFile(const std::string& Detail);
+};
+
+// One recorded turn, or one part of a turn entered a step at a time.
+class TGameHistoryRec {
+public:
+    TGameHistoryRec() = default;
+    virtual ~TGameHistoryRec() = default;
+    TGameHistoryRec(const TGameHistoryRec&) = delete;
+    TGameHistoryRec& operator=(const TGameHistoryRec&) = delete;
+
+    virtual void Assign(const TGameHistoryRec& Source);
+    virtual void Clear();
+    virtual void SaveToStream(TStream& Stream) const;
+    // Reads one record block; on any error raises and leaves the record as it was.
+    virtual void LoadFromStream(TStream& Stream);
+    // Appends the steps of Positions; a step that starts where the path ends continues it.
+    virtual void AddPath(const TMovementPath& Positions);
+    virtual bool IsEmpty() const { return Path.empty(); }
+
+    TMemoryStream BoardState;  // the board's stream form after this record's steps
+    TMovementPath Path;
+    uint32_t Duration = 0;  // milliseconds
+    bool EndsTurn = false;
+};
+
+class TGameHistory {
+public:
+    using TNotifyEvent = std::function<void(TGameHistory* Sender)>;
+
+    // StartBoard is a new board of BoardClass's own class.
+    explicit TGameHistory(const TGameBoard& BoardClass);
+    virtual ~TGameHistory();
+    TGameHistory(const TGameHistory&) = delete;
+    TGameHistory& operator=(const TGameHistory&) = delete;
+
+    int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+    TGameHistoryRec& Items(int32_t Index) const;
+    int32_t IndexOf(const TGameHistoryRec* Rec) const;
+    void Delete(int32_t Index);
+
+    // How many records lie behind the board that is shown: 0 the start, Count the latest.
+    int32_t Position() const { return FPosition; }
+    void SetPosition(int32_t Value);
+    TGameBoard& StartBoard() const { return *FStartBoard; }
+    bool Finished() const { return FFinished; }
+    void SetFinished(bool Value) { FFinished = Value; }
+
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    virtual void Changed();
+    virtual void Clear();
+    // Appends a finished record after Position, discarding the records that were undone.
+    virtual void Add(std::unique_ptr<TGameHistoryRec> Rec);
+    virtual void SaveToStream(TStream& Stream) const;
+    // Replaces the whole record by the one read, or raises and changes nothing.
+    virtual void LoadFromStream(TStream& Stream);
+
+    // The index of the first record of Player's move MoveNo, -1 when there is none.
+    int32_t IndexOfMove(uint8_t Player, int32_t MoveNo) const;
+    // The number of Player's next move when the first Index records have been played.
+    int32_t MoveNumberAt(uint8_t Player, int32_t Index) const;
+    // Player's total time in moves 1 .. MoveNo, over the whole list.
+    uint32_t PlayerTime(uint8_t Player, int32_t MoveNo) const;
+    // Puts into Board the position shown when Index records lie behind it.
+    void LoadBoardAt(int32_t Index, TGameBoard& Board) const;
+
+    TNotifyEvent OnChange;
+
+private:
+    std::vector<std::unique_ptr<TGameHistoryRec>> FItems;
+    int32_t FPosition = 0;
+    std::unique_ptr<TGameBoard> FStartBoard;
+    bool FFinished = false;
+    int32_t FUpdateCount = 0;  // -1 while destroying, so that freeing the records reports nothing
+    int64_t FBoardBlockSize = 0;
+};
+
+// Holds a history's update bracket for a scope, so it also closes when an edit raises.
+class THistoryUpdate {
+public:
+    explicit THistoryUpdate(TGameHistory& History) : FHistory(History) { FHistory.BeginUpdate(); }
+    ~THistoryUpdate() { FHistory.EndUpdate(); }
+    THistoryUpdate(const THistoryUpdate&) = delete;
+    THistoryUpdate& operator=(const THistoryUpdate&) = delete;
+
+private:
+    TGameHistory& FHistory;
+};
+
+// The questions the history panel, the clipboard and the game log ask about a game: the
+// control answers them for its history, its pending CurrentMove and the side to move of its
+// board. Players are 1 (White) and 2 (Black).
+struct TGameRecordView {
+    const TGameHistory& History;
+    const TGameHistoryRec& CurrentMove;
+    uint8_t SideToMove;
+    bool TwoDigits = true;
+
+    // Rows of a two-column move list.
+    int32_t MoveCount() const { return (History.Count() + 1) / 2; }
+    int32_t CurrentMoveNumber() const { return History.Position() / 2 + 1; }
+    int32_t MoveNumberOf(uint8_t Player) const;
+    // The first record of the move, or CurrentMove for the move being entered; null for none.
+    const TGameHistoryRec* GetMoveRecord(uint8_t Player, int32_t MoveNo) const;
+    // The whole turn in notation, "->" after a turn not finished yet; empty for none.
+    std::string GetMoveText(uint8_t Player, int32_t MoveNo) const;
+    uint32_t GetMoveTime(uint8_t Player, int32_t MoveNo) const;
+    // Player's total, with TurnTime added when Player is to move.
+    uint32_t PlayerTime(uint8_t Player, uint32_t TurnTime) const;
+    // The one-line record: "BLACK:", "WHITE:", "DRAW :" or "NOT FINISHED:", then the moves,
+    // Black's before White's in every turn. GameOver and Winner are those of the shown board.
+    std::string GameRecordText(bool GameOver, int Winner) const;
+};
+
+// "mm:ss" (Long false, minutes not reduced) or "h:mm:ss", rounded to the nearest second.
+std::string FormatDuration(uint32_t Milliseconds, bool Long);
+
+// The squares of Path in move notation; a position that is no playable square reads "?".
+std::string PathNotation(const TMovementPath& Path, bool TwoDigits, size_t Count = SIZE_MAX);
+
+}  // namespace velk

@@ -1,0 +1,633 @@
+// The board's geometry (square size, rotation, rectangles, hit test, labels) and its painting
+// through an off-screen buffer that is redrawn square by square, only where the look changed.
+#include <QHelpEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <cmath>
+
+#include "Animator.h"
+#include "GameBoardControl.h"
+
+namespace velk {
+
+namespace {
+
+int FloorDiv(int A, int B)
+{
+    const int q = A / B;
+    return (A % B != 0 && ((A < 0) != (B < 0))) ? q - 1 : q;
+}
+
+// A one-pixel frame on exactly the outermost pixels of R.
+void FrameRect(QPainter& Canvas, const QRect& R, const QColor& Color)
+{
+    if (R.width() <= 0 || R.height() <= 0)
+        return;
+    Canvas.fillRect(QRect(R.left(), R.top(), R.width(), 1), Color);
+    Canvas.fillRect(QRect(R.left(), R.bottom(), R.width(), 1), Color);
+    Canvas.fillRect(QRect(R.left(), R.top(), 1, R.height()), Color);
+    Canvas.fillRect(QRect(R.right(), R.top(), 1, R.height()), Color);
+}
+
+void DrawText(QPainter& Canvas, int X, int Y, const QString& Text)
+{
+    Canvas.drawText(QPoint(X, Y + Canvas.fontMetrics().ascent()), Text);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+QSize TGameBoardControl::GetBoardSize(int SquareSize) const
+{
+    const int b = FColors[crSquareBorder] != clNone ? 1 : 0;
+    return QSize(8 * SquareSize + FMargins[0] + FMargins[2] + b, 8 * SquareSize + FMargins[1] + FMargins[3] + b);
+}
+
+int TGameBoardControl::CalcSquareSize(int ClientWidth, int ClientHeight) const
+{
+    const int b = FColors[crSquareBorder] != clNone ? 1 : 0;
+    return std::min((ClientWidth - FMargins[0] - FMargins[2] - b) / 8, (ClientHeight - FMargins[1] - FMargins[3] - b) / 8);
+}
+
+int TGameBoardControl::RowColToPosition(int Row, int Col)
+{
+    if (Row < 0 || Row > 7 || Col < 0 || Col > 7)
+        return -1;
+    return Row * 8 + Col;
+}
+
+bool TGameBoardControl::PositionToRowCol(int Pos, int& Row, int& Col)
+{
+    Row = Pos / 8;
+    Col = Pos % 8;
+    return Row >= 0 && Row <= 7 && Col >= 0 && Col <= 7;
+}
+
+void TGameBoardControl::RotateRowCol(int& Row, int& Col, int Angle)
+{
+    const int a = Angle % 360;
+    const int row = Row, col = Col;
+    if (a == 90 || a == -270) {
+        Row = col;
+        Col = 7 - row;
+    } else if (a == 180 || a == -180) {
+        Row = 7 - row;
+        Col = 7 - col;
+    } else if (a == 270 || a == -90) {
+        Row = 7 - col;
+        Col = row;
+    }
+}
+
+QRect TGameBoardControl::GetSquareRect(int Pos) const
+{
+    int row, col;
+    PositionToRowCol(Pos, row, col);
+    RotateRowCol(row, col, FBoardAngle);
+    return QRect(FGridRect.left() + col * FSquareSize, FGridRect.top() + row * FSquareSize, FSquareSize + 1,
+                 FSquareSize + 1);
+}
+
+int TGameBoardControl::PositionAt(int X, int Y) const
+{
+    if (FSquareSize <= 0)
+        return -1;
+    int col = FloorDiv(X - FGridRect.left(), FSquareSize);
+    int row = FloorDiv(Y - FGridRect.top(), FSquareSize);
+    if (row < 0 || row > 7 || col < 0 || col > 7)
+        return -1;
+    RotateRowCol(row, col, -FBoardAngle);
+    return RowColToPosition(row, col);
+}
+
+std::string TGameBoardControl::GetPositionName(int Pos) const
+{
+    int row, col;
+    if (!PositionToRowCol(Pos, row, col))
+        return std::string();
+    return GetColLabel(col) + GetRowLabel(row);
+}
+
+void TGameBoardControl::AdjustSize()
+{
+    if (!FHandleAllocated)
+        return;
+    if (FAutoSize)
+        resize(GetBoardSize(FSquareSize));
+    UpdateLayout(false);
+}
+
+void TGameBoardControl::UpdateLayout(bool Force)
+{
+    // A client area smaller than the margins would give no square at all; one pixel is the
+    // least a square can be for hit testing and drawing to make sense.
+    const int s = std::max(1, FFixedSquareSize ? FSquareSize : CalcSquareSize(width(), height()));
+    const QSize size = GetBoardSize(s);
+    if (!Force && s == FSquareSize && FBuffer.size() == size) {
+        UpdateBoardPosition();
+        return;
+    }
+    StopAnimation();
+    {
+        BeginBoardUpdate();
+        struct TEnd {
+            TGameBoardControl* C;
+            ~TEnd() { C->EndBoardUpdate(); }
+        } end{this};
+        FSquareSize = s;
+        FBoardRect = QRect(QPoint(0, 0), size);
+        FGridRect = FBoardRect.adjusted(FMargins[0], FMargins[1], -FMargins[2], -FMargins[3]);
+        {
+            std::lock_guard lock(FBufferLock);
+            FBuffer = QImage(size, QImage::Format_RGB32);
+            FBuffer.fill(Qt::black);
+        }
+        RedrawBoard();
+        DoSquareResize();
+    }
+    UpdateBoardPosition();
+}
+
+void TGameBoardControl::UpdateBoardPosition()
+{
+    int dx, dy;
+    if (FCenter) {
+        dx = (width() - FBoardRect.width()) / 2 - FBoardRect.left();
+        dy = (height() - FBoardRect.height()) / 2 - FBoardRect.top();
+    } else {
+        dx = -FBoardRect.left();
+        dy = -FBoardRect.top();
+    }
+    if (dx == 0 && dy == 0)
+        return;
+    StopAnimation();
+    FBoardRect.translate(dx, dy);
+    FGridRect.translate(dx, dy);
+    if (FBoardUpdateCount == 0 && FHandleAllocated)
+        update();
+}
+
+void TGameBoardControl::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    if (FAutoSize) {
+        // The board decides the size: a request is turned into the nearest size that fits it.
+        const int s = FFixedSquareSize ? FSquareSize : std::max(1, CalcSquareSize(width(), height()));
+        const QSize wanted = GetBoardSize(s);
+        if (wanted != size()) {
+            resize(wanted);
+            return;
+        }
+    }
+    UpdateLayout(false);
+}
+
+QSize TGameBoardControl::sizeHint() const
+{
+    return FAutoSize ? GetBoardSize(FSquareSize) : QSize(400, 400);
+}
+
+void TGameBoardControl::SetBoardAngle(int Value)
+{
+    Value %= 360;
+    if (Value < 0)
+        Value += 360;
+    if (Value == FBoardAngle)
+        return;
+    FBoardAngle = Value;
+    BeginBoardUpdate();
+    struct TEnd {
+        TGameBoardControl* C;
+        ~TEnd() { C->EndBoardUpdate(); }
+    } end{this};
+    AdjustSize();
+    RedrawBoard();
+}
+
+void TGameBoardControl::SetInvertSquares(bool Value)
+{
+    if (Value == FInvertSquares)
+        return;
+    FInvertSquares = Value;
+    RedrawBoard();
+}
+
+void TGameBoardControl::SetCenter(bool Value)
+{
+    if (Value == FCenter)
+        return;
+    FCenter = Value;
+    UpdateBoardPosition();
+}
+
+void TGameBoardControl::SetSquareSize(int Value)
+{
+    if (Value <= 0 || Value == FSquareSize)
+        return;
+    FSquareSize = Value;
+    FFixedSquareSize = true;
+    AdjustSize();
+}
+
+void TGameBoardControl::SetFixedSquareSize(bool Value)
+{
+    if (Value == FFixedSquareSize)
+        return;
+    FFixedSquareSize = Value;
+    AdjustSize();
+}
+
+void TGameBoardControl::SetAutoSize(bool Value)
+{
+    if (Value == FAutoSize)
+        return;
+    FAutoSize = Value;
+    AdjustSize();
+}
+
+void TGameBoardControl::SetBoardMargins(int Left, int Top, int Right, int Bottom)
+{
+    const std::array<int, 4> margins{Left, Top, Right, Bottom};
+    if (margins == FMargins)
+        return;
+    FMargins = margins;
+    AdjustSize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Appearance properties
+
+void TGameBoardControl::SetColor(TColor Value)
+{
+    if (Value == FColor)
+        return;
+    FColor = Value;
+    update();
+}
+
+void TGameBoardControl::SetRoleColor(TColorRole Role, TColor Value)
+{
+    const TColor old = FColors[Role];
+    if (Value == old)
+        return;
+    FColors[Role] = Value;
+    if (Role == crSquareBorder && ((old == clNone) != (Value == clNone)))
+        AdjustSize();
+    else
+        RedrawBoard();
+}
+
+void TGameBoardControl::SetPattern(TPatternRole Role, const QImage& Picture)
+{
+    FPatterns[Role] = Picture;
+    RedrawBoard();
+}
+
+void TGameBoardControl::SetMarkSelectableSquares(bool Value)
+{
+    if (Value == FMarkSelectableSquares)
+        return;
+    FMarkSelectableSquares = Value;
+    RedrawSquares(true);
+}
+
+void TGameBoardControl::SetMarkerSize(int Value)
+{
+    if (Value == FMarkerSize)
+        return;
+    FMarkerSize = Value;
+    RedrawSquares(true);
+}
+
+void TGameBoardControl::SetMarkerOffset(int Value)
+{
+    if (Value == FMarkerOffset)
+        return;
+    FMarkerOffset = Value;
+    RedrawSquares(true);
+}
+
+void TGameBoardControl::SetCoordinatesDisplay(TSquareLabel Value)
+{
+    if (Value == FCoordinatesDisplay)
+        return;
+    FCoordinatesDisplay = Value;
+    RedrawSquares(true);
+}
+
+void TGameBoardControl::SetCoordinatesOffset(int Value)
+{
+    if (Value == FCoordinatesOffset)
+        return;
+    FCoordinatesOffset = Value;
+    RedrawSquares(true);
+}
+
+void TGameBoardControl::changeEvent(QEvent* Event)
+{
+    if (Event->type() == QEvent::FontChange || Event->type() == QEvent::PaletteChange)
+        RedrawBoard();
+    QWidget::changeEvent(Event);
+}
+
+void TGameBoardControl::LoadPieceImages(const QImage& Bitmap, int Rows, int Columns)
+{
+    BeginBoardUpdate();
+    struct TEnd {
+        TGameBoardControl* C;
+        ~TEnd() { C->EndBoardUpdate(); }
+    } end{this};
+    FPieceImages.clear();
+    if (Rows > 0 && Columns > 0 && !Bitmap.isNull()) {
+        const int w = Bitmap.width() / Columns;
+        const int h = Bitmap.height() / Rows;
+        for (int r = 0; r < Rows && w > 0 && h > 0; ++r) {
+            for (int c = 0; c < Columns; ++c) {
+                // The cell's own bottom-left pixel is its transparent colour.
+                QImage cell = Bitmap.copy(c * w, r * h, w, h).convertToFormat(QImage::Format_ARGB32);
+                const QRgb key = cell.pixel(0, h - 1);
+                for (int y = 0; y < h; ++y) {
+                    auto* line = reinterpret_cast<QRgb*>(cell.scanLine(y));
+                    for (int x = 0; x < w; ++x)
+                        if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                            line[x] = 0;
+                }
+                FPieceImages.push_back(cell.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            }
+        }
+    }
+    FSquaresValid = false;
+    RedrawSquares(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+QImage TGameBoardControl::BufferImage() const
+{
+    std::lock_guard lock(FBufferLock);
+    return FBuffer.copy();
+}
+
+void TGameBoardControl::InvalidateRect(const QRect& R)
+{
+    update(R);
+}
+
+void TGameBoardControl::RepaintNow()
+{
+    if (FHandleAllocated && isVisible())
+        repaint();
+}
+
+void TGameBoardControl::paintEvent(QPaintEvent* Event)
+{
+    QPainter canvas(this);
+    const QColor background = ToQColor(FColor, palette());
+    if (!FAnimationScreen.isNull()) {
+        canvas.drawImage(FBoardRect.topLeft(), FAnimationScreen);
+        const TAnimator::TFrame frame = FAnimator->Frame();
+        if (frame.Active && FAnimationImage >= 0 && FAnimationImage < static_cast<int>(FPieceImages.size())) {
+            // The image is centred on the travelling square.
+            const QImage& image = FPieceImages[FAnimationImage];
+            canvas.drawImage(frame.Cur.left() - (image.width() - FSquareSize) / 2,
+                             frame.Cur.top() - (image.height() - FSquareSize) / 2, image);
+        }
+    } else {
+        std::lock_guard lock(FBufferLock);
+        canvas.drawImage(FBoardRect.topLeft(), FBuffer);
+    }
+    const QRegion outside = QRegion(rect()).subtracted(QRegion(FBoardRect));
+    for (const QRect& r : outside)
+        if (Event->region().intersects(r))
+            canvas.fillRect(r, background);
+    PaintOverlay(canvas);
+}
+
+void TGameBoardControl::RedrawBoard()
+{
+    if (FBoardUpdateCount > 0 || FAnimating || !FHandleAllocated) {
+        FBoardValid = false;
+        FSquaresValid = false;
+        return;
+    }
+    InvalidateRect(FBoardRect);
+    {
+        std::lock_guard lock(FBufferLock);
+        if (!FBuffer.isNull()) {
+            QPainter canvas(&FBuffer);
+            DrawBoard(canvas, FBuffer.rect());
+        }
+    }
+    RedrawSquares(true);
+    FBoardValid = true;
+}
+
+void TGameBoardControl::DrawBoard(QPainter& Canvas, const QRect& R)
+{
+    const QPalette& pal = palette();
+    Canvas.fillRect(R, ToQColor(FColors[crBoardMargin], pal));
+    if (FColors[crBoardBorder] != clNone)
+        FrameRect(Canvas, R, ToQColor(FColors[crBoardBorder], pal));
+    DrawBorderLabels(Canvas, R);
+}
+
+void TGameBoardControl::DrawBorderLabels(QPainter& Canvas, const QRect& R)
+{
+    Canvas.setFont(font());
+    Canvas.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics metrics(font());
+    const int th = metrics.height();
+    // Exclusive right and bottom edges, as the cells are laid out from them.
+    const int right = R.left() + R.width();
+    const int bottom = R.top() + R.height();
+    for (int side = 0; side < 4; ++side) {
+        if (FMargins[side] <= LabelGap)
+            continue;
+        for (int i = 0; i < 8; ++i) {
+            const bool rowCell = side == 0 || side == 2;
+            int row = rowCell ? i : -1, col = rowCell ? -1 : i;
+            RotateRowCol(row, col, -FBoardAngle);
+            const std::string label = rowCell ? (row >= 0 && row <= 7 ? GetRowLabel(row) : GetColLabel(col))
+                                              : (col >= 0 && col <= 7 ? GetColLabel(col) : GetRowLabel(row));
+            if (label.empty())
+                continue;
+            const QString text = QString::fromStdString(label);
+            const int tw = metrics.horizontalAdvance(text);
+            int x = 0, y = 0;
+            switch (side) {
+            case 0: {  // left: right-aligned toward the grid
+                const int top = R.top() + FMargins[1] + i * FSquareSize;
+                x = R.left() + FMargins[0] - tw - LabelGap;
+                y = top + (FSquareSize - th) / 2;
+                break;
+            }
+            case 1: {  // top: bottom-aligned toward the grid
+                const int left = R.left() + FMargins[0] + i * FSquareSize;
+                x = left + (FSquareSize - tw) / 2;
+                y = R.top() + FMargins[1] - th - LabelGap;
+                break;
+            }
+            case 2: {  // right
+                const int top = R.top() + FMargins[1] + i * FSquareSize;
+                x = right - FMargins[2] + LabelGap;
+                y = top + (FSquareSize - th) / 2;
+                break;
+            }
+            default: {  // bottom
+                const int left = R.left() + FMargins[0] + i * FSquareSize;
+                x = left + (FSquareSize - tw) / 2;
+                y = bottom - FMargins[3] + LabelGap;
+                break;
+            }
+            }
+            DrawText(Canvas, x, y, text);
+        }
+    }
+}
+
+void TGameBoardControl::RedrawSquares(bool Force)
+{
+    if (FBoardUpdateCount > 0 || FAnimating || !FHandleAllocated) {
+        FSquaresValid = false;
+        return;
+    }
+    for (int p = 0; p < 64; ++p)
+        RedrawSquare(p, Force);
+    FSquaresValid = true;
+}
+
+void TGameBoardControl::RedrawSquare(int Pos, bool Force)
+{
+    if (FBoardUpdateCount > 0 || FAnimating || Pos < 0 || Pos >= 64)
+        return;
+    const int image = Pos == HiddenPiecePosition() ? -1 : GetPieceAt(Pos);
+    const int mark = GetPositionMark(Pos);
+    TSquareCacheEntry& cache = FSquareCache[Pos];
+    if (!Force && cache.Mark == mark && cache.Image == image)
+        return;
+    QRect r = GetSquareRect(Pos);
+    InvalidateRect(r);
+    r.translate(-FBoardRect.left(), -FBoardRect.top());
+    {
+        std::lock_guard lock(FBufferLock);
+        if (!FBuffer.isNull()) {
+            QPainter canvas(&FBuffer);
+            DrawSquare(canvas, Pos, r, image, mark);
+        }
+    }
+    ++FSquareRedrawCount;
+    cache.Mark = mark;
+    cache.Image = image;
+}
+
+void TGameBoardControl::DrawSquare(QPainter& Canvas, int Pos, const QRect& R, int Image, int Mark)
+{
+    const bool dark = IsDarkSquare(Pos);
+    const QPalette& pal = palette();
+    const TColor color = FColors[dark ? crSquareDark : crSquareLight];
+    const QImage& pattern = FPatterns[dark ? prSquareDark : prSquareLight];
+    QRect inner;
+    if (FColors[crSquareBorder] != clNone) {
+        if (color != clNone)
+            Canvas.fillRect(R, ToQColor(color, pal));
+        FrameRect(Canvas, R, ToQColor(FColors[crSquareBorder], pal));
+        inner = R.adjusted(1, 1, -1, -1);
+    } else {
+        inner = R.adjusted(0, 0, -1, -1);
+        if (color != clNone)
+            Canvas.fillRect(inner, ToQColor(color, pal));
+    }
+    if (!pattern.isNull()) {
+        Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
+        Canvas.drawImage(inner, pattern);
+    }
+    DrawSquareMark(Canvas, Pos, inner, Mark);
+    DrawSquareLabel(Canvas, Pos, inner);
+    DrawPiece(Canvas, inner, Image);
+}
+
+void TGameBoardControl::DrawSquareMark(QPainter& Canvas, int Pos, const QRect& Inner, int Mark)
+{
+    const bool dark = IsDarkSquare(Pos);
+    if (Mark == 1) {
+        const QImage& pattern = FPatterns[dark ? prSquareDarkSelect : prSquareLightSelect];
+        const TColor color = FColors[dark ? crSquareDarkSelect : crSquareLightSelect];
+        if (!pattern.isNull()) {
+            Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
+            Canvas.drawImage(Inner, pattern);
+        } else if (color != clNone) {
+            Canvas.fillRect(Inner, ToQColor(color, palette()));
+        }
+    } else if (Mark == 2) {
+        const QImage& pattern = FPatterns[dark ? prSquareDarkMark : prSquareLightMark];
+        const TColor color = FColors[dark ? crSquareDarkMark : crSquareLightMark];
+        if (!pattern.isNull()) {
+            Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
+            Canvas.drawImage(Inner, pattern);
+        } else if (color != clNone && FMarkerSize > 0) {
+            // The frame's outline runs from (left + offset + 1, top + offset + 1) to
+            // (right - offset, bottom - offset), right and bottom exclusive, centred on the pen.
+            const int l = Inner.left() + FMarkerOffset + 1;
+            const int t = Inner.top() + FMarkerOffset + 1;
+            const int r = Inner.left() + Inner.width() - FMarkerOffset - 1;
+            const int b = Inner.top() + Inner.height() - FMarkerOffset - 1;
+            QPen pen(ToQColor(color, palette()), FMarkerSize, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+            Canvas.save();
+            Canvas.setRenderHint(QPainter::Antialiasing, false);
+            Canvas.setPen(pen);
+            Canvas.setBrush(Qt::NoBrush);
+            const double half = (FMarkerSize % 2 == 1) ? 0.5 : 0.0;
+            Canvas.drawRect(QRectF(l + half, t + half, r - l, b - t));
+            Canvas.restore();
+        }
+    }
+}
+
+void TGameBoardControl::DrawSquareLabel(QPainter& Canvas, int Pos, const QRect& Inner)
+{
+    if (FCoordinatesDisplay == slNone)
+        return;
+    const std::string name = GetPositionName(Pos);
+    if (name.empty())
+        return;
+    Canvas.setFont(font());
+    Canvas.setPen(palette().color(QPalette::WindowText));
+    const QString text = QString::fromStdString(name);
+    const QFontMetrics metrics(font());
+    const int tw = metrics.horizontalAdvance(text);
+    const int th = metrics.height();
+    const int o = FCoordinatesOffset;
+    const int left = Inner.left(), top = Inner.top();
+    const int right = Inner.left() + Inner.width(), bottom = Inner.top() + Inner.height();
+    const int cx = left + (Inner.width() - tw) / 2, cy = top + (Inner.height() - th) / 2;
+    int x = cx, y = cy;
+    switch (FCoordinatesDisplay) {
+    case slCenter: break;
+    case slLeftCenter: x = left + o; break;
+    case slLeftTop: x = left + o; y = top + o; break;
+    case slTopCenter: y = top + o; break;
+    case slRightTop: x = right - o - tw; y = top + o; break;
+    case slRightCenter: x = right - o - tw; break;
+    case slRightBottom: x = right - o - tw; y = bottom - o - th; break;
+    case slBottomCenter: y = bottom - o - th; break;
+    case slLeftBottom: x = left + o; y = bottom - o - th; break;
+    default: return;
+    }
+    DrawText(Canvas, x, y, text);
+}
+
+void TGameBoardControl::DrawPiece(QPainter& Canvas, const QRect& Inner, int Image)
+{
+    if (Image < 0 || Image >= static_cast<int>(FPieceImages.size()))
+        return;
+    const QImage& img = FPieceImages[Image];
+    const int x = (2 * Inner.left() + Inner.width() - img.width()) / 2;
+    const int y = (2 * Inner.top() + Inner.height() - img.height()) / 2;
+    Canvas.drawImage(x, y, img);
+}
+
+}  // namespace velk

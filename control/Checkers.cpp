@@ -1,0 +1,278 @@
+#include "Checkers.h"
+
+namespace velk {
+
+namespace {
+constexpr TPiece KindPieces[4] = {pcBlackMan, pcBlackKing, pcWhiteMan, pcWhiteKing};
+}
+
+TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TCheckersBoard>(), Parent)
+{
+    TCheckersBoard& board = CheckersBoard();
+    board.OnSimpleMove = [this](TCheckersBoard*, TPosition Src, TPosition Dst) { DoSimpleMove(Src, Dst); };
+    board.OnAttackMove = [this](TCheckersBoard*, TPosition Src, TPosition Dst, TPosition Jmp) {
+        DoAttackMove(Src, Dst, Jmp);
+    };
+    board.OnPromote = [this](TCheckersBoard*, TPosition Pos) { DoPromote(Pos); };
+    SetComputerPlayer(1);
+    SetRoleColor(crSquareDark, clGreen);
+    SetRoleColor(crSquareLight, RGBColor(255, 255, 170));
+    SetRoleColor(crSquareDarkSelect, clLime);
+    SetRoleColor(crSquareLightSelect, clRed);
+    SetRoleColor(crSquareDarkMark, clLime);
+    SetRoleColor(crSquareLightMark, clRed);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Positions and squares
+
+bool TCheckers::PositionToSquare(int Pos, TPosition& Square)
+{
+    int row, col;
+    return PositionToRowCol(Pos, row, col) && CellToPosition(row, col, Square);
+}
+
+int TCheckers::SquareToPosition(TPosition Square)
+{
+    int row, col;
+    PositionToCell(Square, row, col);
+    return RowColToPosition(row, col);
+}
+
+bool TCheckers::PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
+{
+    if (Path.size() > MAX_PATH_SQUARES)
+        return false;
+    Move = TCheckersMove();
+    for (const int32_t pos : Path) {
+        TPosition square;
+        if (!PositionToSquare(pos, square))
+            return false;
+        Move.Squares[Move.Count++] = square;
+    }
+    return true;
+}
+
+TMovementPath TCheckers::SquaresToPath(const TCheckersMove& Move)
+{
+    TMovementPath path;
+    for (int i = 0; i < Move.Count && i < MAX_PATH_SQUARES; ++i)
+        path.push_back(SquareToPosition(Move.Squares[i]));
+    return path;
+}
+
+bool TCheckers::IsValidPosition(int Pos) const
+{
+    return TGameBoardControl::IsValidPosition(Pos) && IsDarkPosition(Pos);
+}
+
+std::string TCheckers::GetPositionName(int Pos) const
+{
+    TPosition square;
+    return PositionToSquare(Pos, square) ? PositionToText(square, false) : std::string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Move entry
+
+bool TCheckers::CanSelect(int Pos)
+{
+    if (!TGameBoardControl::CanSelect(Pos) || Selection().size() > 9)
+        return false;
+    TMovementPath path = Selection();
+    path.push_back(Pos);
+    TCheckersMove move;
+    return PathToSquares(path, move) && CheckersBoard().Moves().FindPrefix(move, -1) >= 0;
+}
+
+bool TCheckers::IsCompleteMove(const TMovementPath& Path)
+{
+    TCheckersMove move;
+    return PathToSquares(Path, move) && CheckersBoard().Moves().Contains(move);
+}
+
+bool TCheckers::IsMovePrefix(const TMovementPath& Path)
+{
+    TCheckersMove move;
+    return Path.size() >= 2 && PathToSquares(Path, move) && CheckersBoard().Moves().FindPrefix(move, -1) >= 0;
+}
+
+bool TCheckers::PlayPath(const TMovementPath& Path)
+{
+    TCheckersMove move;
+    if (!PathToSquares(Path, move) || CheckersBoard().Moves().FindPrefix(move, -1) < 0)
+        return false;
+    BeginMove();
+    bool result;
+    try {
+        result = CheckersBoard().MakePath(move);
+    } catch (...) {
+        EndMove();
+        throw;
+    }
+    EndMove();
+    return result;
+}
+
+bool TCheckers::CompletePath(TMovementPath& Path)
+{
+    TCheckersMove move;
+    if (!PathToSquares(Path, move))
+        return false;
+    const int before = move.Count;
+    const bool complete = CheckersBoard().Moves().Complete(move);
+    for (int i = before; i < move.Count; ++i)
+        Path.push_back(SquareToPosition(move.Squares[i]));
+    return complete;
+}
+
+bool TCheckers::SelectMove(int32_t Index)
+{
+    const TMoveList& moves = CheckersBoard().Moves();
+    if (Index < 0 || Index >= moves.Count())
+        return false;
+    SetSelection(SquaresToPath(moves[Index]));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pieces
+
+int TCheckers::GetPieceAt(int Pos) const
+{
+    TPosition square;
+    if (!PositionToSquare(Pos, square))
+        return -1;
+    switch (CheckersBoard().Squares(square)) {
+    case pcBlackMan: return 0;
+    case pcBlackKing: return 1;
+    case pcWhiteMan: return 2;
+    case pcWhiteKing: return 3;
+    default: return -1;
+    }
+}
+
+void TCheckers::SetPieceAt(int Pos, int Kind)
+{
+    TPosition square;
+    if (!PositionToSquare(Pos, square))
+        return;
+    CheckersBoard().SetSquares(square, Kind >= 0 && Kind < 4 ? KindPieces[Kind] : pcNone);
+}
+
+int TCheckers::PieceSizeFor(int SquareSize)
+{
+    if (SquareSize < 36)
+        return 16;
+    if (SquareSize <= 45)
+        return 24;
+    if (SquareSize <= 55)
+        return 32;
+    if (SquareSize <= 65)
+        return 40;
+    return 48;
+}
+
+bool TCheckers::LoadPieces()
+{
+    if (FPiecesBitmap.isNull()) {
+        const int size = PieceSizeFor(SquareSize());
+        if (size == FLoadedPieceSize)
+            return false;
+        const QImage bitmap(QStringLiteral(":/pieces/CHECKERS_PIECES%1").arg(size));
+        LoadPieceImages(bitmap, 1, 4);
+        FLoadedPieceSize = size;
+        return true;
+    }
+    FLoadedPieceSize = 0;
+    LoadPieceImages(FPiecesBitmap, 1, 4);
+    return true;
+}
+
+void TCheckers::SetPiecesBitmap(const QImage& Value)
+{
+    FPiecesBitmap = Value;
+    LoadPieces();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notifications with squares
+
+void TCheckers::DoPositionClick(int Pos, bool& Handled)
+{
+    TPosition square;
+    if (!PositionToSquare(Pos, square))
+        Handled = true;
+    else if (OnPositionClick)
+        OnPositionClick(this, square, Handled);
+    TGameBoardControl::DoPositionClick(Pos, Handled);
+}
+
+void TCheckers::DoPositionInfoTip(int Pos, std::string& InfoTip)
+{
+    TPosition square;
+    if (PositionToSquare(Pos, square) && OnPositionInfoTip)
+        OnPositionInfoTip(this, square, InfoTip);
+    TGameBoardControl::DoPositionInfoTip(Pos, InfoTip);
+}
+
+void TCheckers::DoPositionDragOver(int Source, int Target, bool& Accept)
+{
+    TPosition src, dst;
+    if (!PositionToSquare(Source, src) || !PositionToSquare(Target, dst))
+        Accept = false;
+    else if (OnPositionDragOver)
+        OnPositionDragOver(this, src, dst, Accept);
+    TGameBoardControl::DoPositionDragOver(Source, Target, Accept);
+}
+
+void TCheckers::DoPositionDragDrop(int Source, int Target)
+{
+    TPosition src, dst;
+    if (PositionToSquare(Source, src) && PositionToSquare(Target, dst) && OnPositionDragDrop)
+        OnPositionDragDrop(this, src, dst);
+    TGameBoardControl::DoPositionDragDrop(Source, Target);
+}
+
+void TCheckers::DoPositionDragStart()
+{
+    if (OnPositionDragStart)
+        OnPositionDragStart(this);
+    TGameBoardControl::DoPositionDragStart();
+}
+
+void TCheckers::DoPositionDragEnd()
+{
+    if (OnPositionDragEnd)
+        OnPositionDragEnd(this);
+    TGameBoardControl::DoPositionDragEnd();
+}
+
+void TCheckers::DoSquareResize()
+{
+    if (FPiecesBitmap.isNull())
+        LoadPieces();
+    TGameBoardControl::DoSquareResize();
+}
+
+void TCheckers::DoSimpleMove(TPosition SrcPos, TPosition DstPos)
+{
+    if (OnSimpleMove)
+        OnSimpleMove(this, SrcPos, DstPos);
+    StepPlayed(TMovementPath{SquareToPosition(SrcPos), SquareToPosition(DstPos)});
+}
+
+void TCheckers::DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos)
+{
+    if (OnAttackMove)
+        OnAttackMove(this, SrcPos, DstPos, JmpPos);
+    StepPlayed(TMovementPath{SquareToPosition(SrcPos), SquareToPosition(DstPos)});
+}
+
+void TCheckers::DoPromote(TPosition Pos)
+{
+    if (OnPromote)
+        OnPromote(this, Pos);
+}
+
+}  // namespace velk

@@ -1,0 +1,83 @@
+#pragma once
+// The checkers board control: the generic control with English draughts on its dark squares.
+// Its notifications carry checkers squares (P01 .. P32) instead of raw positions.
+#include "GameBoardControl.h"
+#include "engine/CheckersBoard.h"
+
+namespace velk {
+
+class TCheckers : public TGameBoardControl {
+public:
+    using TPositionActionEvent = std::function<void(TCheckers* Sender, TPosition Pos, bool& Handled)>;
+    using TPositionEvent = std::function<void(TCheckers* Sender, TPosition Pos)>;
+    using TSimpleMoveEvent = std::function<void(TCheckers* Sender, TPosition SrcPos, TPosition DstPos)>;
+    using TAttackMoveEvent =
+        std::function<void(TCheckers* Sender, TPosition SrcPos, TPosition DstPos, TPosition JmpPos)>;
+    using TPositionDragOverEvent =
+        std::function<void(TCheckers* Sender, TPosition Source, TPosition Target, bool& Accept)>;
+    using TPositionDragDropEvent = std::function<void(TCheckers* Sender, TPosition Source, TPosition Target)>;
+    using TPositionInfoTipEvent = std::function<void(TCheckers* Sender, TPosition Pos, std::string& InfoTip)>;
+
+    explicit TCheckers(QWidget* Parent = nullptr);
+
+    TCheckersBoard& CheckersBoard() const { return static_cast<TCheckersBoard&>(Board()); }
+
+    // Conversions between control positions and checkers squares.
+    static bool PositionToSquare(int Pos, TPosition& Square);
+    static int SquareToPosition(TPosition Square);
+    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move);
+    static TMovementPath SquaresToPath(const TCheckersMove& Move);
+
+    bool IsValidPosition(int Pos) const override;
+    bool CanSelect(int Pos) override;
+    bool IsCompleteMove(const TMovementPath& Path) override;
+    bool IsMovePrefix(const TMovementPath& Path) override;
+    bool PlayPath(const TMovementPath& Path) override;
+    bool CompletePath(TMovementPath& Path) override;
+    // Shows legal move Index as the selection (the suggestion).
+    bool SelectMove(int32_t Index);
+
+    // Piece kinds: 0 red (black) man, 1 red king, 2 white man, 3 white king, -1 none.
+    int GetPieceAt(int Pos) const override;
+    void SetPieceAt(int Pos, int Kind) override;
+    std::string GetPositionName(int Pos) const override;
+
+    bool TwoDigitsPositions() const override { return FTwoDigitsPositions; }
+    void SetTwoDigitsPositions(bool Value) { FTwoDigitsPositions = Value; }
+
+    // A bitmap of four piece cells in kind order replacing the built-in sets; null for none.
+    const QImage& PiecesBitmap() const { return FPiecesBitmap; }
+    void SetPiecesBitmap(const QImage& Value);
+    // Loads the piece set for the square size (or the supplied bitmap); true when it reloaded.
+    virtual bool LoadPieces();
+    int LoadedPieceSize() const { return FLoadedPieceSize; }
+    static int PieceSizeFor(int SquareSize);
+
+    TPositionActionEvent OnPositionClick;
+    TPositionInfoTipEvent OnPositionInfoTip;
+    TPositionDragOverEvent OnPositionDragOver;
+    TPositionDragDropEvent OnPositionDragDrop;
+    TNotifyEvent OnPositionDragStart, OnPositionDragEnd;
+    TSimpleMoveEvent OnSimpleMove;
+    TAttackMoveEvent OnAttackMove;
+    TPositionEvent OnPromote;
+
+protected:
+    void DoPositionClick(int Pos, bool& Handled) override;
+    void DoPositionInfoTip(int Pos, std::string& InfoTip) override;
+    void DoPositionDragOver(int Source, int Target, bool& Accept) override;
+    void DoPositionDragDrop(int Source, int Target) override;
+    void DoPositionDragStart() override;
+    void DoPositionDragEnd() override;
+    void DoSquareResize() override;
+    virtual void DoSimpleMove(TPosition SrcPos, TPosition DstPos);
+    virtual void DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos);
+    virtual void DoPromote(TPosition Pos);
+
+private:
+    bool FTwoDigitsPositions = true;
+    QImage FPiecesBitmap;
+    int FLoadedPieceSize = 0;
+};
+
+}  // namespace velk

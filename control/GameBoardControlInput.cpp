@@ -1,0 +1,191 @@
+// Move entry: the selection a human builds by clicking squares, its options, the marks it
+// shows, and the mouse handling that turns a press and release on one square into a click.
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "GameBoardControl.h"
+
+namespace velk {
+
+bool TGameBoardControl::IsSelected(int Pos) const
+{
+    return std::find(FSelection.begin(), FSelection.end(), Pos) != FSelection.end();
+}
+
+bool TGameBoardControl::CanSelect(int Pos)
+{
+    return IsValidPosition(Pos) && FPlaying && !IsComputerTurn();
+}
+
+void TGameBoardControl::SetSelection(const TMovementPath& Path)
+{
+    if (Path == FSelection)
+        return;
+    FSelection = Path;
+    RedrawSquares(false);
+    Post(WM_GB_SELECTIONCHANGE, 0, 0);
+}
+
+bool TGameBoardControl::SelectPosition(int Pos)
+{
+    if (UnselectPosition(Pos))
+        return true;
+    if (!CanSelect(Pos))
+        return false;
+    FSelection.push_back(Pos);
+    if (HasSelectionOption(soAutoComplete))
+        CompletePath(FSelection);
+    // Played from a copy: the steps being played move the selection as they go.
+    const TMovementPath path = FSelection;
+    if (HasSelectionOption(soAutoPlayStep) && IsMovePrefix(path)) {
+        PlayPath(path);
+        return true;
+    }
+    if (HasSelectionOption(soAutoPlayComplete) && IsCompleteMove(path)) {
+        PlayPath(path);
+        return true;
+    }
+    RedrawSquares(false);
+    Post(WM_GB_SELECTIONCHANGE, 0, 0);
+    return true;
+}
+
+bool TGameBoardControl::UnselectPosition(int Pos)
+{
+    if (FSelection.empty() || FSelection.back() != Pos)
+        return false;
+    FSelection.pop_back();
+    RedrawSquares(false);
+    Post(WM_GB_SELECTIONCHANGE, 0, 0);
+    return true;
+}
+
+void TGameBoardControl::SetSelectionStart(int Pos)
+{
+    if (!IsValidPosition(Pos)) {
+        ClearSelection();
+        return;
+    }
+    if (FSelection.size() == 1 && FSelection[0] == Pos)
+        return;
+    FSelection.assign(1, Pos);
+    Post(WM_GB_SELECTIONCHANGE, 0, 0);
+}
+
+bool TGameBoardControl::ClearSelection()
+{
+    if (FSelection.empty())
+        return false;
+    FSelection.clear();
+    RedrawSquares(false);
+    Post(WM_GB_SELECTIONCHANGE, 0, 0);
+    return true;
+}
+
+bool TGameBoardControl::PlaySelection()
+{
+    const TMovementPath path = FSelection;
+    return PlayPath(path);
+}
+
+int TGameBoardControl::GetPositionMark(int Pos)
+{
+    if (!FPlaying || FMoving || FAnimating || IsDragging())
+        return 0;
+    if (IsSelected(Pos))
+        return 1;
+    if (FMarkSelectableSquares && CanSelect(Pos))
+        return 2;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+void TGameBoardControl::mousePressEvent(QMouseEvent* Event)
+{
+    QWidget::mousePressEvent(Event);
+    const QPoint p = Event->position().toPoint();
+    FDragArmed = false;
+    FClickPosition = -1;
+    if (!FAnimating && !IsDragging()) {
+        if (Event->button() == Qt::LeftButton) {
+            FClickPosition = PositionAt(p.x(), p.y());
+            if (FAutoDragDrop && BeginPieceDrag(p.x(), p.y(), true)) {
+                FDragOrigin = p;
+                FDragArmed = true;
+            }
+        }
+    } else if (IsDragging()) {
+        EndPieceDrag(p.x(), p.y(), true);
+    }
+}
+
+void TGameBoardControl::mouseReleaseEvent(QMouseEvent* Event)
+{
+    QWidget::mouseReleaseEvent(Event);
+    const QPoint p = Event->position().toPoint();
+    // The click comes first, so that a press and release without movement still selects.
+    if (Event->button() == Qt::LeftButton)
+        HandleClick(p.x(), p.y());
+    FDragArmed = false;
+    FClickPosition = -1;
+    if (IsDragging())
+        EndPieceDrag(p.x(), p.y(), Event->button() == Qt::LeftButton);
+}
+
+void TGameBoardControl::mouseMoveEvent(QMouseEvent* Event)
+{
+    QWidget::mouseMoveEvent(Event);
+    const QPoint p = Event->position().toPoint();
+    if (!FAnimating && !IsDragging()) {
+        UpdateCursor(p.x(), p.y(), Event->buttons());
+        if (FDragArmed) {
+            const double dx = p.x() - FDragOrigin.x();
+            const double dy = p.y() - FDragOrigin.y();
+            if (dx * dx + dy * dy >= 9.0) {
+                FClickPosition = -1;
+                FDragArmed = false;
+                BeginPieceDrag(p.x(), p.y(), false);
+            }
+        }
+    } else if (IsDragging()) {
+        MovePieceDrag(p.x(), p.y());
+    }
+}
+
+void TGameBoardControl::UpdateCursor(int X, int Y, Qt::MouseButtons Buttons)
+{
+    TCursor wanted = FThinking ? FThinkCursor : crDefault;
+    if ((Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) == 0) {
+        if (FAutoDragDrop) {
+            if (BeginPieceDrag(X, Y, true))
+                wanted = FDragCursor;
+        } else {
+            const int pos = PositionAt(X, Y);
+            if (FBoardMode == gbmSetup ? IsValidPosition(pos) : (CanSelect(pos) || IsSelected(pos)))
+                wanted = FDragCursor;
+        }
+    }
+    ShowCursor(wanted);
+}
+
+void TGameBoardControl::HandleClick(int X, int Y)
+{
+    const int pos = PositionAt(X, Y);
+    if (pos != FClickPosition)
+        return;
+    if (IsValidPosition(pos)) {
+        bool handled = FAnimating || IsDragging();
+        DoPositionClick(pos, handled);
+        if (!handled) {
+            if (FBoardMode == gbmSetup)
+                SetPieceAt(pos, GetPieceAt(pos) + 1);
+            else
+                SelectPosition(pos);
+        }
+    }
+    FClickPosition = -1;
+}
+
+}  // namespace velk

@@ -27,5 +27,15 @@ check-tsan: setup
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
+# The game file fuzzer for FUZZ_TIME seconds on a scratch copy of the seed corpus; any crash,
+# leak or slow input fails, and the input that caused it is left in build-fuzz/.
+FUZZ_TIME ?= 60
+fuzz: setup
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz --target game_stream_fuzz -j $(JOBS)
+	rm -rf tests/fuzz/corpus-work && cp -r tests/fuzz/corpus tests/fuzz/corpus-work
+	build-fuzz/bin/game_stream_fuzz -max_total_time=$(FUZZ_TIME) -timeout=10 -print_final_stats=1 \
+	  -artifact_prefix=build-fuzz/ tests/fuzz/corpus-work
+
 clean:
 	rm -rf build build-debug build-asan build-tsan build-fuzz

@@ -1,0 +1,45 @@
+# The engine tool's show command on a saved game and on files that are not games.
+function(show expected_status file)
+  execute_process(COMMAND ${ENGINE} show ${file} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "show ${file} exited with ${status}, expected ${expected_status}: ${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+show(0 ${CORPUS}/capture-steps.ckr)
+set(expected [=[signature: "Velk Checkers[3]" ok
+start: " b           b       b   w      " W:W26:B2,14,22, white to move
+records: 3
+  1: 26-17, 1500 ms, turn goes on
+  2: 17-10, 1500 ms, ends the turn
+  3: 02-06, 900 ms, ends the turn
+position: 3
+finished: no
+record: NOT FINISHED: 02-06 26-17-10
+]=])
+if(NOT out STREQUAL expected)
+  message(FATAL_ERROR "show printed:\n${out}")
+endif()
+
+show(0 ${CORPUS}/finished.ckr)
+if(NOT out MATCHES "finished: yes\nrecord: BLACK: 14-23\n$")
+  message(FATAL_ERROR "show printed:\n${out}")
+endif()
+
+show(2 ${CMAKE_CURRENT_LIST_FILE})
+if(NOT err STREQUAL "velk-checkers-engine: Invalid Velk Checkers File\n")
+  message(FATAL_ERROR "a foreign file gave: ${err}")
+endif()
+
+show(2 ${CORPUS}/no-such-game.ckr)
+if(NOT err STREQUAL "velk-checkers-engine: Cannot open file \"${CORPUS}/no-such-game.ckr\". No such file or directory\n")
+  message(FATAL_ERROR "a missing file gave: ${err}")
+endif()
+
+# Every seed of the fuzzer is a sound game: the checks refuse nothing the program writes.
+file(GLOB seeds ${CORPUS}/*.ckr)
+foreach(seed IN LISTS seeds)
+  show(0 ${seed})
+endforeach()

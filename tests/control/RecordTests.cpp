@@ -300,6 +300,7 @@ TEST(GameHistory, MoveNumbersWithWhiteFirstAndASplitTurn)
     TGame game(Text({{26, 'w'}, {22, 'b'}, {14, 'b'}, {1, 'b'}, {32, 'w'}}).c_str(), PLAYER_WHITE);
     EXPECT_EQ(game.History.IndexOfMove(PLAYER_WHITE, 1), -1);
     game.Play({26, 17, 10}, 100, true);  // two records, one turn
+    game.History.Items(0).Duration = 40;
     EXPECT_EQ(game.History.IndexOfMove(PLAYER_BLACK, 1), -1);
     game.Play({1, 5}, 300);
     game.Play({32, 27}, 400);
@@ -310,10 +311,10 @@ TEST(GameHistory, MoveNumbersWithWhiteFirstAndASplitTurn)
     EXPECT_EQ(h.MoveNumberAt(PLAYER_WHITE, 1), 1);  // inside White's first turn
     EXPECT_EQ(h.MoveNumberAt(PLAYER_WHITE, 2), 2);
     EXPECT_EQ(h.MoveNumberAt(PLAYER_BLACK, 2), 1);
-    EXPECT_EQ(h.PlayerTime(PLAYER_WHITE, 1), 200u);
+    EXPECT_EQ(h.PlayerTime(PLAYER_WHITE, 1), 140u);
     EXPECT_EQ(h.PlayerTime(PLAYER_BLACK, 1), 300u);
-    EXPECT_EQ(h.PlayerTime(PLAYER_WHITE, 2), 600u);
-    EXPECT_EQ(game.View().GetMoveTime(PLAYER_WHITE, 1), 200u);
+    EXPECT_EQ(h.PlayerTime(PLAYER_WHITE, 2), 540u);
+    EXPECT_EQ(game.View().GetMoveTime(PLAYER_WHITE, 1), 140u);
 }
 
 TEST(RecordText, TurnsEnteredStepByStep)

@@ -232,13 +232,15 @@ class PieceModel:
         return (self.ramp, light)
 
     def crown_shade(self, x, y, light):
-        """The crown's own colour where it covers (x, y); else the face lightness in its shadow."""
+        """(GOLD, lightness) where the crown covers (x, y); else the face's lightness, darkened
+        where the crown casts its shadow."""
         s = self.crown_scale
         u, v = (x - self.cx) / s, (y - self.crown_y) / s
         d = sd_crown(u, v) * s                              # in pixels
         if d < 0:
             inner = -d
-            edge = 0.3 if self.size < 24 else max(0.5, self.size / 48)                # dark outline width inside the crown
+            # A dark outline inside the crown's edge, thinner on the smallest set.
+            edge = 0.3 if self.size < 24 else max(0.5, self.size / 48)
             if inner < edge:
                 return (GOLD, 0.05)
             bevel = max(1.0, self.size / 20)

@@ -1,0 +1,342 @@
+#include "Dialogs.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "Version.h"
+#include "control/JpegDecoder.h"
+#include "platform/MemoryStatus.h"
+
+namespace velk {
+
+namespace {
+
+TDialogAnswerer& Answerer()
+{
+    static TDialogAnswerer answerer;
+    return answerer;
+}
+
+TMessageSink& MessageSink()
+{
+    static TMessageSink sink;
+    return sink;
+}
+
+QLabel* Icon(const QString& Resource, int Size)
+{
+    auto* label = new QLabel;
+    label->setPixmap(QIcon(Resource).pixmap(Size, Size));
+    label->setFixedSize(Size, Size);
+    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    return label;
+}
+
+QLabel* Text(const QString& Text, bool Wrap = true)
+{
+    auto* label = new QLabel(Text);
+    label->setWordWrap(Wrap);
+    return label;
+}
+
+QFrame* Bevel()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// A button that ends the dialog with a given modal result.
+QPushButton* Button(QDialog* Dialog, const QString& Caption, int Result, bool Default = false)
+{
+    auto* button = new QPushButton(Caption);
+    button->setMinimumWidth(75);
+    button->setDefault(Default);
+    button->setAutoDefault(Default);
+    QObject::connect(button, &QPushButton::clicked, Dialog, [Dialog, Result] { Dialog->done(Result); });
+    return button;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> Buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : Buttons)
+        row->addWidget(b);
+    return row;
+}
+
+void Prepare(QDialog* Dialog, const QString& Caption)
+{
+    Dialog->setWindowTitle(Caption);
+    Dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    Dialog->setModal(true);
+}
+
+}  // namespace
+
+void SetDialogAnswerer(TDialogAnswerer Answerer_)
+{
+    Answerer() = std::move(Answerer_);
+}
+
+int ExecDialog(QDialog& Dialog)
+{
+    if (Answerer())
+        return Answerer()(Dialog);
+    Dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    return Dialog.exec();
+}
+
+void SetMessageSink(TMessageSink Sink)
+{
+    MessageSink() = std::move(Sink);
+}
+
+void ShowErrorMessage(const QString& Text)
+{
+    if (MessageSink()) {
+        MessageSink()(Text);
+        return;
+    }
+    QMessageBox::critical(nullptr, QStringLiteral(VELK_PRODUCT_NAME), Text);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TSearchDepthDialog::TSearchDepthDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Custom Skill Level"));
+    setObjectName("SearchDepthDialog");
+    SearchDepth = new QSpinBox;
+    SearchDepth->setObjectName("SearchDepth");
+    SearchDepth->setRange(1, 64);
+    auto* label = new QLabel(tr("Search Depth:"));
+    label->setBuddy(SearchDepth);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
+    grid->addWidget(Text(tr("Please specify how deep the application looks for the best move.")), 0, 1, 1, 2);
+    grid->addWidget(label, 1, 1);
+    grid->addWidget(SearchDepth, 1, 2);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(264);
+}
+
+bool TSearchDepthDialog::Execute(QWidget* Parent, int& Depth)
+{
+    TSearchDepthDialog dialog(Parent);
+    dialog.SearchDepth->setMaximum(64);
+    dialog.SearchDepth->setValue(Depth);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Depth = dialog.SearchDepth->value();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TMemoryOptionsDialog::TMemoryOptionsDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Memory Options"));
+    setObjectName("MemoryOptionsDialog");
+    Max = new QSpinBox;
+    Max->setObjectName("Max");
+    Max->setRange(1, std::max<int>(1, static_cast<int>(TotalPhysicalMemory() >> 20)));
+    auto* label = new QLabel(tr("Maximum Amount:"));
+    label->setBuddy(Max);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/memory.svg", 32), 0, 0, 2, 1);
+    grid->addWidget(Text(tr("Here you can set the maximum amount of memory, which the program can use.  By providing "
+                            "more memory, the program will find moves of the computer faster.")),
+                    0, 1, 1, 3);
+    grid->addWidget(label, 1, 1);
+    grid->addWidget(Max, 1, 2);
+    grid->addWidget(new QLabel(tr("MB")), 1, 3);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(273);
+}
+
+bool TMemoryOptionsDialog::Execute(QWidget* Parent, int& Megabytes)
+{
+    TMemoryOptionsDialog dialog(Parent);
+    dialog.Max->setValue(Megabytes);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Megabytes = dialog.Max->value();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TSaveQueryDialog::TSaveQueryDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Game is not saved"));
+    setObjectName("SaveQueryDialog");
+    auto* top = new QHBoxLayout;
+    top->addWidget(Icon(":/dialogs/disk.svg", 32));
+    top->addWidget(Text(tr("The current game is not saved. Do you want to save it?")), 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(ButtonRow({Button(this, tr("&Yes"), mrYes, true), Button(this, tr("&No"), mrNo),
+                                 Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(307);
+}
+
+int TSaveQueryDialog::Execute(QWidget* Parent)
+{
+    TSaveQueryDialog dialog(Parent);
+    const int result = ExecDialog(dialog);
+    // Escape and the title bar's close button reject the dialog: that is Cancel.
+    return result == mrYes || result == mrNo ? result : mrCancel;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer) : QDialog(Parent)
+{
+    Prepare(this, tr("The game is finished"));
+    setObjectName("GameFinishDialog");
+    QString text, picture;
+    if (ComputerPlayer == 0 || ComputerPlayer == 3 || Winner == 0 || Winner == 3) {
+        text = Winner == 1 ? tr("White Player Won!") : Winner == 2 ? tr("Red Player Won!") : tr("The game is draw!");
+        picture = "finish";
+    } else if (Winner == ComputerPlayer) {
+        text = tr("Sorry, you lost!");
+        picture = "computer-won";
+    } else {
+        text = tr("Congratulations, you won!");
+        picture = "human-won";
+    }
+    Picture = Icon(":/results/" + picture + ".svg", 64);
+    Picture->setObjectName(picture);
+    Description1 = Text(text, false);
+    Description1->setObjectName("Description1");
+    QFont bold = Description1->font();
+    bold.setBold(true);
+    Description1->setFont(bold);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(Description1);
+    texts->addWidget(Text(tr("Do you want to start a new match?")));
+    texts->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(Picture);
+    top->addLayout(texts, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(ButtonRow({Button(this, tr("&Yes"), mrYes, true), Button(this, tr("&No"), mrNo)}));
+    setMinimumWidth(290);
+}
+
+bool TGameFinishDialog::Execute(QWidget* Parent, int Winner, int ComputerPlayer)
+{
+    TGameFinishDialog dialog(Parent, Winner, ComputerPlayer);
+    return ExecDialog(dialog) == mrYes;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TAboutDialog::TAboutDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("About %1").arg(VELK_PRODUCT_NAME));
+    setObjectName("AboutDialog");
+
+    auto* image = new QLabel;
+    image->setFixedSize(129, 252);
+    image->setFrameShape(QFrame::Panel);
+    image->setFrameShadow(QFrame::Plain);
+    QFile file(":/about/image.jpg");
+    if (file.open(QIODevice::ReadOnly)) {
+        try {
+            const QImage picture = DecodeJpeg(file.readAll());
+            image->setPixmap(QPixmap::fromImage(picture.copy((picture.width() - 129) / 2, 0, 129, 252)));
+        } catch (const std::exception&) {
+            // The About box still opens without its picture.
+        }
+    }
+    auto* title = new QLabel;
+    title->setPixmap(QPixmap(":/about/title.png"));
+    title->setFixedSize(336, 124);
+
+    Version = new QLabel(tr("Version %1").arg(VELK_PRODUCT_VERSION));
+    Version->setObjectName("Version");
+    QFont small = Version->font();
+    small.setPointSize(7);
+    Version->setFont(small);
+    Version->setAlignment(Qt::AlignRight);
+    Copyright = Text(QString::fromUtf8(VELK_COPYRIGHT));
+    Copyright->setObjectName("Copyright");
+    HomePage = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(VELK_HOME_PAGE));
+    HomePage->setObjectName("HomePage");
+    HomePage->setToolTip(VELK_HOME_PAGE);
+    HomePage->setCursor(Qt::PointingHandCursor);
+    HomePage->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    HomePage->setOpenExternalLinks(false);
+    connect(HomePage, &QLabel::linkActivated, this, [](const QString& Link) { QDesktopServices::openUrl(QUrl(Link)); });
+    auto* comments = Text(tr("This program is provided \"as is\", without warranty of any kind, express or implied. "
+                             "In no event shall the authors be liable for any claim, damages or other liability "
+                             "arising from the use of this program."));
+    QFont commentFont = comments->font();
+    commentFont.setPointSize(std::max(6, commentFont.pointSize() - 1));
+    comments->setFont(commentFont);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(title);
+    right->addWidget(Version);
+    right->addWidget(Copyright);
+    right->addWidget(HomePage);
+    right->addWidget(Bevel());
+    right->addWidget(comments);
+    right->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(image, 0, Qt::AlignTop);
+    layout->addLayout(right, 1);
+    setFixedWidth(510);
+    setMaximumHeight(370);
+}
+
+void TAboutDialog::Execute(QWidget* Parent)
+{
+    TAboutDialog dialog(Parent);
+    ExecDialog(dialog);
+}
+
+void TAboutDialog::keyPressEvent(QKeyEvent* Event)
+{
+    if (Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter || Event->key() == Qt::Key_Escape)
+        accept();
+    else
+        Event->ignore();
+}
+
+void TAboutDialog::mousePressEvent(QMouseEvent* Event)
+{
+    // A click anywhere but on the link closes the box.
+    QDialog::mousePressEvent(Event);
+    accept();
+}
+
+}  // namespace velk

@@ -1,0 +1,72 @@
+#pragma once
+// The program's small modal dialogs. Each is created, shown, read and freed by one Execute
+// call; none keeps state between calls.
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QSpinBox;
+
+namespace velk {
+
+// Modal results the callers act on.
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+// Shows a prepared dialog modally and returns its result. Tests install an answerer that is
+// given the dialog instead of a user and returns the result to act on.
+using TDialogAnswerer = std::function<int(QDialog& Dialog)>;
+void SetDialogAnswerer(TDialogAnswerer Answerer);
+int ExecDialog(QDialog& Dialog);
+
+// Shows an error's message in a message box (through the answerer's sink in tests).
+using TMessageSink = std::function<void(const QString& Text)>;
+void SetMessageSink(TMessageSink Sink);
+void ShowErrorMessage(const QString& Text);
+
+class TSearchDepthDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, int& Depth);
+    explicit TSearchDepthDialog(QWidget* Parent);
+    QSpinBox* SearchDepth;
+};
+
+class TMemoryOptionsDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, int& Megabytes);
+    explicit TMemoryOptionsDialog(QWidget* Parent);
+    QSpinBox* Max;
+};
+
+class TSaveQueryDialog : public QDialog {
+public:
+    // mrYes, mrNo or mrCancel (also when the dialog is closed from its title bar).
+    static int Execute(QWidget* Parent);
+    explicit TSaveQueryDialog(QWidget* Parent);
+};
+
+class TGameFinishDialog : public QDialog {
+public:
+    // True when the player wants a new match.
+    static bool Execute(QWidget* Parent, int Winner, int ComputerPlayer);
+    TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer);
+    QLabel* Description1;
+    QLabel* Picture;
+};
+
+class TAboutDialog : public QDialog {
+public:
+    static void Execute(QWidget* Parent);
+    explicit TAboutDialog(QWidget* Parent);
+    QLabel* Version;
+    QLabel* Copyright;
+    QLabel* HomePage;
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+};
+
+}  // namespace velk

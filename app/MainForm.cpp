@@ -1,0 +1,579 @@
+// The main window's construction: actions, menus, toolbar, status strip, history panel and
+// setup palette, and the idle-time update of every command's state.
+#include "MainForm.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QActionGroup>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "Dialogs.h"
+#include "Sounds.h"
+#include "ThinkIcon.h"
+#include "Version.h"
+#include "control/JpegDecoder.h"
+#include "platform/MemoryStatus.h"
+
+namespace velk {
+
+namespace {
+
+constexpr int LEVEL_EASY = 4;
+constexpr int LEVEL_MEDIUM = 8;
+constexpr int LEVEL_DIFFICULT = 12;
+
+QFont StripFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(12);
+    font.setBold(true);
+    return font;
+}
+
+QFrame* TiledPanel(QWidget* Parent, int Height)
+{
+    auto* panel = new QFrame(Parent);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setFixedHeight(Height);
+    return panel;
+}
+
+void OpenWebPage(const QString& Address)
+{
+    QDesktopServices::openUrl(QUrl(Address));
+}
+
+QImage Pattern(const char* Name)
+{
+    try {
+        return LoadJpeg(QStringLiteral(":/patterns/%1").arg(Name));
+    } catch (const std::exception&) {
+        // Without its picture a square keeps its colour.
+        return QImage();
+    }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
+    : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QApplication::applicationDisplayName());
+    setWindowIcon(QIcon(":/icons/velk-checkers.svg"));
+    move(119, 63);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    // The window is exactly as big as its content; the user does not resize it.
+    root->setSizeConstraint(QLayout::SetFixedSize);
+
+    FGame = new TCheckers;
+    FGame->setObjectName("Game");
+    FGame->SetAutoSize(true);
+    FGame->SetBoardMargins(1, 1, 1, 1);
+    FGame->SetSquareSize(60);
+    FGame->SetAnimateStep(2);
+    FGame->SetRoleColor(TGameBoardControl::crBoardMargin, clBtnFace);
+    FGame->SetRoleColor(TGameBoardControl::crBoardBorder, clBtnShadow);
+    FGame->SetRoleColor(TGameBoardControl::crSquareBorder, clNone);
+    FGame->SetColor(clBlack);
+    FGame->SetMarkerOffset(2);
+    FGame->SetRecordFullMovesOnly(true);
+    FGame->SetShowHint(false);
+    FGame->SetThinkPriority(TThreadPriority::tpIdle);
+    QFont boardFont = FGame->font();
+    boardFont.setPixelSize(8);
+    FGame->setFont(boardFont);
+    QPalette boardPalette = FGame->palette();
+    boardPalette.setColor(QPalette::WindowText, Qt::white);
+    FGame->setPalette(boardPalette);
+    FGame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    const char* const patterns[] = {"SquareDark", "SquareLight", "SquareDarkSelect",
+                                    "SquareLightSelect", "SquareDarkMark", "SquareLightMark"};
+    for (int i = 0; i < TGameBoardControl::PATTERN_ROLE_COUNT; ++i)
+        FGame->SetPattern(static_cast<TGameBoardControl::TPatternRole>(i), Pattern(patterns[i]));
+
+    CreateActions();
+    CreateMenus();
+    CreateToolbar();
+    root->setMenuBar(FMenuBar);
+    root->addWidget(FToolbar);
+
+    FClientPanel = new QWidget(this);
+    auto* client = new QHBoxLayout(FClientPanel);
+    client->setContentsMargins(0, 0, 0, 0);
+    client->setSpacing(0);
+    FGameHost = new QWidget(FClientPanel);
+    FGameHost->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* host = new QVBoxLayout(FGameHost);
+    host->setContentsMargins(0, 0, 0, 0);
+    host->setSpacing(0);
+    CreateStatusStrip(FGameHost);
+    host->addWidget(FStateInfo);
+    host->addWidget(FGame);
+    client->addWidget(FGameHost, 0, Qt::AlignTop);
+    CreateHistoryPanel();
+    client->addWidget(FHistoryPanel);
+    CreateSetupBar();
+    client->addWidget(FBoardSetupBar);
+    root->addWidget(FClientPanel);
+
+    FTurnIcon = new QLabel(FGame);
+    FTurnIcon->setFixedSize(50, 50);
+    FTurnIcon->setAlignment(Qt::AlignCenter);
+    FTurnIcon->hide();
+
+    FTimer = new QTimer(this);
+    FTimer->setInterval(250);
+    connect(FTimer, &QTimer::timeout, this, [this] { TimerTick(); });
+
+    WireGame();
+
+    // Creation: the memory default, then the stored settings on top of it.
+    FGame->SetMaxMemory(static_cast<uint32_t>((static_cast<uint64_t>(TotalPhysicalMemory()) * 10 + 50) / 100));
+    FIdleConnection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                              [this] { UpdateActions(); });
+    FFocusConnection = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { ActiveWindowChanged(); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
+        if (State != Qt::ApplicationActive)
+            SetFullScreen(false);
+    });
+    FHistoryFirstPlayer = 2;
+    LoadSettings();
+    UpdateActions();
+}
+
+TMainForm::~TMainForm()
+{
+    disconnect(FIdleConnection);
+    disconnect(FFocusConnection);
+    if (FFullScreen)
+        SetFullScreen(false);
+}
+
+QAction* TMainForm::AddAction(const std::string& Name, const QString& Caption, const QKeySequence& Shortcut,
+                              const QString& Icon, std::function<void()> Execute)
+{
+    auto* action = new QAction(Caption, this);
+    action->setObjectName(QString::fromStdString(Name));
+    if (!Shortcut.isEmpty())
+        action->setShortcut(Shortcut);
+    if (!Icon.isEmpty()) {
+        action->setIcon(QIcon(":/toolbar/" + Icon + ".svg"));
+        action->setToolTip(Caption);
+    }
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    connect(action, &QAction::triggered, this, [Execute = std::move(Execute)] { Execute(); });
+    addAction(action);
+    FActions[Name] = action;
+    return action;
+}
+
+QAction* TMainForm::Action(const std::string& Name) const
+{
+    const auto it = FActions.find(Name);
+    return it == FActions.end() ? nullptr : it->second;
+}
+
+void TMainForm::CreateActions()
+{
+    TCheckers& game = *FGame;
+    auto checkable = [](QAction* A, bool Checked = false) {
+        A->setCheckable(true);
+        A->setChecked(Checked);
+        return A;
+    };
+    // Game
+    AddAction("GameNew", tr("New"), QKeySequence("Ctrl+N"), "new", [this] { NewGame(); })->setToolTip(tr("New Game"));
+    AddAction("GameOpen", tr("Open..."), QKeySequence("Ctrl+O"), "open", [this] { OpenGame(); })
+        ->setToolTip(tr("Open Game"));
+    AddAction("GameSave", tr("Save..."), QKeySequence("Ctrl+S"), "save", [this] { SaveGame(); })
+        ->setToolTip(tr("Save Game"));
+    AddAction("GameSetupBoard", tr("Setup Board"), QKeySequence("Ctrl+B"), {}, [this] { EnterSetup(); });
+    AddAction("GameMemoryOptions", tr("Memory Options..."), {}, {}, [this] { MemoryOptions(); });
+    AddAction("GameExit", tr("Exit"), QKeySequence("Alt+F4"), {}, [this] { close(); });
+    // Control
+    AddAction("ControlPause", tr("Pause"), QKeySequence("Ctrl+P"), "pause", [&game] { game.SetPaused(true); });
+    AddAction("ControlResume", tr("Resume"), QKeySequence("Ctrl+R"), "resume", [&game] { game.SetPaused(false); });
+    checkable(AddAction("ControlAutoCompleteSelection", tr("Auto Complete Selection"), {}, {}, [&game] {
+        game.SetSelectionOptions(game.SelectionOptions() ^ SelectionOption(soAutoComplete));
+    }));
+    checkable(AddAction("ControlAutoPlaySelection", tr("Auto Play Selection"), {}, {}, [&game] {
+        game.SetSelectionOptions(game.SelectionOptions() ^ SelectionOption(soAutoPlayComplete));
+    }));
+    checkable(AddAction("ControlListPositionMoves", tr("List Possible Moves of Position"), {}, {},
+                        [&game] { game.SetShowHint(!game.ShowHint()); }));
+    checkable(AddAction("ControlEnableSounds", tr("Enable Sounds"), QKeySequence("F6"), {}, [] {}), true);
+    // Computer
+    AddAction("ComputerSuggest", tr("Suggest"), QKeySequence("Ctrl+T"), {}, [this] { Suggest(); });
+    AddAction("ComputerPlayNow", tr("Play Now"), QKeySequence("Ctrl+W"), {}, [&game] { game.MoveNow(); });
+    checkable(AddAction("ComputerPlaysNone", tr("None"), {}, {}, [this] { SetComputerPlayer(0); }));
+    checkable(AddAction("ComputerPlaysBlack", tr("Red Player"), {}, {}, [this] { SetComputerPlayer(2); }));
+    checkable(AddAction("ComputerPlaysWhite", tr("White Player"), {}, {}, [this] { SetComputerPlayer(1); }));
+    checkable(AddAction("ComputerPlaysBoth", tr("Both Players"), {}, {}, [this] { SetComputerPlayer(3); }));
+    checkable(AddAction("LevelEasy", tr("Easy"), {}, {}, [this] { SetLevel(LEVEL_EASY); }));
+    checkable(AddAction("LevelMedium", tr("Medium"), {}, {}, [this] { SetLevel(LEVEL_MEDIUM); }));
+    checkable(AddAction("LevelDifficult", tr("Difficult"), {}, {}, [this] { SetLevel(LEVEL_DIFFICULT); }));
+    checkable(AddAction("LevelCustom", tr("Custom..."), {}, {}, [this] { CustomLevel(); }));
+    // History
+    AddAction("HistoryFirst", tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
+    AddAction("HistoryBackward", tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
+        ->setShortcuts({QKeySequence("Ctrl+Left"), QKeySequence("Ctrl+Z")});
+    AddAction("HistoryFoward", tr("Next Move"), QKeySequence("Ctrl+Right"), "next", [&game] { game.Redo(); })
+        ->setShortcuts({QKeySequence("Ctrl+Right"), QKeySequence("Shift+Ctrl+Z")});
+    AddAction("HistoryLast", tr("Last Move"), QKeySequence("Ctrl+End"), "last", [&game] { game.RedoAll(); });
+    checkable(AddAction("HistoryShow", tr("Show History"), QKeySequence("Ctrl+H"), "history",
+                        [this] { ToggleShowHistory(); }));
+    checkable(AddAction("HistoryShowTimes", tr("Show Times"), {}, {}, [this] { UpdateHistoryList(); }), true);
+    AddAction("HistoryMoveToBlack", tr("Red: Move Here"), {}, {}, [this] { MoveHere(2); });
+    AddAction("HistoryMoveToWhite", tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
+    AddAction("HistoryCopy", tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
+    // View
+    checkable(AddAction("ViewToolbar", tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
+    checkable(AddAction("ViewCoordinates", tr("Show Coordinates"), {}, {}, [&game] {
+        game.SetCoordinatesDisplay(game.CoordinatesDisplay() == slNone ? slLeftTop : slNone);
+    }));
+    checkable(AddAction("ViewSelectablePositions", tr("Mark Selectable Positions"), {}, {},
+                        [&game] { game.SetMarkSelectableSquares(!game.MarkSelectableSquares()); }));
+    checkable(AddAction("ViewInvertSquares", tr("Invert Squares"), {}, {}, [this] { InvertSquares(); }));
+    checkable(AddAction("ViewAnimationMoves", tr("Animate Moves"), {}, {},
+                        [&game] { game.SetAnimateMoves(!game.AnimateMoves()); }));
+    AddAction("ViewFullScreen", tr("Full Screen"), QKeySequence("F11"), {}, [this] { SetFullScreen(true); });
+    checkable(AddAction("BoardSizeSmall", tr("Small"), {}, {}, [&game] { game.SetSquareSize(45); }));
+    checkable(AddAction("BoardSizeMedium", tr("Medium"), {}, {}, [&game] { game.SetSquareSize(60); }));
+    checkable(AddAction("BoardSizeLarge", tr("Large"), {}, {}, [&game] { game.SetSquareSize(75); }));
+    checkable(AddAction("Rotate000", QString::fromUtf8("0\u00B0"), {}, {}, [&game] { game.SetBoardAngle(0); }));
+    checkable(AddAction("Rotate090", QString::fromUtf8("90\u00B0"), {}, {}, [&game] { game.SetBoardAngle(90); }));
+    checkable(AddAction("Rotate180", QString::fromUtf8("180\u00B0"), {}, {}, [&game] { game.SetBoardAngle(180); }));
+    checkable(AddAction("Rotate270", QString::fromUtf8("270\u00B0"), {}, {}, [&game] { game.SetBoardAngle(270); }));
+    AddAction("RotateClockwise", tr("Rotate Right"), {}, "rotate-right",
+              [&game] { game.SetBoardAngle(game.BoardAngle() + 90); });
+    AddAction("RotateConterClockwise", tr("Rotate Left"), {}, "rotate-left",
+              [&game] { game.SetBoardAngle(game.BoardAngle() - 90); });
+    // Help
+    AddAction("HelpRules", tr("The Basic Rules of Checkers"), {}, {},
+              [] { OpenWebPage(QStringLiteral(VELK_RULES_PAGE)); });
+    AddAction("HelpHomePage", tr("Velk Checkers Home Page"), {}, {},
+              [] { OpenWebPage(QStringLiteral(VELK_HOME_PAGE)); });
+    AddAction("HelpAbout", tr("About"), {}, {}, [this] { TAboutDialog::Execute(this); });
+
+    for (const char* const group : {"ComputerPlaysNone,ComputerPlaysBlack,ComputerPlaysWhite,ComputerPlaysBoth",
+                                    "LevelEasy,LevelMedium,LevelDifficult,LevelCustom",
+                                    "BoardSizeSmall,BoardSizeMedium,BoardSizeLarge",
+                                    "Rotate000,Rotate090,Rotate180,Rotate270"}) {
+        auto* radio = new QActionGroup(this);
+        radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+        for (const QString& name : QString(group).split(','))
+            radio->addAction(Action(name.toStdString()));
+    }
+}
+
+void TMainForm::CreateMenus()
+{
+    FMenuBar = new QMenuBar(this);
+    auto add = [this](QMenu* Menu, std::initializer_list<const char*> Names) {
+        for (const char* name : Names) {
+            if (std::string(name) == "-")
+                Menu->addSeparator();
+            else
+                Menu->addAction(Action(name));
+        }
+    };
+    add(FMenuBar->addMenu(tr("&Game")),
+        {"GameNew", "GameOpen", "GameSave", "-", "GameSetupBoard", "-", "GameMemoryOptions", "-", "GameExit"});
+    add(FMenuBar->addMenu(tr("&Control")),
+        {"ControlPause", "ControlResume", "-", "ControlAutoCompleteSelection", "ControlAutoPlaySelection", "-",
+         "ControlListPositionMoves", "-", "ControlEnableSounds"});
+    QMenu* computer = FMenuBar->addMenu(tr("C&omputer"));
+    add(computer, {"ComputerSuggest", "-", "ComputerPlayNow", "-"});
+    add(computer->addMenu(tr("Play As")),
+        {"ComputerPlaysNone", "ComputerPlaysBlack", "ComputerPlaysWhite", "ComputerPlaysBoth"});
+    add(computer->addMenu(tr("Skill Level")), {"LevelEasy", "LevelMedium", "LevelDifficult", "LevelCustom"});
+    add(FMenuBar->addMenu(tr("&History")), {"HistoryFirst", "HistoryBackward", "HistoryFoward", "HistoryLast", "-",
+                                            "HistoryShow", "HistoryShowTimes", "-", "HistoryCopy"});
+    QMenu* view = FMenuBar->addMenu(tr("&View"));
+    add(view, {"ViewToolbar", "-"});
+    add(view->addMenu(tr("Board Size")), {"BoardSizeSmall", "BoardSizeMedium", "BoardSizeLarge"});
+    add(view->addMenu(tr("Board Angle")), {"Rotate000", "Rotate090", "Rotate180", "Rotate270"});
+    add(view, {"ViewInvertSquares", "-", "ViewCoordinates", "ViewSelectablePositions", "-", "ViewAnimationMoves", "-",
+               "ViewFullScreen"});
+    add(FMenuBar->addMenu(tr("He&lp")), {"HelpRules", "HelpHomePage", "-", "HelpAbout"});
+}
+
+void TMainForm::CreateToolbar()
+{
+    FToolbar = new QToolBar(this);
+    FToolbar->setObjectName("Toolbar");
+    FToolbar->setIconSize(QSize(24, 24));
+    FToolbar->setMovable(false);
+    FToolbar->setFloatable(false);
+    FToolbar->setFixedHeight(36);
+    // The toolbar spans the window; the board and the panels decide its width.
+    FToolbar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    for (const char* name : {"GameNew", "GameOpen", "GameSave", "-", "ControlResume", "ControlPause", "HistoryFirst",
+                             "HistoryBackward", "HistoryFoward", "HistoryLast", "-", "HistoryShow", "-",
+                             "RotateConterClockwise", "RotateClockwise"}) {
+        if (std::string(name) == "-")
+            FToolbar->addSeparator();
+        else
+            FToolbar->addAction(Action(name));
+    }
+}
+
+void TMainForm::CreateStatusStrip(QWidget* Host)
+{
+    FStateInfo = TiledPanel(Host, 37);
+    FStateInfo->setObjectName("StateInfo");
+    FStateInfo->setFont(StripFont());
+    // The strip is as wide as the board below it, whatever its texts would like.
+    FStateInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    auto* strip = new QHBoxLayout(FStateInfo);
+    strip->setContentsMargins(4, 2, 6, 2);
+    strip->setSpacing(4);
+
+    auto commandPair = [this](const QString& First, const QString& Second, std::function<void()> OnFirst,
+                              std::function<void()> OnSecond, QPushButton** SecondButton) {
+        auto* panel = new QWidget(FStateInfo);
+        auto* row = new QHBoxLayout(panel);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(3);
+        QFont font = QApplication::font();
+        for (int i = 0; i < 2; ++i) {
+            auto* button = new QPushButton(i == 0 ? First : Second, panel);
+            button->setFont(font);
+            button->setFixedSize(93, 25);
+            button->setFocusPolicy(Qt::NoFocus);
+            connect(button, &QPushButton::clicked, this, i == 0 ? OnFirst : OnSecond);
+            row->addWidget(button);
+            if (i == 1 && SecondButton)
+                *SecondButton = button;
+        }
+        panel->setFixedWidth(189);
+        panel->hide();
+        return panel;
+    };
+    FSuggestionCommands = commandPair(
+        tr("Play Selection"), tr("Clear Selection"), [this] { FGame->PlaySelection(); },
+        [this] { FGame->ClearSelection(); }, nullptr);
+    FSetupCommands = commandPair(
+        tr("Apply Changes"), tr("Revert Changes"), [this] { ApplySetup(); }, [this] { RevertSetup(); },
+        &FRevertChanges);
+    strip->addWidget(FSuggestionCommands);
+    strip->addWidget(FSetupCommands);
+
+    FState = new QLabel(FStateInfo);
+    FState->setObjectName("State");
+    FState->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    strip->addWidget(FState, 1);
+
+    FTimePanel = new QWidget(FStateInfo);
+    FTimePanel->setObjectName("TimePanel");
+    FTimePanel->setFixedWidth(111);
+    auto* time = new QHBoxLayout(FTimePanel);
+    time->setContentsMargins(0, 0, 0, 0);
+    time->setSpacing(2);
+    FThinkIcon = new TThinkIcon(FTimePanel);
+    FThinkIcon->hide();
+    time->addWidget(FThinkIcon);
+    time->addStretch();
+    for (QToolButton** button : {&FPauseButton, &FResumeButton}) {
+        *button = new QToolButton(FTimePanel);
+        (*button)->setAutoRaise(true);
+        (*button)->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        (*button)->setFixedSize(23, 22);
+        (*button)->setIconSize(QSize(16, 16));
+        (*button)->setFocusPolicy(Qt::NoFocus);
+        time->addWidget(*button);
+    }
+    FPauseButton->setDefaultAction(Action("ControlPause"));
+    FResumeButton->setDefaultAction(Action("ControlResume"));
+    FElapsedTime = new QLabel(QStringLiteral("00:00"), FTimePanel);
+    FElapsedTime->setObjectName("ElapsedTime");
+    FElapsedTime->setFixedWidth(60);
+    FElapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    time->addWidget(FElapsedTime);
+    strip->addWidget(FTimePanel);
+}
+
+void TMainForm::CreateHistoryPanel()
+{
+    FHistoryPanel = new QWidget(FClientPanel);
+    FHistoryPanel->setObjectName("HistoryPanel");
+    FHistoryPanel->setFixedWidth(262);
+    auto* layout = new QVBoxLayout(FHistoryPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QFrame* times = TiledPanel(FHistoryPanel, 37);
+    times->setObjectName("HistoryTime");
+    times->setFont(StripFont());
+    auto* row = new QHBoxLayout(times);
+    row->setContentsMargins(4, 2, 4, 2);
+    FTime1 = new QLabel(QStringLiteral("0:00:00"), times);
+    FTime1->setObjectName("Time1");
+    FTime1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    FTime2 = new QLabel(QStringLiteral("0:00:00"), times);
+    FTime2->setObjectName("Time2");
+    FTime2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* dash = new QLabel(QStringLiteral("\u2013"), times);
+    dash->setAlignment(Qt::AlignCenter);
+    row->addWidget(FTime1, 1);
+    row->addWidget(dash);
+    row->addWidget(FTime2, 1);
+    layout->addWidget(times);
+
+    FHistoryList = new QTreeWidget(FHistoryPanel);
+    FHistoryList->setObjectName("History");
+    FHistoryList->setRootIsDecorated(false);
+    FHistoryList->setColumnCount(3);
+    FHistoryList->setHeaderLabels({tr("Turn"), tr("Red"), tr("White")});
+    FHistoryList->header()->setSectionsClickable(false);
+    FHistoryList->header()->setStretchLastSection(true);
+    FHistoryList->setColumnWidth(0, 42);
+    FHistoryList->setColumnWidth(1, 100);
+    FHistoryList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    FHistoryList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FHistoryList->setUniformRowHeights(true);
+    FHistoryList->setFrameShape(QFrame::NoFrame);
+    QFont bold = FHistoryList->font();
+    bold.setBold(true);
+    FHistoryList->header()->setFont(bold);
+    FHistoryList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    FHistoryList->addAction(Action("HistoryMoveToBlack"));
+    FHistoryList->addAction(Action("HistoryMoveToWhite"));
+    auto* separator = new QAction(FHistoryList);
+    separator->setSeparator(true);
+    FHistoryList->addAction(separator);
+    FHistoryList->addAction(Action("HistoryCopy"));
+    layout->addWidget(FHistoryList, 1);
+}
+
+void TMainForm::CreateSetupBar()
+{
+    FBoardSetupBar = new QToolBar(tr("Pieces"), FClientPanel);
+    FBoardSetupBar->setObjectName("BoardSetupBar");
+    FBoardSetupBar->setOrientation(Qt::Vertical);
+    FBoardSetupBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    FBoardSetupBar->setIconSize(QSize(40, 40));
+    FBoardSetupBar->setFixedWidth(150);
+    auto button = [this](const std::string& Name, const QString& Caption, int Image, bool Checkable) {
+        auto* b = new QToolButton(FBoardSetupBar);
+        b->setObjectName(QString::fromStdString(Name));
+        b->setText(Caption);
+        b->setIcon(QIcon(QStringLiteral(":/palette/%1.png").arg(Image)));
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        b->setFixedSize(140, 46);
+        b->setCheckable(Checkable);
+        b->setAutoRaise(true);
+        FBoardSetupBar->addWidget(b);
+        FPaletteButtons[Name] = b;
+        return b;
+    };
+    connect(button("btnClearBoard", tr("Clear Board"), 6, false), &QToolButton::clicked, this,
+            [this] { ClearSetupBoard(); });
+    FBoardSetupBar->addSeparator();
+    // The piece buttons form a group in which at most one is down; all may be up.
+    const std::vector<std::string> pieces = {"btnBlackSimple", "btnBlackKing", "btnWhiteSimple", "btnWhiteKing"};
+    const QString captions[] = {tr("Red Simple Piece"), tr("Red King Piece"), tr("White Simple Piece"),
+                                tr("White King Piece")};
+    for (int i = 0; i < 4; ++i) {
+        QToolButton* b = button(pieces[i], captions[i], i, true);
+        connect(b, &QToolButton::toggled, this, [this, pieces, i](bool Down) {
+            if (!Down)
+                return;
+            for (int j = 0; j < 4; ++j)
+                if (j != i)
+                    FPaletteButtons[pieces[j]]->setChecked(false);
+        });
+    }
+    FBoardSetupBar->addSeparator();
+    // Of the two turn buttons exactly one is down.
+    QToolButton* black = button("btnBlackTurn", tr("Red Plays First"), 4, true);
+    QToolButton* white = button("btnWhiteTurn", tr("White Plays First"), 5, true);
+    black->setAutoExclusive(true);
+    white->setAutoExclusive(true);
+    black->setChecked(true);
+    FBoardSetupBar->hide();
+}
+
+QToolButton* TMainForm::PaletteButton(const std::string& Name) const
+{
+    const auto it = FPaletteButtons.find(Name);
+    return it == FPaletteButtons.end() ? nullptr : it->second;
+}
+
+void TMainForm::UpdateActions()
+{
+    TCheckers& game = *FGame;
+    auto enable = [this](const char* Name, bool On) { Action(Name)->setEnabled(On); };
+    auto check = [this](const char* Name, bool On) {
+        QAction* a = Action(Name);
+        if (a->isChecked() != On)
+            a->setChecked(On);
+    };
+    const bool play = game.BoardMode() == gbmPlay;
+    enable("GameSetupBoard", play);
+    enable("ControlPause", game.Playing());
+    enable("ControlResume", play && game.Paused() && !game.IsGameOver());
+    check("ControlAutoCompleteSelection", game.HasSelectionOption(soAutoComplete));
+    check("ControlAutoPlaySelection", game.HasSelectionOption(soAutoPlayComplete));
+    check("ControlListPositionMoves", game.ShowHint());
+    enable("ComputerSuggest", game.Playing() && !game.IsComputerTurn());
+    enable("ComputerPlayNow", game.Thinking());
+    const uint8_t computer = game.ComputerPlayer();
+    check("ComputerPlaysNone", computer == 0);
+    check("ComputerPlaysBlack", computer == 2);
+    check("ComputerPlaysWhite", computer == 1);
+    check("ComputerPlaysBoth", computer == 3);
+    const int depth = game.SearchDepth();
+    check("LevelEasy", depth == LEVEL_EASY);
+    check("LevelMedium", depth == LEVEL_MEDIUM);
+    check("LevelDifficult", depth == LEVEL_DIFFICULT);
+    check("LevelCustom", depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
+    enable("HistoryFirst", game.CanUndo());
+    enable("HistoryBackward", game.CanUndo());
+    enable("HistoryFoward", game.CanRedo());
+    enable("HistoryLast", game.CanRedo());
+    check("HistoryShow", FShowHistory);
+    enable("HistoryShow", FBoardSetupBar->isHidden());
+    const int row = FHistoryList->currentItem() ? FHistoryList->indexOfTopLevelItem(FHistoryList->currentItem()) : -1;
+    enable("HistoryMoveToBlack", game.HasMove(2, row + 1));
+    enable("HistoryMoveToWhite", game.HasMove(1, row + 1));
+    enable("HistoryCopy", FHistoryList->topLevelItemCount() > 0);
+    check("ViewToolbar", !FToolbar->isHidden());
+    check("ViewCoordinates", game.CoordinatesDisplay() != slNone);
+    check("ViewSelectablePositions", game.MarkSelectableSquares());
+    check("ViewInvertSquares", game.InvertSquares());
+    check("ViewAnimationMoves", game.AnimateMoves());
+    check("BoardSizeSmall", game.SquareSize() == 45);
+    check("BoardSizeMedium", game.SquareSize() == 60);
+    check("BoardSizeLarge", game.SquareSize() == 75);
+    check("Rotate000", game.BoardAngle() == 0);
+    check("Rotate090", game.BoardAngle() == 90);
+    check("Rotate180", game.BoardAngle() == 180);
+    check("Rotate270", game.BoardAngle() == 270);
+    // The strip's pause and resume buttons stand in the same place; one shows at a time.
+    FPauseButton->setVisible(Action("ControlPause")->isEnabled());
+    FResumeButton->setVisible(Action("ControlResume")->isEnabled());
+}
+
+}  // namespace velk

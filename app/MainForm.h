@@ -1,0 +1,171 @@
+#pragma once
+// The main window: the board and everything around it — menus, toolbar, status strip with the
+// turn clock, the history panel, the setup palette — and the commands that drive the board.
+// It holds no game logic: every command sets a property of the board control, calls one of
+// its operations, opens a dialog or changes the window's own layout.
+#include <QToolBar>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "Sounds.h"
+#include "control/Checkers.h"
+#include "platform/Stream.h"
+
+class QAction;
+class QLabel;
+class QMenuBar;
+class QPushButton;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QFrame;
+
+namespace velk {
+
+
+class TThinkIcon;
+
+class TMainForm : public QWidget {
+public:
+    // Sounds and dialogs can be replaced, so that tests can listen and answer.
+    explicit TMainForm(std::unique_ptr<ISoundPlayer> Sounds = nullptr, QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    TCheckers& Game() const { return *FGame; }
+    QAction* Action(const std::string& Name) const;
+    QToolBar& Toolbar() const { return *FToolbar; }
+    QMenuBar& MenuBar() const { return *FMenuBar; }
+    QWidget& HistoryPanel() const { return *FHistoryPanel; }
+    QTreeWidget& HistoryList() const { return *FHistoryList; }
+    QToolBar& BoardSetupBar() const { return *FBoardSetupBar; }
+    QLabel& StateLabel() const { return *FState; }
+    QLabel& ElapsedTime() const { return *FElapsedTime; }
+    QLabel& Time1() const { return *FTime1; }
+    QLabel& Time2() const { return *FTime2; }
+    QWidget& SuggestionCommands() const { return *FSuggestionCommands; }
+    QWidget& SetupCommands() const { return *FSetupCommands; }
+    QWidget& TimePanel() const { return *FTimePanel; }
+    QToolButton* PaletteButton(const std::string& Name) const;
+    QPushButton& RevertButton() const { return *FRevertChanges; }
+    bool FullScreen() const { return FFullScreen; }
+    bool ShowHistory() const { return FShowHistory; }
+    uint8_t HistoryFirstPlayer() const { return FHistoryFirstPlayer; }
+    bool PausedByShell() const { return FPausedByShell; }
+    bool HasSetupBackup() const { return FSetupBackup != nullptr; }
+    QWidget* FullScreenWindow() const { return FFullScreenWindow; }
+
+    // Runs once the window is shown: the game named on the command line, or a new game.
+    void StartGame(const QStringList& Arguments);
+    void UpdateCaption();
+    void UpdateStatusText();
+    void UpdateHistoryList();
+    // Refreshes every action's enabled and checked state, as each idle moment does.
+    void UpdateActions();
+    void SetFullScreen(bool On);
+    std::string GetGameRecordText() const { return FGame->GetGameRecordText(); }
+    // Asks whether to save a modified game; abandons the calling command (EAbort) when the
+    // game is still modified afterwards.
+    void QuerySaveGame();
+    void TimerTick();
+    // Where the game log is written; the per-user data directory unless a test sets it.
+    QString GameLogFileName() const;
+    void SetGameLogFileName(const QString& Value) { FGameLogFileName = Value; }
+    // The settings store; the per-user one unless a test sets a file.
+    void SetSettingsFileName(const QString& Value) { FSettingsFileName = Value; }
+    void LoadSettings();
+    void SaveSettings();
+    ISoundPlayer& Sounds() const { return *FSounds; }
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusStrip(QWidget* Host);
+    void CreateHistoryPanel();
+    void CreateSetupBar();
+    void WireGame();
+    QAction* AddAction(const std::string& Name, const QString& Caption, const QKeySequence& Shortcut,
+                       const QString& Icon, std::function<void()> Execute);
+
+    // Game notifications
+    void TurnChanged();
+    void SelectionChanged();
+    void BoardModeChanged();
+    void GameEnded();
+    void SquareResized();
+    void PositionClicked(TPosition Pos, bool& Handled);
+    void PositionInfoTip(TPosition Pos, std::string& InfoTip);
+
+    // Commands
+    void NewGame();
+    void OpenGame();
+    void SaveGame();
+    void EnterSetup();
+    void ApplySetup();
+    void RevertSetup();
+    void ClearSetupBoard();
+    void Suggest();
+    void SetComputerPlayer(uint8_t Value);
+    void SetLevel(uint8_t Depth);
+    void CustomLevel();
+    void MemoryOptions();
+    void ToggleToolbar();
+    void ToggleShowHistory();
+    void InvertSquares();
+    void CopyRecord();
+    void MoveHere(uint8_t Player);
+    void PauseForShell();
+    void ResumeAfterShell();
+    void ActiveWindowChanged();
+    void FitToContent();
+    void WriteGameLog();
+
+    TCheckers* FGame = nullptr;
+    std::unique_ptr<ISoundPlayer> FSounds;
+    std::map<std::string, QAction*> FActions;
+    QMenuBar* FMenuBar = nullptr;
+    QToolBar* FToolbar = nullptr;
+    QWidget* FClientPanel = nullptr;
+    QWidget* FGameHost = nullptr;
+    QFrame* FStateInfo = nullptr;
+    QLabel* FState = nullptr;
+    QWidget* FSuggestionCommands = nullptr;
+    QWidget* FSetupCommands = nullptr;
+    QPushButton* FRevertChanges = nullptr;
+    QWidget* FTimePanel = nullptr;
+    TThinkIcon* FThinkIcon = nullptr;
+    QToolButton* FPauseButton = nullptr;
+    QToolButton* FResumeButton = nullptr;
+    QLabel* FElapsedTime = nullptr;
+    QLabel* FTurnIcon = nullptr;
+    QWidget* FHistoryPanel = nullptr;
+    QLabel* FTime1 = nullptr;
+    QLabel* FTime2 = nullptr;
+    QTreeWidget* FHistoryList = nullptr;
+    QToolBar* FBoardSetupBar = nullptr;
+    std::map<std::string, QToolButton*> FPaletteButtons;
+    QTimer* FTimer = nullptr;
+    QWidget* FFullScreenWindow = nullptr;
+
+    uint8_t FHistoryFirstPlayer = 2;
+    bool FPausedByShell = false;
+    std::unique_ptr<TMemoryStream> FSetupBackup;
+    bool FFullScreen = false;
+    bool FShowHistory = true;
+    int FSavedSquareSize = 60;
+    QString FGameLogFileName;
+    QString FSettingsFileName;
+    QMetaObject::Connection FIdleConnection;
+    QMetaObject::Connection FFocusConnection;
+};
+
+}  // namespace velk

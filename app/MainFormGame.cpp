@@ -1,0 +1,674 @@
+// The main window's reactions to the board control and its commands: caption and status
+// text, the history list and clocks, setup mode, files, full screen, suggestion and tips.
+#include <QAction>
+#include <QBoxLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include "Dialogs.h"
+#include "MainForm.h"
+#include "Sounds.h"
+#include "ThinkIcon.h"
+#include "control/GameHistory.h"
+#include "platform/Exceptions.h"
+
+namespace velk {
+
+namespace {
+
+constexpr const char* FILE_FILTER = "Checkers Game (*.ckr);;All Files (*)";
+
+QString Title()
+{
+    return QApplication::applicationDisplayName();
+}
+
+QString Duration(uint32_t Milliseconds, bool Long)
+{
+    return QString::fromStdString(FormatDuration(Milliseconds, Long));
+}
+
+}  // namespace
+
+void TMainForm::WireGame()
+{
+    TCheckers& game = *FGame;
+    game.OnTurnChange = [this](TGameBoardControl*) { TurnChanged(); };
+    game.OnSelectionChange = [this](TGameBoardControl*) { SelectionChanged(); };
+    game.OnBoardModeChange = [this](TGameBoardControl*) { BoardModeChanged(); };
+    game.OnPlayingStateChange = [this](TGameBoardControl*) {
+        if (FGame->Playing())
+            FTimer->start();
+        else
+            FTimer->stop();
+    };
+    game.OnThinkEnd = [this](TGameBoardControl*) { FThinkIcon->hide(); };
+    game.OnHistoryChange = [this](TGameBoardControl*) { UpdateHistoryList(); };
+    game.OnGameEnded = [this](TGameBoardControl*) { GameEnded(); };
+    auto sound = [this](const char* Name) {
+        if (Action("ControlEnableSounds")->isChecked())
+            FSounds->Play(Name);
+    };
+    game.OnSimpleMove = [sound](TCheckers*, TPosition, TPosition) { sound("SIMPLE_MOVE"); };
+    game.OnAttackMove = [sound](TCheckers*, TPosition, TPosition, TPosition) { sound("ATTACK_MOVE"); };
+    game.OnPromote = [sound](TCheckers*, TPosition) { sound("PROMOTE"); };
+    game.OnSquareResize = [this](TGameBoardControl*) { SquareResized(); };
+    game.OnPositionClick = [this](TCheckers*, TPosition Pos, bool& Handled) { PositionClicked(Pos, Handled); };
+    game.OnPositionInfoTip = [this](TCheckers*, TPosition Pos, std::string& Tip) { PositionInfoTip(Pos, Tip); };
+}
+
+// ---------------------------------------------------------------------------------------------
+// Caption, status and turn
+
+void TMainForm::UpdateCaption()
+{
+    QString text;
+    if (FGame->BoardMode() == gbmPlay) {
+        const int depth = FGame->SearchDepth();
+        QString label;
+        switch (depth) {
+        case 4: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy")); break;
+        case 8: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Medium")); break;
+        case 12: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Difficult")); break;
+        default: label = QStringLiteral("%1 [%2]").arg(tr("Computer")).arg(depth); break;
+        }
+        const QString human = tr("Human");
+        QString red = label, white = label;
+        switch (FGame->ComputerPlayer()) {
+        case 0: red = white = human; break;
+        case 1: red = human; break;
+        case 2: white = human; break;
+        default: break;
+        }
+        text = tr("%1 vs. %2").arg(red, white);
+    } else {
+        text = tr("Board Setup");
+    }
+    const QString caption = Title() + " - " + text;
+    setWindowTitle(caption);
+    if (FFullScreenWindow)
+        FFullScreenWindow->setWindowTitle(caption);
+}
+
+void TMainForm::UpdateStatusText()
+{
+    QString text;
+    switch (FGame->Winner()) {
+    case 2: text = tr("Red player won!"); break;
+    case 1: text = tr("White player won!"); break;
+    default:
+        if (FGame->Turn() == 2)
+            text = tr("Red player's turn...");
+        else if (FGame->Turn() == 1)
+            text = tr("White player's turn...");
+        break;
+    }
+    FState->setText(text);
+}
+
+void TMainForm::TurnChanged()
+{
+    FElapsedTime->setText(Duration(FGame->TurnTime(), false));
+    FTimePanel->setVisible(!FGame->IsGameOver() && FGame->BoardMode() == gbmPlay);
+    if (!FSuggestionCommands->isVisible() && !FSetupCommands->isVisible())
+        UpdateStatusText();
+    FTurnIcon->setPixmap(QPixmap(QStringLiteral(":/palette/%1.png").arg(FGame->Turn() == 1 ? 5 : 4)));
+}
+
+void TMainForm::SelectionChanged()
+{
+    if (FGame->IsSelectionComplete()) {
+        FState->clear();
+        FSuggestionCommands->show();
+    } else if (FSuggestionCommands->isVisible()) {
+        FSuggestionCommands->hide();
+        UpdateStatusText();
+    }
+}
+
+void TMainForm::BoardModeChanged()
+{
+    UpdateCaption();
+    if (FGame->BoardMode() == gbmPlay) {
+        FSetupCommands->hide();
+        FHistoryPanel->setVisible(FShowHistory);
+        FBoardSetupBar->hide();
+        TurnChanged();
+    } else {
+        PaletteButton(FGame->Turn() == 1 ? "btnWhiteTurn" : "btnBlackTurn")->setChecked(true);
+        FTimePanel->hide();
+        FSuggestionCommands->hide();
+        FRevertChanges->setVisible(FSetupBackup != nullptr);
+        FState->clear();
+        FBoardSetupBar->show();
+        FHistoryPanel->hide();
+        FSetupCommands->show();
+    }
+    FitToContent();
+}
+
+void TMainForm::SquareResized()
+{
+    const int s = FGame->SquareSize();
+    const int size = s <= 45 ? 5 : s <= 60 ? 6 : s <= 75 ? 7 : 8;
+    QFont font = FGame->font();
+    font.setPointSize(size);
+    FGame->setFont(font);
+    FGame->SetAnimateStep(s <= 60 ? 2 : 3);
+    FitToContent();
+}
+
+void TMainForm::FitToContent()
+{
+    FGame->updateGeometry();
+    if (layout())
+        layout()->activate();
+    adjustSize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// History list and clocks
+
+void TMainForm::UpdateHistoryList()
+{
+    TCheckers& game = *FGame;
+    QTreeWidget& list = *FHistoryList;
+    const uint8_t p1 = game.FirstPlayer() == 1 ? 1 : 2;
+    const uint8_t p2 = p1 ^ 3;
+    if (p1 != FHistoryFirstPlayer) {
+        FHistoryFirstPlayer = p1;
+        QTreeWidgetItem* header = list.headerItem();
+        const QString first = header->text(1);
+        header->setText(1, header->text(2));
+        header->setText(2, first);
+    }
+    const bool times = Action("HistoryShowTimes")->isChecked();
+    const int count = game.MoveCount();
+    auto setText = [](QTreeWidgetItem* Item, int Column, const QString& Text) {
+        if (Item->text(Column) != Text)
+            Item->setText(Column, Text);
+    };
+    for (int i = 1; i <= count + 1; ++i) {
+        QString s1 = QString::fromStdString(game.GetMoveText(p1, i));
+        if (s1.isEmpty())
+            break;
+        if (times)
+            s1 = "(" + Duration(game.GetMoveTime(p1, i), false) + ") " + s1;
+        QString s2 = QString::fromStdString(game.GetMoveText(p2, i));
+        if (times && !s2.isEmpty())
+            s2 = "(" + Duration(game.GetMoveTime(p2, i), false) + ") " + s2;
+        QTreeWidgetItem* item;
+        if (list.topLevelItemCount() < i) {
+            item = new QTreeWidgetItem(&list);
+            item->setText(0, QString::number(i));
+        } else {
+            item = list.topLevelItem(i - 1);
+        }
+        setText(item, 1, s1);
+        setText(item, 2, s2);
+    }
+    while (list.topLevelItemCount() > count + 1)
+        delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
+    if (list.topLevelItemCount() == count + 1 && game.GetMoveText(p1, count + 1).empty())
+        delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
+
+    // Moves after the shown position are grey; the turn numbers use the regular font.
+    const QColor normal = list.palette().color(QPalette::Text);
+    const QColor grey = list.palette().color(QPalette::Disabled, QPalette::Text);
+    const int current = game.CurrentMoveNumber();
+    const int next1 = game.MoveNumberOf(p1), next2 = game.MoveNumberOf(p2);
+    for (int r = 0; r < list.topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = list.topLevelItem(r);
+        item->setForeground(0, r < current ? normal : grey);
+        item->setForeground(1, next1 > r + 1 ? normal : grey);
+        item->setForeground(2, next2 > r + 1 ? normal : grey);
+    }
+    if (list.topLevelItemCount() >= current && current >= 1)
+        list.scrollToItem(list.topLevelItem(current - 1));
+    FTime1->setText(Duration(game.PlayerTime(p1), true));
+    FTime2->setText(Duration(game.PlayerTime(p2), true));
+}
+
+void TMainForm::TimerTick()
+{
+    TCheckers& game = *FGame;
+    FElapsedTime->setText(Duration(game.TurnTime(), false));
+    if (game.Thinking())
+        FThinkIcon->Advance();
+    const uint32_t t = game.PlayerTime(game.Turn());
+    (game.Turn() == game.FirstPlayer() ? FTime1 : FTime2)->setText(Duration(t, true));
+}
+
+void TMainForm::CopyRecord()
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(GetGameRecordText()));
+}
+
+void TMainForm::MoveHere(uint8_t Player)
+{
+    const int row = FHistoryList->currentItem() ? FHistoryList->indexOfTopLevelItem(FHistoryList->currentItem()) : -1;
+    FGame->GoToMove(Player, row + 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The end of a game
+
+QString TMainForm::GameLogFileName() const
+{
+    if (!FGameLogFileName.isEmpty())
+        return FGameLogFileName;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/velk-checkers.log";
+}
+
+void TMainForm::WriteGameLog()
+{
+    const QString name = GameLogFileName();
+    QDir().mkpath(QFileInfo(name).absolutePath());
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2").arg(name, file.errorString()).toStdString());
+    const QByteArray line = QByteArray::fromStdString(GetGameRecordText()) + "\r\n";
+    if (file.write(line) != line.size() || !file.flush())
+        throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2").arg(name, file.errorString()).toStdString());
+}
+
+void TMainForm::GameEnded()
+{
+    try {
+        WriteGameLog();
+    } catch (const std::exception& e) {
+        // The finish dialog waits for the next game; the error is all the player sees now.
+        ShowErrorMessage(QString::fromStdString(e.what()));
+        return;
+    }
+    if (TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer()))
+        Action("GameNew")->trigger();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TMainForm::QuerySaveGame()
+{
+    if (!FGame->Modified())
+        return;
+    switch (TSaveQueryDialog::Execute(this)) {
+    case mrYes: SaveGame(); break;
+    case mrNo: FGame->SetModified(false); break;
+    default: break;
+    }
+    if (FGame->Modified())
+        throw EAbort();
+}
+
+void TMainForm::NewGame()
+{
+    try {
+        QuerySaveGame();
+    } catch (const EAbort&) {
+        return;
+    }
+    FGame->NewGame();
+}
+
+void TMainForm::PauseForShell()
+{
+    if (FGame->Playing()) {
+        FPausedByShell = true;
+        FGame->SetPaused(true);
+    }
+}
+
+void TMainForm::ResumeAfterShell()
+{
+    if (FPausedByShell) {
+        FPausedByShell = false;
+        FGame->SetPaused(false);
+    }
+}
+
+void TMainForm::OpenGame()
+{
+    try {
+        QuerySaveGame();
+    } catch (const EAbort&) {
+        return;
+    }
+    SetFullScreen(false);
+    PauseForShell();
+    try {
+        const QString name = QFileDialog::getOpenFileName(this, tr("Load Game"), QString(), tr(FILE_FILTER));
+        if (!name.isEmpty())
+            FGame->LoadFromFile(name.toStdString(), Title().toStdString());
+    } catch (const std::exception& e) {
+        ResumeAfterShell();
+        ShowErrorMessage(QString::fromStdString(e.what()));
+        return;
+    }
+    ResumeAfterShell();
+}
+
+void TMainForm::SaveGame()
+{
+    SetFullScreen(false);
+    PauseForShell();
+    try {
+        QFileDialog dialog(this, tr("Save Game As"), QString(), tr(FILE_FILTER));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("ckr");
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            FGame->SaveToFile(dialog.selectedFiles().front().toStdString(), Title().toStdString());
+    } catch (const std::exception& e) {
+        ResumeAfterShell();
+        ShowErrorMessage(QString::fromStdString(e.what()));
+        return;
+    }
+    ResumeAfterShell();
+}
+
+void TMainForm::Suggest()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        FGame->SelectMove(FGame->SuggestMove(5));
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::SetComputerPlayer(uint8_t Value)
+{
+    FGame->SetComputerPlayer(Value);
+    UpdateCaption();
+}
+
+void TMainForm::SetLevel(uint8_t Depth)
+{
+    FGame->SetSearchDepth(Depth);
+    UpdateCaption();
+}
+
+void TMainForm::CustomLevel()
+{
+    int depth = FGame->SearchDepth();
+    if (TSearchDepthDialog::Execute(this, depth)) {
+        FGame->SetSearchDepth(static_cast<uint8_t>(depth));
+        UpdateCaption();
+    }
+}
+
+void TMainForm::MemoryOptions()
+{
+    int megabytes = static_cast<int>(FGame->MaxMemory() >> 20);
+    if (TMemoryOptionsDialog::Execute(this, megabytes))
+        FGame->SetMaxMemory(static_cast<uint32_t>(megabytes) << 20);
+}
+
+void TMainForm::ToggleToolbar()
+{
+    FToolbar->setVisible(FToolbar->isHidden());
+    FitToContent();
+}
+
+void TMainForm::ToggleShowHistory()
+{
+    FShowHistory = !FShowHistory;
+    FHistoryPanel->setVisible(FShowHistory);
+    FitToContent();
+}
+
+void TMainForm::InvertSquares()
+{
+    FGame->SetInvertSquares(!FGame->InvertSquares());
+    QPalette palette = FGame->palette();
+    const QColor c = palette.color(QPalette::WindowText);
+    palette.setColor(QPalette::WindowText, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+    FGame->setPalette(palette);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setup mode
+
+void TMainForm::EnterSetup()
+{
+    FSetupBackup = std::make_unique<TMemoryStream>();
+    const bool modified = FGame->Modified();
+    FGame->SaveToStream(*FSetupBackup);
+    FGame->SetModified(modified);
+    FSetupBackup->SetPosition(0);
+    FGame->SetBoardMode(gbmSetup);
+}
+
+void TMainForm::ApplySetup()
+{
+    FSetupBackup.reset();
+    FGame->SetTurn(PaletteButton("btnBlackTurn")->isChecked() ? 2 : 1);
+    FGame->SetBoardMode(gbmPlay);
+}
+
+void TMainForm::RevertSetup()
+{
+    std::unique_ptr<TMemoryStream> backup = std::move(FSetupBackup);
+    FGame->SetBoardMode(gbmPlay);
+    if (backup)
+        FGame->LoadFromStream(*backup);
+}
+
+void TMainForm::ClearSetupBoard()
+{
+    FGame->ClearBoard();
+    PaletteButton("btnBlackTurn")->setChecked(true);
+}
+
+void TMainForm::PositionClicked(TPosition Pos, bool& Handled)
+{
+    if (FFullScreen || FGame->BoardMode() != gbmSetup)
+        return;
+    Handled = true;
+    TPiece piece = pcNone;
+    const std::pair<const char*, TPiece> palette[] = {
+        {"btnBlackSimple", pcBlackMan}, {"btnBlackKing", pcBlackKing}, {"btnWhiteSimple", pcWhiteMan},
+        {"btnWhiteKing", pcWhiteKing}};
+    for (const auto& [name, code] : palette) {
+        if (PaletteButton(name)->isChecked()) {
+            piece = code;
+            break;
+        }
+    }
+    TCheckersBoard& board = FGame->CheckersBoard();
+    board.SetSquares(Pos, board.Squares(Pos) == piece ? pcNone : piece);
+}
+
+void TMainForm::PositionInfoTip(TPosition Pos, std::string& InfoTip)
+{
+    TCheckersMove path;
+    if (!TCheckers::PathToSquares(FGame->Selection(), path))
+        path = TCheckersMove();
+    const int square = TCheckers::SquareToPosition(Pos);
+    if (FGame->IsSelected(square)) {
+        while (path.Count > 0 && path.Squares[path.Count - 1] != Pos)
+            --path.Count;
+    } else if (path.Count < MAX_PATH_SQUARES) {
+        path.Squares[path.Count++] = Pos;
+    } else {
+        // One square too many: such a path begins no move.
+        InfoTip.clear();
+        return;
+    }
+    InfoTip.clear();
+    const TMoveList& moves = FGame->CheckersBoard().Moves();
+    for (int32_t i = moves.FindPrefix(path, -1); i >= 0; i = moves.FindPrefix(path, i)) {
+        if (!InfoTip.empty())
+            InfoTip += "\r\n";
+        InfoTip += PathToText(moves[i], FGame->TwoDigitsPositions());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Full screen, activation and the window's lifetime
+
+void TMainForm::SetFullScreen(bool On)
+{
+    if (On == FFullScreen)
+        return;
+    TCheckers& game = *FGame;
+    if (On) {
+        FFullScreen = true;
+        FSavedSquareSize = game.SquareSize();
+        game.SetAutoSize(false);
+        game.SetFixedSquareSize(false);
+        QScreen* screen = windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
+        FFullScreenWindow = &game;
+        game.setParent(nullptr);
+        game.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        game.setWindowTitle(windowTitle());
+        game.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        game.installEventFilter(this);
+        game.setGeometry(screen->geometry());
+        game.showFullScreen();
+        game.activateWindow();
+        FTurnIcon->show();
+        FTurnIcon->raise();
+    } else {
+        FFullScreen = false;
+        FTurnIcon->hide();
+        game.removeEventFilter(this);
+        FFullScreenWindow = nullptr;
+        game.hide();
+        game.setParent(FGameHost);
+        game.setWindowFlags(Qt::Widget);
+        game.setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        static_cast<QBoxLayout*>(FGameHost->layout())->addWidget(&game);
+        game.SetFixedSquareSize(true);
+        game.SetSquareSize(FSavedSquareSize);
+        game.SetAutoSize(true);
+        game.show();
+        FitToContent();
+        activateWindow();
+    }
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    // The full-screen board is its own window: Esc there leaves full screen.
+    if (Watched == FGame && FFullScreen && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
+        SetFullScreen(false);
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* Event)
+{
+    const int key = Event->key();
+    if (key == Qt::Key_Escape && FFullScreen) {
+        SetFullScreen(false);
+        return;
+    }
+    // The strip's command pairs answer Enter and Esc like a dialog's default and cancel buttons.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (FSuggestionCommands->isVisible()) {
+            FGame->PlaySelection();
+            return;
+        }
+        if (FSetupCommands->isVisible()) {
+            ApplySetup();
+            return;
+        }
+    } else if (key == Qt::Key_Escape) {
+        if (FSuggestionCommands->isVisible()) {
+            FGame->ClearSelection();
+            return;
+        }
+        if (FSetupCommands->isVisible() && FRevertChanges->isVisible()) {
+            RevertSetup();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(Event);
+}
+
+void TMainForm::ActiveWindowChanged()
+{
+    QWindow* active = QGuiApplication::focusWindow();
+    if (active && (active->type() == Qt::Popup || active->type() == Qt::ToolTip))
+        return;
+    // The full-screen board belongs to this window; moving between the two is no change.
+    const QWindow* board = FFullScreen ? FGame->windowHandle() : nullptr;
+    if (active && active == board)
+        return;
+    if (!active) {
+        SetFullScreen(false);
+        return;
+    }
+    SetFullScreen(false);
+    if (active != windowHandle()) {
+        if (FGame->Playing()) {
+            FPausedByShell = true;
+            FGame->SetPaused(true);
+        }
+    } else {
+        ResumeAfterShell();
+    }
+}
+
+void TMainForm::StartGame(const QStringList& Arguments)
+{
+    if (!Arguments.isEmpty()) {
+        FGame->SetBoardMode(gbmPlay);
+        try {
+            FGame->LoadFromFile(Arguments.front().toStdString(), Title().toStdString());
+        } catch (...) {
+            FGame->NewGame();
+            throw;
+        }
+    } else {
+        FGame->NewGame();
+    }
+}
+
+void TMainForm::showEvent(QShowEvent* Event)
+{
+    QWidget::showEvent(Event);
+    UpdateCaption();
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event)
+{
+    try {
+        QuerySaveGame();
+    } catch (const std::exception&) {
+        // The player cancelled, or saving failed: the window stays open.
+        Event->ignore();
+        return;
+    }
+    disconnect(FFocusConnection);
+    FSetupBackup.reset();
+    SetFullScreen(false);
+    FSounds->StopAll();
+    try {
+        SaveSettings();
+    } catch (const std::exception& e) {
+        ShowErrorMessage(QString::fromStdString(e.what()));
+    }
+    Event->accept();
+}
+
+}  // namespace velk

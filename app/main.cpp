@@ -1,0 +1,54 @@
+// Velk Checkers: one main window around the board.
+#include <QApplication>
+#include <QIcon>
+
+#include "Dialogs.h"
+#include "Version.h"
+#include "MainForm.h"
+#include "platform/Exceptions.h"
+
+namespace {
+
+// No exception may cross the event loop: every error ends here as a message box, except the
+// silent abort, which only cancels the command that raised it.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* Receiver, QEvent* Event) override
+    {
+        try {
+            return QApplication::notify(Receiver, Event);
+        } catch (const velk::EAbort&) {
+        } catch (const std::exception& e) {
+            velk::ShowErrorMessage(QString::fromStdString(e.what()));
+        } catch (...) {
+            velk::ShowErrorMessage(QStringLiteral("Unexpected error"));
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    QApplication::setApplicationName("Velk Checkers");
+    QApplication::setApplicationDisplayName("Velk Checkers");
+    QApplication::setOrganizationName("Quorvane");
+    QApplication::setApplicationVersion(VELK_FILE_VERSION);
+    QApplication::setDesktopFileName("velk-checkers");
+    QApplication::setWindowIcon(QIcon(":/icons/velk-checkers.svg"));
+
+    velk::TMainForm window;
+    window.show();
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    try {
+        window.StartGame(arguments);
+    } catch (const std::exception& e) {
+        velk::ShowErrorMessage(QString::fromStdString(e.what()));
+    }
+    return app.exec();
+}

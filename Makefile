@@ -10,9 +10,8 @@ build: setup
 	cmake --preset release >/dev/null
 	cmake --build --preset release -j $(JOBS)
 
-# Until the game window exists this starts the engine tool on the initial position.
 run: build
-	build/bin/velk-checkers-engine report
+	build/bin/velk-checkers
 
 test: build
 	ctest --preset release -j $(JOBS)

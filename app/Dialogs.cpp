@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +28,14 @@ TDialogAnswerer& Answerer()
     static TDialogAnswerer answerer;
     return answerer;
 }
+
+TFileNameAnswerer& FileNameAnswerer()
+{
+    static TFileNameAnswerer answerer;
+    return answerer;
+}
+
+constexpr const char* FILE_FILTER = "Checkers Game (*.ckr);;All Files (*)";
 
 TMessageSink& MessageSink()
 {
@@ -99,6 +108,34 @@ int ExecDialog(QDialog& Dialog)
         return Answerer()(Dialog);
     Dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
     return Dialog.exec();
+}
+
+void SetFileNameAnswerer(TFileNameAnswerer Answerer_)
+{
+    FileNameAnswerer() = std::move(Answerer_);
+}
+
+QString ChooseOpenFileName(QWidget* Parent)
+{
+    if (FileNameAnswerer())
+        return FileNameAnswerer()(false);
+    QFileDialog dialog(Parent, QObject::tr("Load Game"), QString(), QObject::tr(FILE_FILTER));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("ckr");
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                  : QString();
+}
+
+QString ChooseSaveFileName(QWidget* Parent)
+{
+    if (FileNameAnswerer())
+        return FileNameAnswerer()(true);
+    QFileDialog dialog(Parent, QObject::tr("Save Game As"), QString(), QObject::tr(FILE_FILTER));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("ckr");
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                  : QString();
 }
 
 void SetMessageSink(TMessageSink Sink)

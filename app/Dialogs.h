@@ -21,6 +21,13 @@ using TDialogAnswerer = std::function<int(QDialog& Dialog)>;
 void SetDialogAnswerer(TDialogAnswerer Answerer);
 int ExecDialog(QDialog& Dialog);
 
+// The open and save file dialogs ("Load Game", "Save Game As"); an empty name when cancelled.
+// Tests install an answerer that names the file instead of a user (Save tells which dialog).
+using TFileNameAnswerer = std::function<QString(bool Save)>;
+void SetFileNameAnswerer(TFileNameAnswerer Answerer);
+QString ChooseOpenFileName(QWidget* Parent);
+QString ChooseSaveFileName(QWidget* Parent);
+
 // Shows an error's message in a message box (through the answerer's sink in tests).
 using TMessageSink = std::function<void(const QString& Text)>;
 void SetMessageSink(TMessageSink Sink);

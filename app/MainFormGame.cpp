@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,8 +28,6 @@
 namespace velk {
 
 namespace {
-
-constexpr const char* FILE_FILTER = "Checkers Game (*.ckr);;All Files (*)";
 
 QString Title()
 {
@@ -351,7 +348,7 @@ void TMainForm::OpenGame()
     SetFullScreen(false);
     PauseForShell();
     try {
-        const QString name = QFileDialog::getOpenFileName(this, tr("Load Game"), QString(), tr(FILE_FILTER));
+        const QString name = ChooseOpenFileName(this);
         if (!name.isEmpty())
             FGame->LoadFromFile(name.toStdString(), Title().toStdString());
     } catch (const std::exception& e) {
@@ -367,11 +364,9 @@ void TMainForm::SaveGame()
     SetFullScreen(false);
     PauseForShell();
     try {
-        QFileDialog dialog(this, tr("Save Game As"), QString(), tr(FILE_FILTER));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix("ckr");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            FGame->SaveToFile(dialog.selectedFiles().front().toStdString(), Title().toStdString());
+        const QString name = ChooseSaveFileName(this);
+        if (!name.isEmpty())
+            FGame->SaveToFile(name.toStdString(), Title().toStdString());
     } catch (const std::exception& e) {
         ResumeAfterShell();
         ShowErrorMessage(QString::fromStdString(e.what()));

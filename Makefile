@@ -1,5 +1,5 @@
 # One entry point: every target first installs what is missing, then builds in build/.
-.PHONY: setup build run test check-asan check-tsan fuzz clean
+.PHONY: setup build run test check-asan check-tsan check-install fuzz clean
 
 JOBS ?= $(shell nproc)
 
@@ -35,6 +35,16 @@ fuzz: setup
 	rm -rf tests/fuzz/corpus-work && cp -r tests/fuzz/corpus tests/fuzz/corpus-work
 	build-fuzz/bin/game_stream_fuzz -max_total_time=$(FUZZ_TIME) -timeout=10 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/ tests/fuzz/corpus-work
+
+# Installs into a scratch prefix and checks the desktop files the way distributions do.
+check-install: build
+	rm -rf build/install-check
+	cmake --install build --prefix $(CURDIR)/build/install-check >/dev/null
+	desktop-file-validate build/install-check/share/applications/*.desktop
+	appstreamcli validate --no-net build/install-check/share/metainfo/*.metainfo.xml
+	test -x build/install-check/bin/velk-checkers && test -x build/install-check/bin/velk-checkers-engine
+	test -f build/install-check/share/man/man6/velk-checkers.6 && test -f build/install-check/share/man/man6/velk-checkers-engine.6
+	ls build/install-check/share/icons/hicolor/*/apps/com.quorvane.VelkCheckers.* >/dev/null
 
 clean:
 	rm -rf build build-debug build-asan build-tsan build-fuzz

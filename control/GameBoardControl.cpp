@@ -176,8 +176,9 @@ void TGameBoardControl::HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LP
         DoThinkEnd();
         // An answer for a position the board no longer shows (the search finished just before
         // the board changed, its message still queued) would play a move of another position.
+        // The position is kept: when the computer was handed the side again before the stopped
+        // search's message came in, the search started since then still needs it.
         const bool current = FThinkingPosition == StreamForm(*FBoard);
-        FThinkingPosition.clear();
         if ((LParam & 0xFF) != STOP_ABORT && current)
             PlayComputerMove(static_cast<int32_t>(WParam));
         break;

@@ -433,7 +433,7 @@ private:
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
     int32_t FNavigationDepth = 0;
-    std::vector<uint8_t> FThinkingPosition;  // the board the running search was started on
+    std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on
 
     // Geometry
     int FBoardAngle = 0;

@@ -115,8 +115,10 @@ void TGameBoardControl::AdjustSize()
 {
     if (!FHandleAllocated)
         return;
-    if (FAutoSize)
+    if (FAutoSize) {
         resize(GetBoardSize(FSquareSize));
+        updateGeometry();  // a parent layout asks for the new size
+    }
     UpdateLayout(false);
 }
 

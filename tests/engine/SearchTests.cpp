@@ -1,0 +1,184 @@
+// The transposition table and the alpha-beta search that the computer player runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "TestBoards.h"
+#include "engine/PositionTable.h"
+#include "platform/Exceptions.h"
+
+namespace velk {
+namespace {
+
+using test::Board;
+constexpr uint32_t MEMORY = 1 << 20;
+
+TEST(PositionTable, SizedInWholeEntriesFromDepthAndBudget)
+{
+    TPositionTable table;
+    const uint32_t cases[][2] = {{14, 1}, {15, 2}, {0, 1}, {5, 1}, {MEMORY, 74899}};
+    for (const auto& c : cases) {
+        table.SetSize(c[0]);
+        EXPECT_EQ(table.Count(), c[1]) << c[0] << " bytes";
+    }
+    table.Plan(4, 20, MEMORY);  // 4^20 must not overflow into a small table
+    EXPECT_EQ(table.Count(), 74899u);
+    table.Plan(4, 8, MEMORY);
+    EXPECT_EQ(table.Count(), 65536u);
+}
+
+TEST(PositionTable, ProbeAnswersOnlyWhatTheEntryProves)
+{
+    TPositionTable table;
+    table.SetSize(1024 * 14);
+    const uint64_t key = 0xFEDCBA9876543210ull, sameSlot = key ^ 0x0000000100000001ull;
+    int32_t alpha = -100, beta = 100, score = 0, best = -1;
+    EXPECT_FALSE(table.Probe(0, alpha, beta, 0, score, best));  // a zeroed entry proves nothing
+    table.Store(4, bkExact, key, 77, 2);
+    EXPECT_TRUE(table.Probe(1, alpha, beta, key, score, best) && score == 77);
+    best = -1;
+    EXPECT_FALSE(table.Probe(5, alpha, beta, key, score, best));  // too shallow to answer...
+    EXPECT_EQ(best, 2);                                           // ...but its move is a hint
+    best = -1;
+    EXPECT_FALSE(table.Probe(0, alpha, beta, sameSlot, score, best));
+    EXPECT_EQ(best, -1);
+
+    table.Store(6, bkUpper, key, 10, 1);
+    alpha = 9;
+    EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
+    alpha = 10;
+    EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best) && score == 10);
+    table.Store(6, bkLower, key, 50, 1);
+    beta = 51;
+    EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
+    beta = 40;
+    EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best));
+    EXPECT_EQ(score, 40);  // fail-hard: the bound, not the stored score
+    table.SetSize(1025 * 14);
+    EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
+}
+
+TEST(Search, RootsWithoutAChoiceAreNotSearched)
+{
+    EXPECT_EQ(Board("B:W21-32:B1-12")->Solve(0, MEMORY, nullptr), -1);
+    EXPECT_EQ(Board("B:W1:B29")->Solve(4, MEMORY, nullptr), -1);  // no move
+    GlobalPositionTable().SetSize(3 * 14);
+    EXPECT_EQ(Board("B:W18:B14")->Solve(8, MEMORY, nullptr), 0);  // the only move
+    EXPECT_EQ(GlobalPositionTable().Count(), 3u);
+}
+
+TEST(Search, WinsAsSoonAsPossible)
+{
+    // 21-25 leaves White's man on 29 without a move; 22-26 wins two plies later; 22-25 loses a man.
+    auto board = Board("B:W29:B21,22");
+    const std::string before = board->GetAsText();
+    for (int depth : {1, 3, 6}) {
+        EXPECT_EQ(board->Solve(uint8_t(depth), MEMORY, nullptr), 1) << "depth " << depth;
+        EXPECT_EQ(board->SearchScore(), WIN_SCORE + depth - 1) << "depth " << depth;
+    }
+    EXPECT_EQ(board->GetAsText(), before);
+    EXPECT_EQ(board->Turn(), PLAYER_BLACK);
+    EXPECT_EQ(board->Key(), board->ComputeKey());  // a search starts from a fresh key
+}
+
+TEST(Search, DeeperRequestsAreSearchedAtSixtyFour)
+{
+    auto board = Board("B:W18:B14,15");  // either capture takes White's last piece
+    const int32_t best = board->Solve(200, MEMORY, nullptr);
+    EXPECT_TRUE(best == 0 || best == 1) << best;
+    EXPECT_EQ(board->SearchScore(), WIN_SCORE + 63);
+}
+
+TEST(Search, HurryJudgesEachRootMoveByItsStaticScore)
+{
+    // 21-25 advances furthest but loses the man to 30x21.
+    auto board = Board("B:W30:B5,21");
+    EXPECT_EQ(board->Solve(6, MEMORY, nullptr), 1);
+    GlobalPositionTable().SetSize(14);  // nothing known about the children
+    TStopFlag hurry{STOP_HURRY};
+    EXPECT_EQ(board->Solve(6, MEMORY, &hurry), 0);
+    EXPECT_EQ(board->SearchNodes(), 2u);
+    EXPECT_EQ(board->SearchScore(), 5002 + 5064 - 5001);
+}
+
+TEST(Search, AbortUnwindsOutOfSolve)
+{
+    auto board = Board("B:W21-32:B1-12");
+    TStopFlag abort{STOP_ABORT};
+    EXPECT_THROW(board->Solve(6, MEMORY, &abort), EAbort);
+    EXPECT_EQ(board->MoveCount(), 7);
+}
+
+TEST(Search, RepeatedSearchStartsFromTheTable)
+{
+    auto board = Board("B:W21-32:B1-12");
+    GlobalPositionTable().SetSize(14);
+    board->Solve(8, MEMORY, nullptr);
+    const uint64_t nodes = board->SearchNodes();
+    const int32_t score = board->SearchScore();
+    board->Solve(8, MEMORY, nullptr);
+    EXPECT_LT(board->SearchNodes() * 20, nodes);
+    EXPECT_EQ(board->SearchScore(), score);
+}
+
+TEST(Search, StoredBestMoveGoesFirstAndMoveZeroStillGetsItsTurn)
+{
+    // After White's 20-16 Black crowns by 28-32, its move 0; the table suggests move 1 there.
+    auto board = Board("W:WK20:BK10,28");
+    GlobalPositionTable().SetSize(14);
+    GlobalPositionTable().Plan(4, 2, MEMORY);
+    GlobalPositionTable().Store(0, bkExact, Board("B:WK16:BK10,28")->ComputeKey(), 0, 1);
+    board->Solve(2, MEMORY, nullptr);
+    EXPECT_EQ(board->SearchScore(), 7500 - 2 * 7500);
+}
+
+// Plain negamax without pruning or table: the value the search must find.
+int32_t Minimax(TCheckersBoard& Board, int Depth)
+{
+    const int32_t n = Board.MoveCount();
+    if (n == 0)
+        return -(WIN_SCORE + Depth);
+    if (Depth == 0)
+        return Board.Evaluate();
+    int32_t best = -INFINITE_SCORE;
+    TCheckersBoard child;
+    for (int32_t i = 0; i < n; ++i) {
+        child.ApplyMove(Board, i);
+        best = std::max(best, -Minimax(child, Depth - 1));
+    }
+    return best;
+}
+
+// Each reply to a played position is searched as a root of its own on the table that the
+// position's search left, so that stored bounds and best moves are put to use. Positions
+// without kings never repeat at another depth, so a correct table changes no value.
+TEST(Search, AgreesWithPlainMinimaxOnPlayedPositions)
+{
+    constexpr uint32_t SMALL = 256 * 14;  // the same table for depths 4 and 5
+    std::mt19937 random(7);
+    int compared = 0;
+    for (int game = 0; game < 10; ++game) {
+        TCheckersBoard board;
+        board.NewGame();
+        for (int ply = 0; ply < 24 && board.MoveCount() > 0 && board.Kings() == 0; ++ply) {
+            if (ply % 4 == 3 && board.MoveCount() > 1) {
+                GlobalPositionTable().SetSize(14);
+                board.Solve(5, SMALL, nullptr);
+                for (int32_t i = 0; i < board.MoveCount(); ++i) {
+                    TCheckersBoard child;
+                    child.ApplyMove(board, i);
+                    if (child.Solve(4, SMALL, nullptr) >= 0 && child.MoveCount() > 1) {
+                        EXPECT_EQ(child.SearchScore(), Minimax(child, 4)) << child.GetAsText();
+                    }
+                }
+                ++compared;
+            }
+            board.MakeMove(int32_t(random() % unsigned(board.MoveCount())));
+        }
+    }
+    EXPECT_GT(compared, 40);
+}
+
+}  // namespace
+}  // namespace velk

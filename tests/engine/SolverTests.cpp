@@ -1,0 +1,135 @@
+// The solver thread: what it posts, how it is stopped, and how it ends.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "engine/CheckersBoard.h"
+#include "engine/GameSolver.h"
+#include "engine/PositionTable.h"
+
+namespace velk {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Stands in for the board control's window. It writes down what the worker posts, a legal move
+// of the initial position as "move": "begin end(move,0)".
+class Recorder : public IMessageTarget {
+public:
+    void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam) override
+    {
+        std::lock_guard lock(FMutex);
+        if (!FLog.empty())
+            FLog += ' ';
+        FLog += Msg == WM_GB_THINKBEGIN ? "begin" : Msg == WM_GB_THINKEND ? "end" : "other";
+        if (Msg != WM_GB_THINKBEGIN || WParam != 0 || LParam != 0) {
+            FLog += '(';
+            FLog += WParam >= 0 && WParam < 7 ? "move" : std::to_string(WParam);
+            FLog += ',';
+            FLog += std::to_string(LParam);
+            FLog += ')';
+        }
+        FPosted.notify_all();
+    }
+    bool WaitFor(const std::string& Text)
+    {
+        std::unique_lock lock(FMutex);
+        return FPosted.wait_for(lock, 10s, [&] { return FLog.find(Text) != std::string::npos; });
+    }
+    std::string Log()
+    {
+        std::lock_guard lock(FMutex);
+        return FLog;
+    }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FPosted;
+    std::string FLog;
+};
+
+class SolverTest : public ::testing::Test {
+protected:
+    SolverTest()
+    {
+        Start.NewGame();
+        Solver.SetWindow(&Window);
+    }
+    // A search that would outlive the test unless it is stopped. The table starts empty, so
+    // that nothing cached by an earlier stopped search can shorten it.
+    static void StartDeepSearch(TGameSolver& Solver, const TCheckersBoard& Board, Recorder& Window)
+    {
+        GlobalPositionTable().SetSize(14);
+        Solver.SetDepth(30);
+        Solver.SetMaxMemory(8 << 20);
+        ASSERT_TRUE(Solver.Start(Board));
+        ASSERT_TRUE(Window.WaitFor("begin"));
+    }
+
+    TCheckersBoard Start;
+    Recorder Window;
+    TGameSolver Solver;  // last, so that it ends before what its worker uses
+};
+
+TEST_F(SolverTest, SearchPostsBeginAndItsMoveToTheWindowIfAny)
+{
+    Solver.SetDepth(4);
+    ASSERT_TRUE(Solver.Start(Start));
+    ASSERT_TRUE(Window.WaitFor("end"));
+    EXPECT_TRUE(Solver.WaitIdle());
+    EXPECT_FALSE(Solver.Busy());
+    EXPECT_EQ(Window.Log(), "begin end(move,0)");
+    Solver.SetWindow(nullptr);
+    ASSERT_TRUE(Solver.Start(Start));
+    EXPECT_TRUE(Solver.WaitIdle());
+    EXPECT_EQ(Window.Log(), "begin end(move,0)");
+}
+
+TEST_F(SolverTest, PositionWithoutMovesPostsMinusOne)
+{
+    Start.Clear();
+    Start.SetTurn(PLAYER_BLACK);
+    ASSERT_TRUE(Solver.Start(Start));
+    ASSERT_TRUE(Window.WaitFor("end"));
+    EXPECT_EQ(Window.Log(), "begin end(-1,0)");
+}
+
+TEST_F(SolverTest, StartWhileBusyIsRefusedAndHurryGivesAMove)
+{
+    StartDeepSearch(Solver, Start, Window);
+    TCheckersBoard other;  // had it replaced the running search, the result would be -1
+    EXPECT_TRUE(Solver.Busy());
+    EXPECT_FALSE(Solver.Start(other));
+    Solver.Stop(STOP_HURRY);
+    EXPECT_FALSE(Solver.Busy());
+    EXPECT_EQ(Window.Log(), "begin end(move,1)");
+}
+
+TEST_F(SolverTest, AbortReportsFailureAndLeavesTheSolverReady)
+{
+    StartDeepSearch(Solver, Start, Window);
+    Solver.Stop(STOP_ABORT);
+    EXPECT_EQ(Window.Log(), "begin end(-9999,2)");
+    Solver.SetDepth(2);
+    EXPECT_TRUE(Solver.Start(Start));
+    EXPECT_TRUE(Solver.WaitIdle());
+    EXPECT_EQ(Window.Log(), "begin end(-9999,2) begin end(move,0)");
+}
+
+TEST_F(SolverTest, DestroyingDuringASearchEndsItPromptlyAndSilently)
+{
+    auto solver = std::make_unique<TGameSolver>();
+    solver->SetWindow(&Window);
+    StartDeepSearch(*solver, Start, Window);
+    const auto before = std::chrono::steady_clock::now();
+    solver.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(Window.Log(), "begin");  // the abandoned search reports nothing
+}
+
+}  // namespace
+}  // namespace velk

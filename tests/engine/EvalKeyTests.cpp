@@ -14,7 +14,6 @@ using test::Board;
 TEST(Evaluation, MaterialAndAdvanceFromTheMoversView)
 {
     EXPECT_EQ(Board("B:W21-32:B1-12")->Evaluate(), 0);
-    EXPECT_EQ(Board("B:W:B")->Evaluate(), 0);
     EXPECT_EQ(Board("B:W25:BK1")->Evaluate(), 2498);
     EXPECT_EQ(Board("W:W25:BK1")->Evaluate(), -2498);
 }

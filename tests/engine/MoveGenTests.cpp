@@ -98,7 +98,10 @@ struct EventLog {
             EXPECT_NE(b->Squares(j), pcNone);
             Add('A', PathToText(Path({s, j, d})));
         };
-        Board.OnPromote = [this](TCheckersBoard* b, TPosition p) { Add(b->InStep() ? '!' : 'P', PositionToText(p)); };
+        Board.OnPromote = [this](TCheckersBoard* b, TPosition p) {
+            EXPECT_FALSE(b->InStep());  // the step is complete: handlers may look at the board
+            Add('P', PositionToText(p));
+        };
         Board.OnTurnEnd = [this](TGameBoard* b) { Add('T', std::to_string(b->Turn())); };
     }
     void Add(char Kind, const std::string& What)

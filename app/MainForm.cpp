@@ -83,7 +83,8 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
-    root->setSpacing(0);
+    // A line's gap below the toolbar, which goes with it when the toolbar is hidden.
+    root->setSpacing(1);
     // The window is exactly as big as its content; the user does not resize it.
     root->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -358,6 +359,8 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(3);
         QFont font = QApplication::font();
+        font.setBold(false);
+        font.setPointSize(8);
         for (int i = 0; i < 2; ++i) {
             auto* button = new QPushButton(i == 0 ? First : Second, panel);
             button->setFont(font);
@@ -473,8 +476,11 @@ void TMainForm::CreateSetupBar()
     FBoardSetupBar->setObjectName("BoardSetupBar");
     FBoardSetupBar->setOrientation(Qt::Vertical);
     FBoardSetupBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    FBoardSetupBar->setIconSize(QSize(40, 40));
+    FBoardSetupBar->setIconSize(QSize(32, 32));
     FBoardSetupBar->setFixedWidth(150);
+    QFont paletteFont = QApplication::font();
+    paletteFont.setPointSizeF(7.5);
+    FBoardSetupBar->setFont(paletteFont);
     auto button = [this](const std::string& Name, const QString& Caption, int Image, bool Checkable) {
         auto* b = new QToolButton(FBoardSetupBar);
         b->setObjectName(QString::fromStdString(Name));
@@ -482,6 +488,7 @@ void TMainForm::CreateSetupBar()
         b->setIcon(QIcon(QStringLiteral(":/palette/%1.png").arg(Image)));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setFixedSize(140, 46);
+        b->setFont(FBoardSetupBar->font());
         b->setCheckable(Checkable);
         b->setAutoRaise(true);
         FBoardSetupBar->addWidget(b);

@@ -39,6 +39,15 @@ QString Duration(uint32_t Milliseconds, bool Long)
     return QString::fromStdString(FormatDuration(Milliseconds, Long));
 }
 
+// The board's text colour (its coordinates) complemented, to stand out on inverted squares.
+void ComplementTextColour(QWidget& Board)
+{
+    QPalette palette = Board.palette();
+    const QColor c = palette.color(QPalette::WindowText);
+    palette.setColor(QPalette::WindowText, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+    Board.setPalette(palette);
+}
+
 }  // namespace
 
 void TMainForm::WireGame()
@@ -431,10 +440,7 @@ void TMainForm::ToggleShowHistory()
 void TMainForm::InvertSquares()
 {
     FGame->SetInvertSquares(!FGame->InvertSquares());
-    QPalette palette = FGame->palette();
-    const QColor c = palette.color(QPalette::WindowText);
-    palette.setColor(QPalette::WindowText, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
-    FGame->setPalette(palette);
+    ComplementTextColour(*FGame);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -626,6 +632,9 @@ void TMainForm::ActiveWindowChanged()
 
 void TMainForm::StartGame(const QStringList& Arguments)
 {
+    // Squares inverted by the settings need the inverted text colour too.
+    if (FGame->InvertSquares())
+        ComplementTextColour(*FGame);
     if (!Arguments.isEmpty()) {
         FGame->SetBoardMode(gbmPlay);
         try {

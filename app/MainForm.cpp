@@ -154,11 +154,17 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     FGame->SetMaxMemory(static_cast<uint32_t>((static_cast<uint64_t>(TotalPhysicalMemory()) * 10 + 50) / 100));
     FIdleConnection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
                               [this] { UpdateActions(); });
-    FFocusConnection = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { ActiveWindowChanged(); });
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
-        if (State != Qt::ApplicationActive)
-            SetFullScreen(false);
-    });
+    // Queued: leaving full screen destroys the board's own window, which Qt is still working on
+    // when it reports the change of the active window or of the application's state.
+    FFocusConnection = connect(
+        qApp, &QGuiApplication::focusWindowChanged, this, [this] { ActiveWindowChanged(); }, Qt::QueuedConnection);
+    connect(
+        qApp, &QGuiApplication::applicationStateChanged, this,
+        [this](Qt::ApplicationState State) {
+            if (State != Qt::ApplicationActive)
+                SetFullScreen(false);
+        },
+        Qt::QueuedConnection);
     FHistoryFirstPlayer = 2;
     LoadSettings();
     UpdateActions();

@@ -548,6 +548,8 @@ void TMainForm::SetFullScreen(bool On)
         FTurnIcon->raise();
     } else {
         FFullScreen = false;
+        // The window takes the keyboard back from the board, but not from another window.
+        const bool boardActive = game.isActiveWindow();
         FTurnIcon->hide();
         game.removeEventFilter(this);
         FFullScreenWindow = nullptr;
@@ -561,7 +563,8 @@ void TMainForm::SetFullScreen(bool On)
         game.SetAutoSize(true);
         game.show();
         FitToContent();
-        activateWindow();
+        if (boardActive)
+            activateWindow();
     }
 }
 

@@ -1,0 +1,157 @@
+// The end of a game: the game-finished dialog for every kind of result, a new match from it,
+// the game log with its failures, and the move sounds.
+#include <QFile>
+
+#include "AppTestSupport.h"
+
+using namespace velk;
+using namespace velk::test;
+
+namespace {
+
+// Red to move takes White's last man and is crowned: 22x26-31 (or 23x27-32).
+const TPieces RED_WINS = {{22, 'b'}, {26, 'w'}};
+const TPieces RED_WINS_TOO = {{23, 'b'}, {27, 'w'}};
+// White to move takes Red's last man: 11x7-2.
+const TPieces WHITE_WINS = {{7, 'b'}, {11, 'w'}};
+
+class GameEndTest : public WindowTest {
+protected:
+    QByteArray Log() const
+    {
+        QFile file(FilePath("game.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no log)");
+    }
+
+    // Red, played by a human, wins with one click; the dialogs that follow get Answers.
+    void RedWins(TPieces Position, std::initializer_list<int> Answers_ = {mrNo})
+    {
+        SetUpPosition(Position, 2);
+        for (const int answer : Answers_)
+            Answer(answer);
+        Click(Position.begin()->first);
+    }
+};
+
+TEST_F(GameEndTest, HumanBeatingTheComputerIsCongratulated)
+{
+    Trigger("ComputerPlaysWhite");
+    RedWins(RED_WINS);
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    EXPECT_EQ(Shown.back().Text, "Congratulations, you won!");
+    EXPECT_EQ(Shown.back().Picture, "human-won");
+    EXPECT_EQ(Game().Winner(), 2);
+    EXPECT_EQ(W->StateLabel().text(), "Red player won!");
+    EXPECT_FALSE(W->TimePanel().isVisible());
+    EXPECT_EQ(Log(), "BLACK: 22-31\r\n");
+    // No: the finished game stays on the board.
+    EXPECT_EQ(Game().BoardAsText(), BoardText({{31, 'B'}}));
+    EXPECT_EQ(DialogNames(), std::vector<std::string>{"GameFinishDialog"});
+}
+
+TEST_F(GameEndTest, ComputerWinningSaysSorry)
+{
+    Trigger("ComputerPlaysWhite");
+    Answer(mrNo);
+    SetUpPosition(WHITE_WINS, 1);
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    EXPECT_EQ(Shown.back().Text, "Sorry, you lost!");
+    EXPECT_EQ(Shown.back().Picture, "computer-won");
+    EXPECT_EQ(W->StateLabel().text(), "White player won!");
+    // White moved first and Red never answered: the record is the tag alone.
+    EXPECT_EQ(Log(), "WHITE:\r\n");
+}
+
+TEST_F(GameEndTest, ComputerAgainstItselfNamesTheWinningSide)
+{
+    Trigger("ComputerPlaysBoth");
+    Answer(mrNo);
+    SetUpPosition(WHITE_WINS, 1);
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    EXPECT_EQ(Shown.back().Text, "White Player Won!");
+    EXPECT_EQ(Shown.back().Picture, "finish");
+}
+
+TEST_F(GameEndTest, YesToTheFinishDialogStartsANewMatchAfterTheSaveQuery)
+{
+    RedWins(RED_WINS, {mrYes, mrNo});
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    Pump();
+    EXPECT_EQ(Shown.front().Text, "Red Player Won!");  // two humans: a neutral result
+    EXPECT_EQ(Shown.front().Picture, "finish");
+    EXPECT_EQ(DialogNames(), (std::vector<std::string>{"GameFinishDialog", "SaveQueryDialog"}));
+    EXPECT_EQ(Game().BoardAsText(), START_TEXT);
+    EXPECT_EQ(Game().History().Count(), 0);
+    EXPECT_TRUE(Game().Playing());
+    EXPECT_EQ(W->StateLabel().text(), "Red player's turn...");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The game log
+
+TEST_F(GameEndTest, LogHasOneLinePerGameOldestFirstAndIsRecreated)
+{
+    RedWins(RED_WINS);
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    RedWins(RED_WINS_TOO);
+    ASSERT_TRUE(WaitFinishDialogs(2));
+    EXPECT_EQ(Log(), "BLACK: 22-31\r\nBLACK: 23-32\r\n");
+
+    ASSERT_TRUE(QFile::remove(FilePath("game.log")));
+    RedWins(RED_WINS);
+    ASSERT_TRUE(WaitFinishDialogs(3));
+    EXPECT_EQ(Log(), "BLACK: 22-31\r\n");
+}
+
+TEST_F(GameEndTest, UnwritableLogIsReportedInsteadOfTheDialogAndTriedAgain)
+{
+    QFile blocker(FilePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    W->SetGameLogFileName(FilePath("blocker/game.log"));  // a folder that is a file
+
+    for (int game = 1; game <= 2; ++game) {
+        SetUpPosition(RED_WINS, 2);
+        Click(22);
+        ASSERT_TRUE(PumpUntil([&] { return Messages.size() == static_cast<size_t>(game); }, 5000));
+        Pump();
+        EXPECT_TRUE(Shown.empty());
+    }
+    EXPECT_NE(Messages.front(), "");
+    Messages.clear();
+
+    W->SetGameLogFileName(FilePath("game.log"));
+    RedWins(RED_WINS_TOO);
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    EXPECT_EQ(Log(), "BLACK: 23-32\r\n");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sounds
+
+TEST_F(GameEndTest, MovesSoundByKindUnlessSoundsAreOff)
+{
+    using TSounds = std::vector<std::string>;
+    Move(11, 15);
+    EXPECT_EQ(Sounds->Played, TSounds{"SIMPLE_MOVE"});
+    Move(22, 18);
+    Click(15);
+    EXPECT_EQ(Sounds->Played, (TSounds{"SIMPLE_MOVE", "SIMPLE_MOVE", "ATTACK_MOVE"}));
+
+    Trigger("ControlEnableSounds");
+    Click(25);
+    EXPECT_EQ(Sounds->Played.size(), 3u);
+    EXPECT_FALSE(Checked("ControlEnableSounds"));
+    Trigger("ControlEnableSounds");
+    Move(9, 13);
+    EXPECT_EQ(Sounds->Played.back(), "SIMPLE_MOVE");
+
+    // A capture that crowns: the jump, then the crowning; composing the position is silent.
+    Sounds->Played.clear();
+    SetUpPosition({{22, 'b'}, {26, 'w'}, {32, 'w'}}, 2);
+    EXPECT_TRUE(Sounds->Played.empty());
+    Click(22);
+    EXPECT_EQ(Sounds->Played, (TSounds{"ATTACK_MOVE", "PROMOTE"}));
+}
+
+}  // namespace

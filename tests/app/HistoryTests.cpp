@@ -1,0 +1,149 @@
+// The history panel, the clocks, the status text and the record on the clipboard, as moves
+// are made, stepped back and shown with or without their times.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "control/GameHistory.h"
+
+using namespace velk;
+using namespace velk::test;
+
+namespace {
+
+// A move text with its time in front, as the list shows it.
+::testing::AssertionResult Timed(const QString& Text, const QString& Move)
+{
+    if (QRegularExpression("^\\(\\d\\d:\\d\\d\\) " + QRegularExpression::escape(Move) + "$").match(Text).hasMatch())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << '"' << Text.toStdString() << "\" is not \"(mm:ss) " << Move.toStdString()
+                                         << '"';
+}
+
+QStringList Row(const QTreeWidget& List, int Index)
+{
+    const QTreeWidgetItem* item = List.topLevelItem(Index);
+    return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList{};
+}
+
+QString Clipboard()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+TEST(DurationTest, RoundsToSecondsInTheShortAndTheLongForm)
+{
+    EXPECT_EQ(FormatDuration(0, false), "00:00");
+    EXPECT_EQ(FormatDuration(0, true), "0:00:00");
+    EXPECT_EQ(FormatDuration(499, false), "00:00");
+    EXPECT_EQ(FormatDuration(499, true), "0:00:00");
+    EXPECT_EQ(FormatDuration(500, false), "00:01");
+    EXPECT_EQ(FormatDuration(3725400, true), "1:02:05");
+    EXPECT_EQ(FormatDuration(3600000, false), "60:00");
+    EXPECT_EQ(FormatDuration(3600000, true), "1:00:00");
+    EXPECT_EQ(FormatDuration(36000000, true), "10:00:00");
+}
+
+TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
+{
+    QTreeWidget& list = W->HistoryList();
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    EXPECT_EQ(W->StateLabel().text(), "Red player's turn...");
+
+    Move(11, 15);
+    EXPECT_EQ(W->StateLabel().text(), "White player's turn...");
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_EQ(Row(list, 0)[0], "1");
+    EXPECT_TRUE(Timed(Row(list, 0)[1], "11-15"));
+    EXPECT_EQ(Row(list, 0)[2], "");  // no time in front of a move not yet made
+
+    Move(22, 18);
+    EXPECT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_TRUE(Timed(Row(list, 0)[2], "22-18"));
+    Click(15);  // the capture is forced
+    Click(25);
+    EXPECT_EQ(W->StateLabel().text(), "Red player's turn...");
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    EXPECT_EQ(Row(list, 1)[0], "2");
+    EXPECT_TRUE(Timed(Row(list, 1)[1], "15-22"));
+    EXPECT_TRUE(Timed(Row(list, 1)[2], "25-18"));
+    const QRegularExpression clock("^\\d+:\\d\\d:\\d\\d$");
+    EXPECT_TRUE(clock.match(W->Time1().text()).hasMatch()) << W->Time1().text().toStdString();
+    EXPECT_TRUE(clock.match(W->Time2().text()).hasMatch()) << W->Time2().text().toStdString();
+
+    // Two steps back: the last turn is ahead of the board and shown grey, its number is not.
+    Trigger("HistoryBackward");
+    Trigger("HistoryBackward");
+    ASSERT_TRUE(PumpUntil([&] { return Game().History().Position() == 2; }, 2000));
+    Pump();
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    const QColor normal = list.palette().color(QPalette::Text);
+    auto colour = [&](int R, int C) { return list.topLevelItem(R)->foreground(C).color(); };
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(colour(0, c), normal) << "row 1, column " << c;
+    EXPECT_EQ(colour(1, 0), normal);
+    EXPECT_NE(colour(1, 1), normal);
+    EXPECT_NE(colour(1, 2), normal);
+    EXPECT_EQ(colour(1, 1), colour(1, 2));
+
+    // One more: White's first move is ahead too, and so is the second turn's number.
+    Trigger("HistoryBackward");
+    ASSERT_TRUE(PumpUntil([&] { return Game().History().Position() == 1; }, 2000));
+    Pump();
+    const QColor grey = colour(1, 1);
+    EXPECT_EQ(colour(0, 1), normal);
+    EXPECT_EQ(colour(0, 2), grey);
+    EXPECT_EQ(colour(1, 0), grey);
+    EXPECT_EQ(W->StateLabel().text(), "White player's turn...");
+
+    // Times off and on again rewrite the same rows.
+    const QTreeWidgetItem* first = list.topLevelItem(0);
+    Trigger("HistoryShowTimes");
+    EXPECT_EQ(list.topLevelItem(0), first);
+    EXPECT_EQ(Row(list, 0), (QStringList{"1", "11-15", "22-18"}));
+    EXPECT_EQ(Row(list, 1), (QStringList{"2", "15-22", "25-18"}));
+    Trigger("HistoryShowTimes");
+    EXPECT_EQ(list.topLevelItem(0), first);
+    EXPECT_TRUE(Timed(Row(list, 1)[2], "25-18"));
+
+    // The record ignores where the board stands.
+    Trigger("HistoryCopy");
+    EXPECT_EQ(Clipboard(), "NOT FINISHED: 11-15 22-18 15-22 25-18");
+}
+
+TEST_F(WindowTest, WhiteMovingFirstSwapsTheColumnsButNotTheRecordOrder)
+{
+    QTreeWidget& list = W->HistoryList();
+    auto headers = [&] { return QStringList{list.headerItem()->text(1), list.headerItem()->text(2)}; };
+    EXPECT_EQ(headers(), (QStringList{"Red", "White"}));
+
+    SetUpPosition({{3, 'b'}, {30, 'w'}}, 1);
+    EXPECT_EQ(W->HistoryFirstPlayer(), 1);
+    EXPECT_EQ(headers(), (QStringList{"White", "Red"}));
+
+    Move(30, 26);
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_TRUE(Timed(Row(list, 0)[1], "30-26"));
+    EXPECT_EQ(Row(list, 0)[2], "");
+    // White's move has no Red reply yet: the record holds only its tag.
+    Trigger("HistoryCopy");
+    EXPECT_EQ(Clipboard(), "NOT FINISHED:");
+
+    Move(3, 7);
+    EXPECT_TRUE(Timed(Row(list, 0)[2], "03-07"));
+    Trigger("HistoryCopy");
+    EXPECT_EQ(Clipboard(), "NOT FINISHED: 03-07 30-26");
+
+    // A normal game puts Red back in the first column.
+    Answer(mrNo);
+    Trigger("GameNew");
+    EXPECT_EQ(W->HistoryFirstPlayer(), 2);
+    EXPECT_EQ(headers(), (QStringList{"Red", "White"}));
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    W->UpdateActions();
+    EXPECT_FALSE(W->Action("HistoryCopy")->isEnabled());
+}
+
+}  // namespace

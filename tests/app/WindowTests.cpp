@@ -1,0 +1,377 @@
+// The main window's commands: the caption for every side and level, the level and memory
+// dialogs, the setup palette with apply and revert, full screen, the toolbar, activation by
+// another window, and the save query before New, Open and closing.
+#include <QFile>
+#include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "platform/MemoryStatus.h"
+
+using namespace velk;
+using namespace velk::test;
+
+namespace {
+
+constexpr uint32_t MB = 1u << 20;
+const QString TITLE = "Velk Checkers - ";
+
+// Answers the custom level dialog: checks what it shows, sets Depth, chooses Result.
+std::function<int(QDialog&)> DepthAnswer(int Depth, int Result = mrOk, int Shows = -1)
+{
+    return [=](QDialog& Dialog) {
+        QSpinBox& depth = *dynamic_cast<TSearchDepthDialog&>(Dialog).SearchDepth;
+        if (Shows >= 0) {
+            EXPECT_EQ(depth.value(), Shows);
+        }
+        depth.setValue(Depth);
+        return Result;
+    };
+}
+
+TEST_F(WindowTest, CaptionNamesTheSidesAndTheLevel)
+{
+    Trigger("ControlPause");  // nobody starts thinking while the sides change
+    const std::tuple<const char*, bool, bool> sides[] = {{"ComputerPlaysNone", false, false},
+                                                         {"ComputerPlaysWhite", false, true},
+                                                         {"ComputerPlaysBlack", true, false},
+                                                         {"ComputerPlaysBoth", true, true}};
+    const std::pair<const char*, QString> levels[] = {{"LevelEasy", "Computer (Easy)"},
+                                                      {"LevelMedium", "Computer (Medium)"},
+                                                      {"LevelDifficult", "Computer (Difficult)"},
+                                                      {"LevelCustom", "Computer [7]"}};
+    for (const auto& [level, label] : levels) {
+        for (const auto& [side, red, white] : sides) {
+            SCOPED_TRACE(std::string(side) + " " + level);
+            if (std::string(level) == "LevelCustom")
+                Answer(DepthAnswer(7));
+            Trigger(level);
+            Trigger(side);
+            EXPECT_EQ(W->windowTitle(), TITLE + (red ? label : "Human") + " vs. " + (white ? label : "Human"));
+            for (const auto& [other, _] : levels)
+                EXPECT_EQ(Checked(other), other == level) << other;
+            for (const auto& [other, r, w] : sides)
+                EXPECT_EQ(Checked(other), other == side) << other;
+        }
+    }
+    // A custom depth that is one of the levels is that level.
+    Answer(DepthAnswer(12));
+    Trigger("LevelCustom");
+    EXPECT_EQ(W->windowTitle(), TITLE + "Computer (Difficult) vs. Computer (Difficult)");
+    EXPECT_TRUE(Checked("LevelDifficult"));
+    EXPECT_FALSE(Checked("LevelCustom"));
+
+    Trigger("GameSetupBoard");
+    EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
+}
+
+TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)
+{
+    Game().SetSearchDepth(8);
+    Answer(DepthAnswer(3, mrCancel, 8));
+    Trigger("LevelCustom");
+    EXPECT_EQ(Game().SearchDepth(), 8);
+    Answer([](QDialog& Dialog) {
+        QSpinBox& depth = *dynamic_cast<TSearchDepthDialog&>(Dialog).SearchDepth;
+        EXPECT_EQ(depth.minimum(), 1);
+        EXPECT_EQ(depth.maximum(), 64);
+        depth.setValue(64);
+        depth.stepBy(1);  // the arrows stop at the limit
+        return mrOk;
+    });
+    Trigger("LevelCustom");
+    EXPECT_EQ(Game().SearchDepth(), 64);
+
+    // A budget of 10.5 MB shows as 10; only OK stores whole megabytes.
+    const uint32_t budget = 10 * MB + MB / 2;
+    Game().SetMaxMemory(budget);
+    Answer([](QDialog& Dialog) {
+        QSpinBox& max = *dynamic_cast<TMemoryOptionsDialog&>(Dialog).Max;
+        EXPECT_EQ(max.value(), 10);
+        EXPECT_EQ(max.minimum(), 1);
+        EXPECT_EQ(max.maximum(), static_cast<int>(TotalPhysicalMemory() >> 20));
+        max.setValue(3);
+        return mrCancel;
+    });
+    Trigger("GameMemoryOptions");
+    EXPECT_EQ(Game().MaxMemory(), budget);
+    Answer(mrOk);
+    Trigger("GameMemoryOptions");
+    EXPECT_EQ(Game().MaxMemory(), 10 * MB);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setup mode
+
+TEST_F(WindowTest, SetupPalettePlacesAndRemovesPiecesAndRevertGivesTheGameBack)
+{
+    Move(11, 15);
+    const std::string played = Game().BoardAsText();
+    Trigger("GameSetupBoard");
+    EXPECT_TRUE(W->BoardSetupBar().isVisible());
+    EXPECT_FALSE(W->HistoryPanel().isVisible());
+    EXPECT_TRUE(W->RevertButton().isVisible());
+    EXPECT_FALSE(W->TimePanel().isVisible());
+    EXPECT_EQ(W->StateLabel().text(), "");
+    W->UpdateActions();
+    EXPECT_FALSE(W->Action("GameSetupBoard")->isEnabled());
+    EXPECT_FALSE(W->Action("HistoryShow")->isEnabled());
+    EXPECT_TRUE(W->PaletteButton("btnWhiteTurn")->isChecked());  // White was to move
+
+    W->PaletteButton("btnClearBoard")->click();
+    EXPECT_EQ(Game().BoardAsText(), std::string(32, ' '));
+    EXPECT_TRUE(W->PaletteButton("btnBlackTurn")->isChecked());
+    // A piece goes on; the same piece again takes it off; another piece replaces it.
+    PieceButton('B')->click();
+    Click(14);
+    EXPECT_EQ(Game().BoardAsText(), BoardText({{14, 'B'}}));
+    Click(14);
+    EXPECT_EQ(Game().BoardAsText(), std::string(32, ' '));
+    Click(14);
+    PieceButton('w')->click();
+    EXPECT_FALSE(PieceButton('B')->isChecked());
+    Click(14);
+    EXPECT_EQ(Game().BoardAsText(), BoardText({{14, 'w'}}));
+    // With no palette button down a click empties the square, and an empty square stays empty.
+    PieceButton('w')->click();
+    Click(14);
+    Click(14);
+    EXPECT_EQ(Game().BoardAsText(), std::string(32, ' '));
+
+    W->RevertButton().click();
+    Pump();
+    EXPECT_EQ(Game().BoardMode(), gbmPlay);
+    EXPECT_FALSE(W->HasSetupBackup());
+    EXPECT_EQ(Game().BoardAsText(), played);
+    EXPECT_EQ(Game().GetMoveText(2, 1), "11-15");
+    EXPECT_EQ(W->HistoryList().topLevelItemCount(), 1);
+    EXPECT_TRUE(W->HistoryPanel().isVisible());
+    EXPECT_FALSE(W->BoardSetupBar().isVisible());
+    EXPECT_EQ(W->StateLabel().text(), "White player's turn...");
+
+    // Apply plays the composed position, with the side chosen in the palette.
+    SetUpPosition({{3, 'b'}, {14, 'B'}, {19, 'W'}, {30, 'w'}}, 1);
+    EXPECT_FALSE(W->HasSetupBackup());
+    EXPECT_EQ(Game().Turn(), 1);
+    EXPECT_EQ(W->HistoryList().topLevelItemCount(), 0);
+    EXPECT_TRUE(W->TimePanel().isVisible());
+    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Human");
+    EXPECT_EQ(W->StateLabel().text(), "White player's turn...");
+}
+
+TEST_F(WindowTest, SetupEnteredByTheBoardItselfCannotBeReverted)
+{
+    // A game file whose start position has nobody to move opens in setup mode.
+    const QString name = FilePath("nobody.ckr");
+    Game().SaveToFile(name.toStdString(), "Velk Checkers");
+    TMemoryStream record;
+    Game().SaveToStream(record);
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(file.size() - static_cast<qint64>(record.Bytes().size())));
+    ASSERT_EQ(file.write("\0", 1), 1);  // the start board's side to move
+    file.close();
+
+    FileAnswer = name;
+    Trigger("GameOpen");
+    ASSERT_EQ(Game().BoardMode(), gbmSetup);
+    EXPECT_TRUE(W->SetupCommands().isVisible());
+    EXPECT_FALSE(W->RevertButton().isVisible());
+    EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout and activation
+
+TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
+{
+    Trigger("BoardSizeSmall");
+    const QSize windowSize = W->size();
+    Trigger("ViewFullScreen");
+    ASSERT_TRUE(W->FullScreen());
+    EXPECT_EQ(W->FullScreenWindow(), &Game());
+    EXPECT_TRUE(Game().isWindow());
+    ASSERT_TRUE(PumpUntil([&] { return Game().geometry() == W->screen()->geometry(); }));
+    const int fullSquare = Game().SquareSize();
+    EXPECT_GT(fullSquare, 45);  // the squares fit the screen
+
+    // F11 and the command again change nothing.
+    QTest::keyClick(&Game(), Qt::Key_F11);
+    Trigger("ViewFullScreen");
+    EXPECT_TRUE(W->FullScreen());
+    EXPECT_EQ(Game().SquareSize(), fullSquare);
+
+    QTest::keyClick(&Game(), Qt::Key_Escape);
+    Pump();
+    EXPECT_FALSE(W->FullScreen());
+    EXPECT_EQ(Game().window(), W.get());
+    EXPECT_TRUE(Game().isVisible());
+    EXPECT_EQ(Game().SquareSize(), 45);
+    EXPECT_EQ(W->size(), windowSize);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(W.get(), 2000));  // the keyboard is back
+
+    // Closing in full screen saves the square size from before it.
+    Trigger("ViewFullScreen");
+    ASSERT_TRUE(PumpUntil([&] { return Game().SquareSize() != 45; }));
+    EXPECT_TRUE(W->close());
+    EXPECT_FALSE(W->FullScreen());
+    EXPECT_EQ(Sounds->Stops, 1);
+    EXPECT_EQ(QSettings(FilePath("settings.ini"), QSettings::IniFormat).value("Board Square Size").toInt(), 45);
+}
+
+TEST_F(WindowTest, HidingTheToolbarOrTheHistoryShrinksTheWindow)
+{
+    const QSize size = W->size();
+    Trigger("ViewToolbar");
+    EXPECT_TRUE(W->Toolbar().isHidden());
+    EXPECT_FALSE(Checked("ViewToolbar"));
+    EXPECT_EQ(W->height(), size.height() - W->Toolbar().height() - 1);
+    Trigger("ViewToolbar");
+    EXPECT_EQ(W->size(), size);
+
+    Trigger("HistoryShow");
+    EXPECT_FALSE(W->HistoryPanel().isVisible());
+    EXPECT_LT(W->width(), size.width());
+    Trigger("HistoryShow");
+    EXPECT_EQ(W->size(), size);
+}
+
+TEST_F(WindowTest, AnotherWindowBecomingActivePausesTheGameUntilTheWindowIsBack)
+{
+    QWidget other;
+    other.show();
+    auto activate = [](QWidget& Window) {
+        Window.activateWindow();
+        const bool active = QTest::qWaitForWindowActive(&Window);
+        Pump();
+        return active;
+    };
+    ASSERT_TRUE(activate(*W));
+    ASSERT_TRUE(activate(other));
+    EXPECT_TRUE(Game().Paused());
+    EXPECT_TRUE(W->PausedByShell());
+    ASSERT_TRUE(activate(*W));
+    EXPECT_FALSE(Game().Paused());
+
+    // A game the player paused stays paused.
+    Trigger("ControlPause");
+    ASSERT_TRUE(activate(other));
+    EXPECT_FALSE(W->PausedByShell());
+    ASSERT_TRUE(activate(*W));
+    EXPECT_TRUE(Game().Paused());
+
+    // Full screen ends, and the other window keeps the keyboard.
+    Trigger("ControlResume");
+    Trigger("ViewFullScreen");
+    ASSERT_TRUE(W->FullScreen());
+    ASSERT_TRUE(activate(other));
+    QTest::qWait(50);
+    EXPECT_FALSE(W->FullScreen());
+    EXPECT_EQ(Game().window(), W.get());
+    EXPECT_TRUE(other.isActiveWindow());
+    EXPECT_TRUE(W->PausedByShell());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The save query
+
+TEST_F(WindowTest, SaveQueryBeforeNewSavesDiscardsOrKeepsTheGame)
+{
+    Move(11, 15);
+    Answer(mrCancel);
+    Trigger("GameNew");
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_TRUE(Game().Modified());
+    EXPECT_TRUE(FileRequests.empty());
+
+    // Yes, but the save dialog is cancelled: still unsaved, still on the board.
+    Answer(mrYes);
+    Trigger("GameNew");
+    EXPECT_EQ(FileRequests, std::vector<bool>{true});
+    EXPECT_EQ(Game().History().Count(), 1);
+
+    Answer(mrYes);
+    FileAnswer = FilePath("saved.ckr");
+    Trigger("GameNew");
+    EXPECT_TRUE(QFile::exists(FileAnswer));
+    EXPECT_EQ(Game().BoardAsText(), START_TEXT);
+    EXPECT_EQ(Game().History().Count(), 0);
+
+    Move(11, 16);
+    Answer(mrNo);
+    Trigger("GameNew");
+    EXPECT_EQ(FileRequests.size(), 2u);
+    EXPECT_EQ(Game().History().Count(), 0);
+    Trigger("GameNew");  // an unmodified game is not asked about
+    EXPECT_EQ(Shown.size(), 4u);
+}
+
+TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
+{
+    Move(11, 15);
+    const QString saved = FilePath("first.ckr");
+    Game().SaveToFile(saved.toStdString(), "Velk Checkers");
+    Move(22, 18);
+    Answer(mrCancel);
+    Trigger("GameOpen");
+    EXPECT_TRUE(FileRequests.empty());
+    EXPECT_EQ(Game().History().Count(), 2);
+
+    Answer(mrNo);
+    FileAnswer = saved;
+    Trigger("GameOpen");
+    EXPECT_EQ(FileRequests, std::vector<bool>{false});
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_FALSE(Game().Modified());
+    EXPECT_FALSE(Game().Paused());  // Open resumes the game it paused
+    EXPECT_EQ(W->HistoryList().topLevelItemCount(), 1);
+
+    // A file of another kind is refused with a message; the game stays as it was.
+    QFile other(FilePath("other.ckr"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly) && other.write("not a game") > 0);
+    other.close();
+    FileAnswer = other.fileName();
+    Trigger("GameOpen");
+    EXPECT_EQ(Messages, std::vector<std::string>{"Invalid Velk Checkers File"});
+    Messages.clear();
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_FALSE(Game().Paused());
+
+    // Yes saves first, through the save dialog, then opens.
+    Move(22, 18);
+    Answer(mrYes);
+    FileAnswer = saved;
+    Trigger("GameOpen");
+    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(Game().GetMoveText(1, 1), "22-18");
+}
+
+TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)
+{
+    Move(11, 15);
+    Answer(mrCancel);
+    EXPECT_FALSE(W->close());
+    EXPECT_TRUE(W->isVisible());
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_FALSE(QFile::exists(FilePath("settings.ini")));  // nothing of the closing ran
+
+    Answer(mrYes);
+    FileAnswer = FilePath("closing.ckr");
+    EXPECT_TRUE(W->close());
+    EXPECT_TRUE(QFile::exists(FileAnswer));
+    EXPECT_TRUE(QFile::exists(FilePath("settings.ini")));
+
+    W = MakeWindow();
+    W->Game().SetComputerPlayer(0);
+    W->show();
+    W->StartGame({});
+    Pump();
+    Move(11, 15);
+    Answer(mrNo);
+    EXPECT_TRUE(W->close());
+    EXPECT_EQ(FileRequests.size(), 1u);
+}
+
+}  // namespace

@@ -111,8 +111,8 @@ void TGameBoardControl::CreateWnd()
     if (FHandleAllocated)
         return;
     FHandleAllocated = true;
-    FSolver->SetWindow(this);
-    FAnimator->SetWindow(this);
+    FSolver->SetWindow(&FPort);
+    FAnimator->SetWindow(&FPort);
     AdjustSize();
     RedrawBoard();
     UpdatePlayingState(true);
@@ -140,6 +140,11 @@ void TGameBoardControl::showEvent(QShowEvent* Event)
 void TGameBoardControl::PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam)
 {
     QCoreApplication::postEvent(this, new TControlMessage(Msg, WParam, LParam));
+}
+
+void TGameBoardControl::TMessagePort::PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam)
+{
+    FOwner.PostMessage(Msg, WParam, LParam);
 }
 
 bool TGameBoardControl::Post(uint32_t Msg, intptr_t WParam, intptr_t LParam)

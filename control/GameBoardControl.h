@@ -65,7 +65,7 @@ constexpr TCursor crHourGlass = -11;
 constexpr TCursor crHandPoint = -21;
 Qt::CursorShape CursorShape(TCursor Cursor);
 
-class TGameBoardControl : public QWidget, public IMessageTarget {
+class TGameBoardControl : public QWidget {
 public:
     using TNotifyEvent = std::function<void(TGameBoardControl* Sender)>;
     using TMoveVarEvent = std::function<void(TGameBoardControl* Sender, int32_t& Index)>;
@@ -82,7 +82,7 @@ public:
     void DestroyWnd();
     bool HandleAllocated() const { return FHandleAllocated; }
     // Thread-safe: queues a private message for the user-interface thread.
-    void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam) override;
+    void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam);
 
     // ---- The board and its record
     TGameBoard& Board() const { return *FBoard; }
@@ -400,6 +400,18 @@ private:
     bool HandleToolTip(QHelpEvent* Event);
     QSize PieceImageSize() const;
     QRect DragImageRect() const;
+
+    // What the worker threads post to. A member of its own rather than the widget itself, so
+    // that a worker never makes a virtual call on a control whose destruction has begun.
+    class TMessagePort : public IMessageTarget {
+    public:
+        explicit TMessagePort(TGameBoardControl& Owner) : FOwner(Owner) {}
+        void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam) override;
+
+    private:
+        TGameBoardControl& FOwner;
+    };
+    TMessagePort FPort{*this};
 
     std::unique_ptr<TGameBoard> FBoard;
     std::unique_ptr<TGameHistoryRec> FCurrentMove;

@@ -597,7 +597,7 @@ void TGameBoardControl::DrawSquareLabel(QPainter& Canvas, int Pos, const QRect& 
     if (name.empty())
         return;
     Canvas.setFont(font());
-    Canvas.setPen(palette().color(QPalette::WindowText));
+    const QColor ink = palette().color(QPalette::WindowText);
     const QString text = QString::fromStdString(name);
     const QFontMetrics metrics(font());
     const int tw = metrics.horizontalAdvance(text);
@@ -619,6 +619,11 @@ void TGameBoardControl::DrawSquareLabel(QPainter& Canvas, int Pos, const QRect& 
     case slLeftBottom: x = left + o; y = bottom - o - th; break;
     default: return;
     }
+    // A thin shadow of the opposite brightness keeps the name readable on the light squares
+    // (inverted colours, light patterns) as well as on the dark ones.
+    Canvas.setPen(ink.lightness() >= 128 ? QColor(0, 0, 0, 160) : QColor(255, 255, 255, 160));
+    DrawText(Canvas, x + 1, y + 1, text);
+    Canvas.setPen(ink);
     DrawText(Canvas, x, y, text);
 }
 

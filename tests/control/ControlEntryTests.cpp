@@ -1,0 +1,296 @@
+// Entering moves by clicking: the selection and its options, captures entered a jump at a time
+// and how they are recorded, the order of a move's notifications, and setup mode.
+#include "ControlTestSupport.h"
+
+using namespace velk;
+using namespace velk::test;
+
+namespace {
+
+// Black to move; the man on 6 must take twice, 6-15-24; the man on 1 could only step.
+const std::string DOUBLE_JUMP = BoardText({{1, 'b'}, {6, 'b'}, {10, 'w'}, {19, 'w'}, {32, 'w'}});
+
+class EntryTest : public ControlTest {
+protected:
+    // The double jump entered one landing square per click, Black having clicked 6 and 15.
+    void FirstJumpByClicks(bool FullMovesOnly)
+    {
+        C->SetSelectionOptions(SelectionOption(soAutoPlayStep));
+        C->SetRecordFullMovesOnly(FullMovesOnly);
+        StartPosition(DOUBLE_JUMP, PLAYER_BLACK);
+        int moves = 0;
+        C->OnMoveBegin = [&](TGameBoardControl*) { ++moves; };
+        Click(6);
+        EXPECT_EQ(C->Selection(), Path({6}));
+        EXPECT_EQ(moves, 0);  // nothing played yet
+        Click(15);            // the first jump: the piece goes on from 15
+        EXPECT_EQ(moves, 1);
+        C->OnMoveBegin = nullptr;
+        EXPECT_EQ(C->Selection(), Path({15}));
+        EXPECT_EQ(C->Turn(), PLAYER_BLACK);
+        EXPECT_EQ(C->GetPieceAt(Pos(10)), -1);
+        EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "06-15->");
+    }
+};
+
+TEST_F(EntryTest, DefaultOptionsPlayAManWithOneMoveAtOnce)
+{
+    StartGame();
+    Click(12);  // 12-16 is the man's only move
+    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
+    EXPECT_TRUE(C->Selection().empty());
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "12-16");
+
+    Click(22);  // two ways to go: the man is selected and waits
+    EXPECT_EQ(C->Selection(), Path({22}));
+    EXPECT_EQ(C->History().Count(), 1);
+    EXPECT_EQ(C->GetPositionMark(Pos(22)), 1);  // selected
+    EXPECT_EQ(C->GetPositionMark(Pos(18)), 2);  // continues the move
+    EXPECT_EQ(C->GetPositionMark(Pos(19)), 0);
+    Click(18);
+    EXPECT_EQ(C->GetMoveText(PLAYER_WHITE, 1), "22-18");
+
+    // A whole capture is completed and played from its first square.
+    StartPosition(DOUBLE_JUMP, PLAYER_BLACK);
+    EXPECT_FALSE(C->SelectPosition(Pos(1)));  // captures come first: this man cannot take
+    Click(6);
+    ASSERT_EQ(C->History().Count(), 1);
+    EXPECT_EQ(C->History().Items(0).Path, Path({6, 15, 24}));
+    EXPECT_EQ(C->BoardAsText(), BoardText({{1, 'b'}, {24, 'b'}, {32, 'w'}}));
+}
+
+TEST_F(EntryTest, OnlyAPressAndReleaseOnOneSquareIsAClick)
+{
+    StartGame();
+    int clicks = 0;
+    C->OnPositionClick = [&](TCheckers*, TPosition, bool&) { ++clicks; };
+    const QPoint p12 = C->GetSquareRect(Pos(12)).center(), p16 = C->GetSquareRect(Pos(16)).center();
+    QTest::mousePress(C.get(), Qt::LeftButton, Qt::NoModifier, p12);
+    QTest::mouseRelease(C.get(), Qt::LeftButton, Qt::NoModifier, p16);
+    QTest::mousePress(C.get(), Qt::RightButton, Qt::NoModifier, p12);
+    QTest::mouseRelease(C.get(), Qt::RightButton, Qt::NoModifier, p12);
+    // A press that starts a drag is no click, even when the piece is put back where it was.
+    QTest::mousePress(C.get(), Qt::LeftButton, Qt::NoModifier, p12);
+    QTest::mouseMove(C.get(), p12 + QPoint(4, 0));
+    QTest::mouseRelease(C.get(), Qt::LeftButton, Qt::NoModifier, p12);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(C->Selection().empty());
+    EXPECT_EQ(C->History().Count(), 0);
+
+    // A handler that takes the click keeps the control from selecting.
+    C->OnPositionClick = [&](TCheckers*, TPosition Square, bool& Handled) {
+        EXPECT_EQ(Square, P12);
+        Handled = ++clicks > 0;
+    };
+    Click(12);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(C->History().Count(), 0);
+}
+
+TEST_F(EntryTest, PendingTurnIsRecordedOnlyWhenItEndsAndUndoDropsIt)
+{
+    FirstJumpByClicks(true);
+    EXPECT_EQ(C->History().Count(), 0);
+    EXPECT_EQ(C->CurrentMove().Path, Path({6, 15}));
+    EXPECT_FALSE(C->CanSelect(Pos(1)));  // only the capturing man may go on
+
+    Pump();
+    int historyChanges = 0;  // the record's view drops the unfinished turn
+    C->OnHistoryChange = [&](TGameBoardControl*) { ++historyChanges; };
+    ASSERT_TRUE(C->Undo());  // back to the position before the turn, not one record back
+    Pump();
+    EXPECT_EQ(historyChanges, 1);
+    EXPECT_EQ(C->BoardAsText(), DOUBLE_JUMP);
+    EXPECT_TRUE(C->CurrentMove().IsEmpty());
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "");
+    EXPECT_FALSE(C->CanUndo());
+    EXPECT_FALSE(C->Paused());
+
+    for (const int square : {6, 15, 24})
+        Click(square);
+    ASSERT_EQ(C->History().Count(), 1);
+    EXPECT_EQ(C->History().Items(0).Path, Path({6, 15, 24}));
+    EXPECT_TRUE(C->History().Items(0).EndsTurn);
+    EXPECT_TRUE(C->CurrentMove().IsEmpty());
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "06-15-24");
+    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
+    EXPECT_TRUE(C->Selection().empty());
+}
+
+TEST_F(EntryTest, JumpsEnteredOneAtATimeAreRecordedStepByStep)
+{
+    FirstJumpByClicks(false);
+    ASSERT_EQ(C->History().Count(), 1);
+    const TGameHistoryRec& first = C->History().Items(0);
+    EXPECT_FALSE(first.EndsTurn);
+    EXPECT_EQ(first.Path, Path({6, 15}));
+    ASSERT_EQ(first.BoardState.Size(), 17);
+    EXPECT_EQ(first.BoardState.Bytes()[13], 14);  // the capture goes on from square 15
+    EXPECT_FALSE(C->HasMove(PLAYER_WHITE, 1));
+
+    Click(24);
+    ASSERT_EQ(C->History().Count(), 2);
+    EXPECT_TRUE(C->History().Items(1).EndsTurn);
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "06-15-24");
+    EXPECT_EQ(C->MoveNumberOf(PLAYER_BLACK), 2);
+    EXPECT_EQ(C->MoveNumberOf(PLAYER_WHITE), 1);
+}
+
+TEST_F(EntryTest, ComputerFinishesACaptureTheHumanBegan)
+{
+    FirstJumpByClicks(true);
+    C->SetComputerPlayer(2);
+    ASSERT_TRUE(WaitRecords(1));
+    EXPECT_EQ(C->History().Items(0).Path, Path({6, 15, 24}));
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "06-15-24");
+    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
+}
+
+TEST_F(EntryTest, WithoutOptionsACompleteMoveWaitsToBePlayed)
+{
+    C->SetSelectionOptions(0);
+    StartPosition(DOUBLE_JUMP, PLAYER_BLACK);
+    Click(6);
+    Click(15);
+    EXPECT_FALSE(C->IsSelectionComplete());
+    EXPECT_TRUE(C->IsSelectionLegal());
+    Click(24);
+    EXPECT_EQ(C->Selection(), Path({6, 15, 24}));
+    EXPECT_TRUE(C->IsSelectionComplete());
+    EXPECT_EQ(C->History().Count(), 0);
+
+    // Clicking the last selected square takes it back, one square per click.
+    Click(24);
+    EXPECT_EQ(C->Selection(), Path({6, 15}));
+    Click(6);  // not the last one, and no move goes on with it either
+    EXPECT_EQ(C->Selection(), Path({6, 15}));
+    Click(15);
+    Click(6);
+    EXPECT_TRUE(C->Selection().empty());
+
+    for (const int square : {6, 15, 24})
+        Click(square);
+    ASSERT_TRUE(C->PlaySelection());
+    EXPECT_EQ(C->History().Count(), 1);
+    EXPECT_TRUE(C->Selection().empty());
+    EXPECT_FALSE(C->SelectMove(2));  // White has two moves, 32-27 and 32-28
+    ASSERT_TRUE(C->SelectMove(1));   // shown as the selection
+    ASSERT_EQ(C->Selection().size(), 2u);
+    EXPECT_EQ(C->Selection()[0], Pos(32));
+    EXPECT_TRUE(C->IsSelectionComplete());
+}
+
+TEST_F(EntryTest, OneHumanMoveNotifiesInOrder)
+{
+    StartGame();
+    TEventLog log;
+    log.Attach(*C);
+    Click(12);
+    // Clicks, move brackets and steps are reported while the move is made...
+    const std::vector<std::string> direct{"Click 12", "MoveBegin", "Simple 12-16", "MoveEnd"};
+    EXPECT_EQ(log.Events, direct);
+
+    // ...the rest once the control's messages are handled, in the order they were posted: the
+    // selection follows the piece, the board changes with the step and with the turn, the
+    // record grows, the selection is cleared, and the side to move changes.
+    Pump();
+    std::vector<std::string> expected = direct;
+    expected.insert(expected.end(), {"Selection", "Board", "History", "Selection", "Turn"});
+    EXPECT_EQ(log.Folded(), expected);
+
+    // A capture that crowns reports the jump, then the crowning.
+    StartPosition(BoardText({{22, 'b'}, {26, 'w'}, {32, 'w'}}), PLAYER_BLACK);
+    log.Events.clear();
+    Click(22);
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"Click 22", "MoveBegin", "Attack 22x26-31", "Promote 31",
+                                                    "MoveEnd"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setup mode
+
+TEST_F(EntryTest, SetupClicksCycleASquareThroughEveryPiece)
+{
+    ASSERT_EQ(C->BoardMode(), gbmSetup);  // a new control composes positions
+    TEventLog log;
+    log.Attach(*C);
+    for (const int kind : {0, 1, 2, 3, -1}) {
+        Click(14);
+        EXPECT_EQ(C->GetPieceAt(Pos(14)), kind);
+    }
+    EXPECT_EQ(C->BoardAsText(), std::string(32, ' '));
+
+    // A light square is no square: nothing is reported, nothing changes.
+    Pump();
+    log.Events.clear();
+    const QPoint light = C->GetSquareRect(0).center();
+    QTest::mousePress(C.get(), Qt::LeftButton, Qt::NoModifier, light);
+    QTest::mouseRelease(C.get(), Qt::LeftButton, Qt::NoModifier, light);
+    C->SetPieceAt(0, 0);
+    Pump();
+    EXPECT_TRUE(log.Events.empty());
+    EXPECT_EQ(C->BoardAsText(), std::string(32, ' '));
+
+    // Edits are board changes, never turn changes; a kind out of range empties the square.
+    C->SetPieceAt(Pos(5), 3);
+    EXPECT_EQ(C->GetPieceAt(Pos(5)), 3);
+    C->SetPieceAt(Pos(5), 7);
+    Pump();
+    EXPECT_EQ(C->GetPieceAt(Pos(5)), -1);
+    EXPECT_GT(log.Count("Board"), 0);
+    EXPECT_EQ(log.Count("Turn"), 0);
+    EXPECT_TRUE(C->Modified());
+}
+
+TEST_F(EntryTest, SetTurnClearBoardAndAPositionWithoutMoves)
+{
+    StartGame();
+    ASSERT_TRUE(C->PlayPath(Path({11, 15})));
+    ASSERT_TRUE(C->PlayPath(Path({22, 18})));
+    for (const uint8_t same : {uint8_t(PLAYER_BLACK), uint8_t(0), uint8_t(3)})
+        C->SetTurn(same);  // ignored: the record stays
+    EXPECT_EQ(C->History().Count(), 2);
+    C->SetTurn(PLAYER_WHITE);  // the record restarts with White to move
+    EXPECT_EQ(C->History().Count(), 0);
+    EXPECT_EQ(C->FirstPlayer(), PLAYER_WHITE);
+
+    C->ClearBoard();
+    EXPECT_EQ(C->BoardMode(), gbmSetup);
+    EXPECT_EQ(C->Turn(), 0);
+    EXPECT_FALSE(C->Modified());
+    EXPECT_EQ(C->BoardAsText(), std::string(32, ' '));
+    EXPECT_FALSE(C->Playing());
+
+    // White to move without a piece: the game is over before it starts, and nobody says so.
+    TEventLog log;
+    log.Attach(*C);
+    StartPosition(BoardText({{1, 'b'}}), PLAYER_WHITE);
+    EXPECT_FALSE(C->Playing());
+    EXPECT_EQ(log.Count("GameEnded"), 0);
+}
+
+TEST_F(EntryTest, SetupModeHoldsTheComputerAndPlayModeStartsIt)
+{
+    TEventLog log;
+    log.Attach(*C);
+    C->SetComputerPlayer(1);
+    C->SetSearchDepth(30);
+    StartPosition(START_TEXT, PLAYER_WHITE);
+    ASSERT_TRUE(WaitThinking());  // White to move is the computer's: it starts by itself
+
+    log.Events.clear();
+    C->SetBoardMode(gbmSetup);  // stops the search and the game
+    EXPECT_FALSE(C->Solver().Busy());
+    EXPECT_FALSE(C->Playing());
+    QTest::qWait(30);
+    Pump();
+    EXPECT_EQ(log.Count("Playing"), 1);
+    EXPECT_EQ(log.Count("MoveBegin"), 0);
+
+    C->SetSearchDepth(1);
+    C->SetBoardMode(gbmPlay);
+    ASSERT_TRUE(WaitRecords(1));
+    EXPECT_EQ(C->Turn(), PLAYER_BLACK);
+}
+
+}  // namespace

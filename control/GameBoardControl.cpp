@@ -129,6 +129,11 @@ void TGameBoardControl::DestroyWnd()
     // Messages queued for a window die with it.
     QCoreApplication::removePostedEvents(this, TControlMessage::EventType());
     UpdatePlayingState(true);
+    // The stopped search's end message was dropped with the window; nothing thinks any more.
+    StopThinking(true);
+    FThinking = false;
+    FAnimating = false;
+    ShowCursor(crDefault);
 }
 
 void TGameBoardControl::showEvent(QShowEvent* Event)
@@ -522,6 +527,9 @@ void TGameBoardControl::NewGame()
     ResetHistory();
     SetBoardMode(gbmPlay);
     FModified = false;
+    // A pause that browsing the old record set has nothing left to browse.
+    if (FAutoPaused)
+        SetPaused(false);
     UpdatePlayingState(false);
 }
 

@@ -184,6 +184,17 @@ TEST_F(PlayTest, BrowsingBackPausesWhileTheComputerWouldMove)
     EXPECT_FALSE(C->Paused());
     EXPECT_TRUE(C->Playing());
 
+    step(&TGameBoardControl::Undo);  // browsing back once more, then a new game
+    ASSERT_TRUE(C->AutoPaused());
+    C->NewGame();
+    EXPECT_FALSE(C->Paused());  // nothing is left to browse: the human can move
+    EXPECT_TRUE(C->Playing());
+    for (int32_t records = 2; records <= 4; records += 2) {
+        ASSERT_TRUE(C->PlayMove(0));
+        ASSERT_TRUE(WaitRecords(records));
+    }
+    ExpectSettled();
+
     C->SetPaused(true);  // a pause the user chose is not lifted by browsing
     step(&TGameBoardControl::Undo);
     step(&TGameBoardControl::Undo);
@@ -249,6 +260,7 @@ TEST_F(PlayTest, WindowLifetimeGatesPlayAndTheSearch)
     C->DestroyWnd();  // ends the search; no message may reach the control any more
     EXPECT_FALSE(C->Solver().Busy());
     EXPECT_FALSE(C->Playing());
+    EXPECT_FALSE(C->Thinking());  // its end message died with the window
     C->SetSearchDepth(1);
     QTest::qWait(30);
     Pump();

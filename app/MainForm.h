@@ -159,6 +159,7 @@ private:
     uint8_t FHistoryFirstPlayer = 2;
     bool FPausedByShell = false;
     std::unique_ptr<TMemoryStream> FSetupBackup;
+    bool FSetupBackupModified = false;
     bool FFullScreen = false;
     bool FShowHistory = true;
     int FSavedSquareSize = 60;

@@ -449,9 +449,10 @@ void TMainForm::InvertSquares()
 void TMainForm::EnterSetup()
 {
     FSetupBackup = std::make_unique<TMemoryStream>();
-    const bool modified = FGame->Modified();
+    // The backup is no save: the game keeps its unsaved changes, also after a revert.
+    FSetupBackupModified = FGame->Modified();
     FGame->SaveToStream(*FSetupBackup);
-    FGame->SetModified(modified);
+    FGame->SetModified(FSetupBackupModified);
     FSetupBackup->SetPosition(0);
     FGame->SetBoardMode(gbmSetup);
 }
@@ -467,8 +468,10 @@ void TMainForm::RevertSetup()
 {
     std::unique_ptr<TMemoryStream> backup = std::move(FSetupBackup);
     FGame->SetBoardMode(gbmPlay);
-    if (backup)
+    if (backup) {
         FGame->LoadFromStream(*backup);
+        FGame->SetModified(FSetupBackupModified);
+    }
 }
 
 void TMainForm::ClearSetupBoard()

@@ -147,6 +147,7 @@ TEST_F(WindowTest, SetupPalettePlacesAndRemovesPiecesAndRevertGivesTheGameBack)
     EXPECT_EQ(Game().BoardAsText(), played);
     EXPECT_EQ(Game().GetMoveText(2, 1), "11-15");
     EXPECT_EQ(W->HistoryList().topLevelItemCount(), 1);
+    EXPECT_TRUE(Game().Modified());  // still unsaved: New must still ask
     EXPECT_TRUE(W->HistoryPanel().isVisible());
     EXPECT_FALSE(W->BoardSetupBar().isVisible());
     EXPECT_EQ(W->StateLabel().text(), "White player's turn...");

@@ -11,35 +11,22 @@ namespace velk {
 
 TAnimator::TAnimator()
 {
-    TThread::Start();
+    Launch();
 }
 
 TAnimator::~TAnimator()
 {
     FAborted.store(true);
-    SetPriority(TThreadPriority::tpTimeCritical);
-    Terminate();
-    FStartEvent.Set();
-    WaitForIdle();
-    WaitFor();
-}
-
-void TAnimator::SetWindow(IMessageTarget* Target)
-{
-    std::lock_guard lock(FLock);
-    FWindow = Target;
+    Shutdown();
 }
 
 bool TAnimator::Start(const std::vector<QRect>& Squares)
 {
-    if (IsBusy() || Squares.size() < 2)
+    if (Squares.size() < 2 || !Claim())
         return false;
     FAborted.store(false);
     FPath = Squares;
-    // Busy from here on, so that nobody finds the animator idle before the thread took the job.
-    FIdleEvent.Reset();
-    FStartEvent.Set();
-    std::this_thread::yield();
+    Wake();
     return true;
 }
 
@@ -67,35 +54,21 @@ void TAnimator::Publish(const QRect& Cur, bool Landed)
         OnFrame();
 }
 
-void TAnimator::Post(uint32_t Msg, intptr_t LParam)
+void TAnimator::RunJob()
 {
-    std::lock_guard lock(FLock);
-    if (!Terminated() && FWindow)
-        FWindow->PostMessage(Msg, 0, LParam);
-}
-
-void TAnimator::Execute()
-{
-    while (!Terminated()) {
-        FStartEvent.Wait();
-        FIdleEvent.Reset();
-        if (!Terminated()) {
-            try {
-                Post(WM_GB_ANIMATEBEGIN, 0);
-                if (!Terminated()) {
-                    try {
-                        Animate(FPath);
-                    } catch (...) {
-                        // A failed glide must not leave the owner animating forever.
-                    }
-                    Post(WM_GB_ANIMATEEND, FAborted.load() ? 1 : 0);
-                }
-            } catch (...) {
-            }
-        }
-        FPath.clear();
-        FIdleEvent.Set();
+    struct TClearPath {
+        std::vector<QRect>& Path;
+        ~TClearPath() { Path.clear(); }
+    } clearPath{FPath};
+    Post(WM_GB_ANIMATEBEGIN, 0, 0);
+    if (Terminated())
+        return;
+    try {
+        Animate(FPath);
+    } catch (...) {
+        // A failed glide must not leave the owner animating forever: the end is still posted.
     }
+    Post(WM_GB_ANIMATEEND, 0, FAborted.load() ? 1 : 0);
 }
 
 void TAnimator::Animate(const std::vector<QRect>& Squares)

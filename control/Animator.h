@@ -8,13 +8,11 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/Event.h"
-#include "platform/MessageTarget.h"
-#include "platform/Thread.h"
+#include "platform/WorkerThread.h"
 
 namespace velk {
 
-class TAnimator : public TThread {
+class TAnimator : public TWorkerThread {
 public:
     // Where the travelling image is. Active from the lift until the owner clears it; Landed
     // once the image has been set down on the last square.
@@ -27,12 +25,11 @@ public:
     TAnimator();
     ~TAnimator() override;
 
-    void SetWindow(IMessageTarget* Target);
     // Hands a job to the thread: the square rectangles to visit, in order. False when busy or
     // when fewer than two squares are given.
     bool Start(const std::vector<QRect>& Squares);
-    bool IsBusy() { return !FIdleEvent.Wait(0); }
-    bool WaitForIdle(uint32_t Timeout = TEvent::Infinite) { return FIdleEvent.Wait(Timeout); }
+    bool IsBusy() { return Busy(); }
+    bool WaitForIdle(uint32_t Timeout = TEvent::Infinite) { return WaitIdle(Timeout); }
     void Abort() { FAborted.store(true); }
     bool Aborted() const { return FAborted.load(); }
 
@@ -48,18 +45,13 @@ public:
     std::function<void()> OnFrame;
 
 protected:
-    void Execute() override;
+    void RunJob() override;
     virtual void Animate(const std::vector<QRect>& Squares);
 
 private:
-    void Post(uint32_t Msg, intptr_t LParam);
     void Publish(const QRect& Cur, bool Landed);
     void Glide(QRect& Cur, const QRect& Target);
 
-    std::mutex FLock;  // guards FWindow and the posts
-    IMessageTarget* FWindow = nullptr;
-    TEvent FIdleEvent{true, true};
-    TEvent FStartEvent{false, false};
     std::vector<QRect> FPath;  // written only while idle
     std::atomic<uint8_t> FDelay{10};
     std::atomic<uint8_t> FStep{1};

@@ -4,53 +4,23 @@ namespace velk {
 
 TGameSolver::TGameSolver()
 {
-    TThread::Start();
+    Launch();
 }
 
 TGameSolver::~TGameSolver()
 {
     FState.store(STOP_ABORT);
-    SetPriority(TThreadPriority::tpTimeCritical);
-    Terminate();
-    FStartEvent.Set();
-    WaitIdle();
-    WaitFor();
-}
-
-void TGameSolver::SetWindow(IMessageTarget* Target)
-{
-    std::lock_guard lock(FLock);
-    FWindow = Target;
-}
-
-IMessageTarget* TGameSolver::Window()
-{
-    std::lock_guard lock(FLock);
-    return FWindow;
-}
-
-bool TGameSolver::Busy()
-{
-    return !FIdleEvent.Wait(0);
-}
-
-bool TGameSolver::WaitIdle()
-{
-    return FIdleEvent.Wait();
+    Shutdown();
 }
 
 bool TGameSolver::Start(const TGameBoard& Board)
 {
-    if (!FIdleEvent.Wait(0))
+    if (!Claim())
         return false;
-    // Marking the solver busy here rather than on the worker closes the gap in which a second
-    // Start would still find it idle and replace the copy about to be searched.
-    FIdleEvent.Reset();
     FState.store(STOP_NONE);
     FBoard = Board.Create();
     FBoard->Assign(Board);
-    FStartEvent.Set();
-    std::this_thread::yield();
+    Wake();
     return true;
 }
 
@@ -62,37 +32,25 @@ void TGameSolver::Stop(uint8_t How)
     }
 }
 
-void TGameSolver::Post(uint32_t Msg, intptr_t WParam, intptr_t LParam)
+void TGameSolver::RunJob()
 {
-    std::lock_guard lock(FLock);
-    if (!Terminated() && FWindow)
-        FWindow->PostMessage(Msg, WParam, LParam);
-}
-
-void TGameSolver::Execute()
-{
-    while (!Terminated()) {
-        FStartEvent.Wait();
-        FIdleEvent.Reset();
-        if (!Terminated() && FBoard) {
-            try {
-                Post(WM_GB_THINKBEGIN, 0, 0);
-                int32_t result = SOLVE_FAILED;
-                if (!Terminated()) {
-                    try {
-                        result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState);
-                    } catch (...) {
-                        result = SOLVE_FAILED;
-                    }
-                }
-                Post(WM_GB_THINKEND, result, FState.load());
-            } catch (...) {
-                // A receiver that fails to take a message must not end the worker.
-            }
-            FBoard.reset();
+    struct TFreeCopy {
+        std::unique_ptr<TGameBoard>& Board;
+        ~TFreeCopy() { Board.reset(); }
+    } freeCopy{FBoard};
+    if (!FBoard)
+        return;
+    Post(WM_GB_THINKBEGIN, 0, 0);
+    int32_t result = SOLVE_FAILED;
+    if (!Terminated()) {
+        try {
+            result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState);
+        } catch (...) {
+            // Any failure of the search, the abort included, is reported as one result.
+            result = SOLVE_FAILED;
         }
-        FIdleEvent.Set();
     }
+    Post(WM_GB_THINKEND, result, FState.load());
 }
 
 }  // namespace velk

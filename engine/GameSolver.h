@@ -4,12 +4,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "GameBoard.h"
-#include "platform/Event.h"
-#include "platform/MessageTarget.h"
-#include "platform/Thread.h"
+#include "platform/WorkerThread.h"
 
 namespace velk {
 
@@ -20,16 +17,11 @@ constexpr int32_t SOLVE_FAILED = -9999;
 constexpr uint8_t DEFAULT_SEARCH_DEPTH = 8;
 constexpr uint32_t DEFAULT_MAX_MEMORY = 0x100000;
 
-class TGameSolver : public TThread {
+class TGameSolver : public TWorkerThread {
 public:
     TGameSolver();
     ~TGameSolver() override;
 
-    void SetWindow(IMessageTarget* Target);
-    IMessageTarget* Window();
-
-    bool Busy();
-    bool WaitIdle();
     // Starts a search of a private copy of Board; false when a search is still running.
     bool Start(const TGameBoard& Board);
     // Asks a running search to hurry (STOP_HURRY) or to abort (STOP_ABORT) and waits until it
@@ -44,15 +36,9 @@ public:
     void SetState(uint8_t Value) { FState.store(Value); }
 
 protected:
-    void Execute() override;
+    void RunJob() override;
 
 private:
-    void Post(uint32_t Msg, intptr_t WParam, intptr_t LParam);
-
-    std::mutex FLock;  // guards FWindow
-    IMessageTarget* FWindow = nullptr;
-    TEvent FIdleEvent{true, true};
-    TEvent FStartEvent{false, false};
     std::unique_ptr<TGameBoard> FBoard;  // owned by the worker between Start and idle
     std::atomic<uint8_t> FDepth{DEFAULT_SEARCH_DEPTH};
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};

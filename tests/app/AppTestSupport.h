@@ -21,6 +21,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "support/QtPump.h"
 
 inline void PrintTo(const QString& Text, std::ostream* Out)
 {
@@ -29,21 +30,6 @@ inline void PrintTo(const QString& Text, std::ostream* Out)
 
 namespace velk::test {
 
-// Delivers posted messages (the board's notifications among them) until Cond holds.
-inline bool PumpUntil(const std::function<bool()>& Cond, int TimeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!Cond() && timer.elapsed() < TimeoutMs)
-        QTest::qWait(2);
-    return Cond();
-}
-
-inline void Pump()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 // A board text: blanks but for the pieces given ('b', 'w', 'B', 'W' on square numbers).
 using TPieces = std::initializer_list<std::pair<int, char>>;

@@ -13,30 +13,10 @@
 #include <vector>
 
 #include "control/Checkers.h"
+#include "support/QtPump.h"
 #include "engine/PositionTable.h"
 
 namespace velk::test {
-
-// Delivers posted messages until Cond holds or TimeoutMs have passed; Cond's final answer.
-inline bool PumpUntil(const std::function<bool()>& Cond, int TimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!Cond()) {
-        if (timer.elapsed() > TimeoutMs)
-            return Cond();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qWait(1);
-    }
-    return true;
-}
-
-// Delivers everything already posted, and whatever that posts in turn.
-inline void Pump()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 // The control position of square number 1 .. 32, and paths of them.
 inline int Pos(int Square) { return TCheckers::SquareToPosition(static_cast<TPosition>(Square - 1)); }

@@ -11,27 +11,12 @@
 #include <functional>
 
 #include "control/Checkers.h"
+#include "support/QtPump.h"
 
 namespace velk::view {
 
-inline void Pump()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-inline bool PumpUntil(const std::function<bool()>& Cond, int TimeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!Cond()) {
-        if (timer.elapsed() > TimeoutMs)
-            return Cond();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qWait(1);
-    }
-    return true;
-}
+using test::Pump;
+using test::PumpUntil;
 
 // The control position of checkers square 1 .. 32.
 inline int Pos(int Square) { return TCheckers::SquareToPosition(static_cast<TPosition>(Square - 1)); }

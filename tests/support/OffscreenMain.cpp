@@ -1,5 +1,4 @@
-// The board control tests run their widgets headless: without a display Qt's offscreen
-// platform stands in, and every test pumps the control's posted messages itself.
+// Widget tests run headless: without a display Qt's offscreen platform stands in.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -35,6 +35,7 @@ protected:
 
 TEST_F(EntryTest, DefaultOptionsPlayAManWithOneMoveAtOnce)
 {
+    C->SetBoardAngle(180);  // the click finds the square under the pointer on a turned board
     StartGame();
     Click(12);  // 12-16 is the man's only move
     EXPECT_EQ(C->Turn(), PLAYER_WHITE);

@@ -388,7 +388,6 @@ private:
     void UpdateCursor(int X, int Y, Qt::MouseButtons Buttons);
     uint32_t ElapsedTurnTime() const;
     void StoreCurrentMoveState();
-    void RestoreGame(TMemoryStream& Backup);
     void DrawBoard(QPainter& Canvas, const QRect& R);
     void DrawBorderLabels(QPainter& Canvas, const QRect& R);
     void DrawSquareMark(QPainter& Canvas, int Pos, const QRect& Inner, int Mark);
@@ -492,7 +491,6 @@ private:
     bool FShowHint = false;
     std::string FHint;
 
-    friend class TAnimator;
 };
 
 }  // namespace velk

@@ -115,27 +115,30 @@ void SetFileNameAnswerer(TFileNameAnswerer Answerer_)
     FileNameAnswerer() = std::move(Answerer_);
 }
 
-QString ChooseOpenFileName(QWidget* Parent)
+namespace {
+QString ChooseFileName(QWidget* Parent, bool Save)
 {
     if (FileNameAnswerer())
-        return FileNameAnswerer()(false);
-    QFileDialog dialog(Parent, QObject::tr("Load Game"), QString(), QObject::tr(FILE_FILTER));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+        return FileNameAnswerer()(Save);
+    QFileDialog dialog(Parent, Save ? QObject::tr("Save Game As") : QObject::tr("Load Game"), QString(),
+                       QObject::tr(FILE_FILTER));
+    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!Save)
+        dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("ckr");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                   : QString();
 }
+}  // namespace
+
+QString ChooseOpenFileName(QWidget* Parent)
+{
+    return ChooseFileName(Parent, false);
+}
 
 QString ChooseSaveFileName(QWidget* Parent)
 {
-    if (FileNameAnswerer())
-        return FileNameAnswerer()(true);
-    QFileDialog dialog(Parent, QObject::tr("Save Game As"), QString(), QObject::tr(FILE_FILTER));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("ckr");
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                  : QString();
+    return ChooseFileName(Parent, true);
 }
 
 void SetMessageSink(TMessageSink Sink)

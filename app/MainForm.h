@@ -109,6 +109,8 @@ private:
     void NewGame();
     void OpenGame();
     void SaveGame();
+    // Leaves full screen, pauses a running game, runs a file command and resumes the game.
+    void RunFileCommand(const std::function<void()>& Command);
     void EnterSetup();
     void ApplySetup();
     void RevertSetup();

@@ -354,29 +354,30 @@ void TMainForm::OpenGame()
     } catch (const EAbort&) {
         return;
     }
-    SetFullScreen(false);
-    PauseForShell();
-    try {
+    RunFileCommand([this] {
         const QString name = ChooseOpenFileName(this);
         if (!name.isEmpty())
             FGame->LoadFromFile(name.toStdString(), Title().toStdString());
-    } catch (const std::exception& e) {
-        ResumeAfterShell();
-        ShowErrorMessage(QString::fromStdString(e.what()));
-        return;
-    }
-    ResumeAfterShell();
+    });
 }
 
 void TMainForm::SaveGame()
 {
-    SetFullScreen(false);
-    PauseForShell();
-    try {
+    RunFileCommand([this] {
         const QString name = ChooseSaveFileName(this);
         if (!name.isEmpty())
             FGame->SaveToFile(name.toStdString(), Title().toStdString());
+    });
+}
+
+void TMainForm::RunFileCommand(const std::function<void()>& Command)
+{
+    SetFullScreen(false);
+    PauseForShell();
+    try {
+        Command();
     } catch (const std::exception& e) {
+        // The game it paused runs again whatever happened; the error is then shown.
         ResumeAfterShell();
         ShowErrorMessage(QString::fromStdString(e.what()));
         return;

@@ -11,6 +11,7 @@
 
 #include "engine/GameBoard.h"
 #include "platform/Stream.h"
+#include "platform/UpdateBracket.h"
 
 namespace velk {
 
@@ -105,17 +106,7 @@ private:
     int64_t FBoardBlockSize = 0;
 };
 
-// Holds a history's update bracket for a scope, so it also closes when an edit raises.
-class THistoryUpdate {
-public:
-    explicit THistoryUpdate(TGameHistory& History) : FHistory(History) { FHistory.BeginUpdate(); }
-    ~THistoryUpdate() { FHistory.EndUpdate(); }
-    THistoryUpdate(const THistoryUpdate&) = delete;
-    THistoryUpdate& operator=(const THistoryUpdate&) = delete;
-
-private:
-    TGameHistory& FHistory;
-};
+using THistoryUpdate = TUpdateBracket<TGameHistory>;
 
 // The questions the history panel, the clipboard and the game log ask about a game: the
 // control answers them for its history, its pending CurrentMove and the side to move of its

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Stream.h"
+#include "platform/UpdateBracket.h"
 
 namespace velk {
 
@@ -99,16 +100,6 @@ private:
     int32_t FSearchScore = 0;
 };
 
-// Holds an update bracket open for a scope, so the bracket also closes when an edit raises.
-class TBoardUpdate {
-public:
-    explicit TBoardUpdate(TGameBoard& Board) : FBoard(Board) { FBoard.BeginUpdate(); }
-    ~TBoardUpdate() { FBoard.EndUpdate(); }
-    TBoardUpdate(const TBoardUpdate&) = delete;
-    TBoardUpdate& operator=(const TBoardUpdate&) = delete;
-
-private:
-    TGameBoard& FBoard;
-};
+using TBoardUpdate = TUpdateBracket<TGameBoard>;
 
 }  // namespace velk

@@ -12,6 +12,7 @@
 #include "GameFile.h"
 #include "platform/Clock.h"
 #include "platform/FileStream.h"
+#include "platform/Finally.h"
 #include "platform/Random.h"
 
 namespace velk {
@@ -35,19 +36,6 @@ public:
     const uint32_t Msg;
     const intptr_t WParam;
     const intptr_t LParam;
-};
-
-// Runs a closing action at the end of a scope, also when the scope is left by an exception.
-template <typename F>
-class TFinally {
-public:
-    explicit TFinally(F Action) : FAction(std::move(Action)) {}
-    ~TFinally() { FAction(); }
-    TFinally(const TFinally&) = delete;
-    TFinally& operator=(const TFinally&) = delete;
-
-private:
-    F FAction;
 };
 
 std::vector<uint8_t> StreamForm(const TGameBoard& Board)

@@ -4,6 +4,7 @@
 #include <QToolTip>
 
 #include "GameBoardControl.h"
+#include "platform/Finally.h"
 
 namespace velk {
 
@@ -93,23 +94,13 @@ bool TGameBoardControl::EndPieceDrag(int X, int Y, bool Validate)
         DoPositionDragDrop(s, t);
         if (FBoardMode == gbmPlay) {
             FDropping = true;
-            try {
-                result = PlayPath(TMovementPath{s, t});
-            } catch (...) {
-                FDropping = false;
-                throw;
-            }
-            FDropping = false;
+            TFinally dropped([this] { FDropping = false; });
+            result = PlayPath(TMovementPath{s, t});
         } else {
             BeginBoardUpdate();
-            try {
-                SetPieceAt(t, GetPieceAt(s));
-                SetPieceAt(s, -1);
-            } catch (...) {
-                EndBoardUpdate();
-                throw;
-            }
-            EndBoardUpdate();
+            TFinally end([this] { EndBoardUpdate(); });
+            SetPieceAt(t, GetPieceAt(s));
+            SetPieceAt(s, -1);
             result = true;
         }
     }

@@ -130,8 +130,10 @@ void TGameBoardControl::mouseReleaseEvent(QMouseEvent* Event)
         HandleClick(p.x(), p.y());
     FDragArmed = false;
     FClickPosition = -1;
+    // Whichever button lets go, the drop is checked: an unchecked drop off the board in setup
+    // mode would empty the piece's square and put it nowhere.
     if (IsDragging())
-        EndPieceDrag(p.x(), p.y(), Event->button() == Qt::LeftButton);
+        EndPieceDrag(p.x(), p.y(), true);
 }
 
 void TGameBoardControl::mouseMoveEvent(QMouseEvent* Event)

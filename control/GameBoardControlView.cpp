@@ -8,6 +8,7 @@
 
 #include "Animator.h"
 #include "GameBoardControl.h"
+#include "platform/Finally.h"
 
 namespace velk {
 
@@ -135,10 +136,7 @@ void TGameBoardControl::UpdateLayout(bool Force)
     StopAnimation();
     {
         BeginBoardUpdate();
-        struct TEnd {
-            TGameBoardControl* C;
-            ~TEnd() { C->EndBoardUpdate(); }
-        } end{this};
+        TFinally end([this] { EndBoardUpdate(); });
         FSquareSize = s;
         FBoardRect = QRect(QPoint(0, 0), size);
         FGridRect = FBoardRect.adjusted(FMargins[0], FMargins[1], -FMargins[2], -FMargins[3]);
@@ -201,10 +199,7 @@ void TGameBoardControl::SetBoardAngle(int Value)
         return;
     FBoardAngle = Value;
     BeginBoardUpdate();
-    struct TEnd {
-        TGameBoardControl* C;
-        ~TEnd() { C->EndBoardUpdate(); }
-    } end{this};
+    TFinally end([this] { EndBoardUpdate(); });
     AdjustSize();
     RedrawBoard();
 }
@@ -338,10 +333,7 @@ void TGameBoardControl::changeEvent(QEvent* Event)
 void TGameBoardControl::LoadPieceImages(const QImage& Bitmap, int Rows, int Columns)
 {
     BeginBoardUpdate();
-    struct TEnd {
-        TGameBoardControl* C;
-        ~TEnd() { C->EndBoardUpdate(); }
-    } end{this};
+    TFinally end([this] { EndBoardUpdate(); });
     FPieceImages.clear();
     if (Rows > 0 && Columns > 0 && !Bitmap.isNull()) {
         const int w = Bitmap.width() / Columns;

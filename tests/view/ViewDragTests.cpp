@@ -123,6 +123,12 @@ TEST_F(DragTest, SetupDragsMoveAndReplacePieces)
     EXPECT_EQ(C->GetPieceAt(Pos(13)), -1);
     EXPECT_EQ(C->GetPieceAt(Pos(14)), 1);  // the red king, not a click's next kind
     EXPECT_EQ(At(Centre(14)), KindColors[1]);
+    // Released by another button off the board, the piece is not dropped into nothing.
+    Carry(14, 18);
+    Release(C->GridRect().topLeft() - QPoint(20, 20), Qt::RightButton);
+    EXPECT_EQ(C->DragSource(), -1);
+    EXPECT_EQ(C->GetPieceAt(Pos(14)), 1);
+    Release(Centre(18));
 
     // An owner refusing every target stops every drop, in setup and in play.
     C->OnPositionDragOver = [](TCheckers*, TPosition, TPosition, bool& Accept) { Accept = false; };

@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <string>
 #include <vector>
 
-#include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -180,59 +177,4 @@ TEST(ResourceFiles, SoundsAreShortQuietPcmClips) {
             EXPECT_LT(std::abs(Samples[Samples.size() - 1 - I]), 0.02) << "end " << I;
         }
     }
-}
-
-TEST(ResourceFiles, PatternsAre160PixelJpegs) {
-    for (const char* Name : {"SquareDark", "SquareLight", "SquareDarkSelect", "SquareLightSelect", "SquareDarkMark",
-                             "SquareLightMark"}) {
-        SCOPED_TRACE(Name);
-        const auto D = ReadBytes(SourceDir + "/resources/patterns/" + Name + ".jpg");
-        ASSERT_GE(D.size(), 4u);
-        ASSERT_EQ(D[0], 0xFF);
-        ASSERT_EQ(D[1], 0xD8) << "start of image";
-        // Walk the marker segments up to the frame header.
-        size_t At = 2;
-        int Width = 0, Height = 0;
-        while (At + 4 <= D.size() && D[At] == 0xFF) {
-            const uint8_t Marker = D[At + 1];
-            const size_t Length = D[At + 2] << 8 | D[At + 3];
-            if (Marker >= 0xC0 && Marker <= 0xCF && Marker != 0xC4 && Marker != 0xC8 && Marker != 0xCC) {
-                Height = D.at(At + 5) << 8 | D.at(At + 6);
-                Width = D.at(At + 7) << 8 | D.at(At + 8);
-                break;
-            }
-            At += 2 + Length;
-        }
-        EXPECT_EQ(Width, 160);
-        EXPECT_EQ(Height, 160);
-        EXPECT_EQ(D[D.size() - 2], 0xFF);
-        EXPECT_EQ(D[D.size() - 1], 0xD9) << "end of image";
-    }
-}
-
-TEST(ResourceFiles, ResourceListNamesEveryFileUnderItsName) {
-    QFile File(QString::fromStdString(SourceDir + "/resources/resources.qrc"));
-    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
-    QXmlStreamReader Xml(&File);
-    std::set<std::string> Names;
-    std::string Prefix;
-    while (!Xml.atEnd()) {
-        if (Xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (Xml.name() == u"qresource") {
-            Prefix = Xml.attributes().value("prefix").toString().toStdString();
-        } else if (Xml.name() == u"file") {
-            const std::string Name = Prefix + "/" + Xml.attributes().value("alias").toString().toStdString();
-            const std::string Path = Xml.readElementText().toStdString();
-            EXPECT_TRUE(Names.insert(Name).second) << "twice: " << Name;
-            EXPECT_TRUE(std::ifstream(SourceDir + "/resources/" + Path)) << Name << " -> " << Path;
-        }
-    }
-    ASSERT_FALSE(Xml.hasError()) << Xml.errorString().toStdString();
-    const std::set<std::string> Expected = {
-        "/pieces/CHECKERS_PIECES16", "/pieces/CHECKERS_PIECES24", "/pieces/CHECKERS_PIECES32",
-        "/pieces/CHECKERS_PIECES40", "/pieces/CHECKERS_PIECES48", "/patterns/SquareDark",
-        "/patterns/SquareLight",     "/patterns/SquareDarkSelect", "/patterns/SquareLightSelect",
-        "/patterns/SquareDarkMark",  "/patterns/SquareLightMark",  "/sounds/SIMPLE_MOVE",
-        "/sounds/ATTACK_MOVE",       "/sounds/PROMOTE"};
-    EXPECT_EQ(Names, Expected);
 }

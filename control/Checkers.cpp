@@ -100,7 +100,7 @@ bool TCheckers::IsMovePrefix(const TMovementPath& Path)
 bool TCheckers::PlayPath(const TMovementPath& Path)
 {
     TCheckersMove move;
-    if (!PathToSquares(Path, move) || CheckersBoard().Moves().FindPrefix(move, -1) < 0)
+    if (!CanPlayMoves() || !PathToSquares(Path, move) || CheckersBoard().Moves().FindPrefix(move, -1) < 0)
         return false;
     BeginMove();
     bool result;

@@ -414,7 +414,7 @@ void TGameBoardControl::PlayComputerMove(int32_t Index)
 
 bool TGameBoardControl::PlayMove(int32_t Index)
 {
-    if (Index < 0 || Index >= FBoard->MoveCount())
+    if (Index < 0 || Index >= FBoard->MoveCount() || !CanPlayMoves())
         return false;
     BeginMove();
     bool result;
@@ -499,8 +499,12 @@ void TGameBoardControl::BoardChanged()
     }
     RedrawSquares(false);
     Post(WM_GB_BOARDCHANGE, 0, 0);
-    if (FBoardMode == gbmPlay && !FMoving)
+    if (FBoardMode == gbmPlay && !FMoving) {
         Post(WM_GB_TURNCHANGE, 0, 0);
+        // The search this change aborted must not leave the computer idle on its turn when
+        // the game goes on playing (a new game, a position written as text): it thinks again.
+        Post(WM_GB_THINK, 0, 0);
+    }
 }
 
 void TGameBoardControl::HistoryChanged()
@@ -740,28 +744,28 @@ void TGameBoardControl::SaveToStream(TStream& Stream)
 
 void TGameBoardControl::LoadFromStream(TStream& Stream)
 {
-    const bool wasPaused = FPaused;
+    // The game is read and its shown board made on scratch copies first, so that a stream that
+    // cannot be read changes nothing at all: not a board being set up, not the turn's clock,
+    // not a capture half entered, not the pause.
+    TGameHistory scratch(*FBoard);
+    scratch.LoadFromStream(Stream);
+    scratch.LoadBoardAt(scratch.Position(), *FBoard->Create());
+    TMemoryStream checked;
+    scratch.SaveToStream(checked);
+    checked.SetPosition(0);
+
+    // A pause that browsing the old record set has nothing left to browse.
+    const bool wasPaused = FPaused && !FAutoPaused;
     SetPaused(true);
     TFinally restorePause([this, wasPaused] {
         if (FBoard->Turn() == 0)
             SetBoardMode(gbmSetup);
         SetPaused(wasPaused);
     });
-    // The backup is written by the record itself, not by SaveToStream, so that a failed load
-    // does not also forget that the game had unsaved changes.
-    const bool wasModified = FModified;
-    TMemoryStream backup;
-    FHistory->SaveToStream(backup);
-    THistoryUpdate update(*FHistory);
-    try {
-        FHistory->LoadFromStream(Stream);
+    {
+        THistoryUpdate update(*FHistory);
+        FHistory->LoadFromStream(checked);
         FHistory->LoadBoardAt(FHistory->Position(), *FBoard);
-    } catch (...) {
-        backup.SetPosition(0);
-        FHistory->LoadFromStream(backup);
-        FHistory->LoadBoardAt(FHistory->Position(), *FBoard);
-        FModified = wasModified;
-        throw;
     }
     FModified = false;
 }

@@ -190,6 +190,9 @@ public:
     bool IsSelectionComplete() { return !FSelection.empty() && IsCompleteMove(FSelection); }
     bool IsSelectionLegal() { return !FSelection.empty() && IsMovePrefix(FSelection); }
     bool PlaySelection();
+    // No move reaches the board or the record while the game is paused: the suggestion and a
+    // piece carried when the pause began wait for the game to resume.
+    bool CanPlayMoves() const { return !FPaused; }
     virtual int GetPositionMark(int Pos);
     virtual bool IsCompleteMove(const TMovementPath& Path) = 0;
     virtual bool IsMovePrefix(const TMovementPath& Path) = 0;
@@ -394,6 +397,10 @@ private:
     void DrawSquareLabel(QPainter& Canvas, int Pos, const QRect& Inner);
     void DrawPiece(QPainter& Canvas, const QRect& Inner, int Image);
     void InvalidateRect(const QRect& R);
+    // While a glide shows the frozen screen, the buffer is not what is seen and need not be
+    // drawn; once a layout change has stopped the glide, the buffer is shown again at once,
+    // before the animation's end message, so it must never be left undrawn.
+    bool BufferFrozen() const { return FAnimating && !FAnimationScreen.isNull(); }
     void MovePieceDrag(int X, int Y);
     void EndAnimationScreen();
     bool HandleToolTip(QHelpEvent* Event);
@@ -438,6 +445,11 @@ private:
     TMovementPath FSelection;
     TSelectionOptions FSelectionOptions = DEFAULT_SELECTION_OPTIONS;
     int32_t FClickPosition = -1;
+    // Where the player's last move played by its first click landed, and when: the player's
+    // second click, meant for that square, must not move the piece again.
+    int32_t FAutoPlayLanding = -1;
+    uint32_t FAutoPlayTick = 0;
+    static constexpr uint32_t AutoPlayEchoMs = 2000;
     int32_t FBoardUpdateCount = 0;
     uint32_t FTurnClockStart = 0;
     uint32_t FTurnClockTotal = 0;

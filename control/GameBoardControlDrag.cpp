@@ -67,7 +67,7 @@ bool TGameBoardControl::CanDropPiece(int Source, int X, int Y)
     if (t == Source)
         accept = true;
     else if (IsValidPosition(t))
-        accept = FBoardMode == gbmSetup || IsMovePrefix(TMovementPath{Source, t});
+        accept = FBoardMode == gbmSetup || (CanPlayMoves() && IsMovePrefix(TMovementPath{Source, t}));
     DoPositionDragOver(Source, t, accept);
     return accept;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "GameBoardControl.h"
+#include "platform/Clock.h"
 
 namespace velk {
 
@@ -32,17 +33,18 @@ bool TGameBoardControl::SelectPosition(int Pos)
         return true;
     if (!CanSelect(Pos))
         return false;
+    const bool firstClick = FSelection.empty();
     FSelection.push_back(Pos);
     if (HasSelectionOption(soAutoComplete))
         CompletePath(FSelection);
     // Played from a copy: the steps being played move the selection as they go.
     const TMovementPath path = FSelection;
-    if (HasSelectionOption(soAutoPlayStep) && IsMovePrefix(path)) {
-        PlayPath(path);
-        return true;
-    }
-    if (HasSelectionOption(soAutoPlayComplete) && IsCompleteMove(path)) {
-        PlayPath(path);
+    if ((HasSelectionOption(soAutoPlayStep) && IsMovePrefix(path)) ||
+        (HasSelectionOption(soAutoPlayComplete) && IsCompleteMove(path))) {
+        if (PlayPath(path) && firstClick) {
+            FAutoPlayLanding = path.back();
+            FAutoPlayTick = GetTickCount();
+        }
         return true;
     }
     RedrawSquares(false);
@@ -177,7 +179,10 @@ void TGameBoardControl::HandleClick(int X, int Y)
     const int pos = PositionAt(X, Y);
     if (pos != FClickPosition)
         return;
-    if (IsValidPosition(pos)) {
+    // The piece that just landed there, moved by one click, is not what this click is for.
+    const bool echo = pos == FAutoPlayLanding && GetTickCount() - FAutoPlayTick < AutoPlayEchoMs;
+    FAutoPlayLanding = -1;
+    if (IsValidPosition(pos) && !echo) {
         bool handled = FAnimating || IsDragging();
         DoPositionClick(pos, handled);
         if (!handled) {

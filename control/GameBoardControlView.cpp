@@ -403,7 +403,7 @@ void TGameBoardControl::paintEvent(QPaintEvent* Event)
 
 void TGameBoardControl::RedrawBoard()
 {
-    if (FBoardUpdateCount > 0 || FAnimating || !FHandleAllocated) {
+    if (FBoardUpdateCount > 0 || BufferFrozen() || !FHandleAllocated) {
         FBoardValid = false;
         FSquaresValid = false;
         return;
@@ -485,7 +485,7 @@ void TGameBoardControl::DrawBorderLabels(QPainter& Canvas, const QRect& R)
 
 void TGameBoardControl::RedrawSquares(bool Force)
 {
-    if (FBoardUpdateCount > 0 || FAnimating || !FHandleAllocated) {
+    if (FBoardUpdateCount > 0 || BufferFrozen() || !FHandleAllocated) {
         FSquaresValid = false;
         return;
     }
@@ -496,7 +496,7 @@ void TGameBoardControl::RedrawSquares(bool Force)
 
 void TGameBoardControl::RedrawSquare(int Pos, bool Force)
 {
-    if (FBoardUpdateCount > 0 || FAnimating || Pos < 0 || Pos >= 64)
+    if (FBoardUpdateCount > 0 || BufferFrozen() || Pos < 0 || Pos >= 64)
         return;
     const int image = Pos == HiddenPiecePosition() ? -1 : GetPieceAt(Pos);
     const int mark = GetPositionMark(Pos);

@@ -60,6 +60,25 @@ TEST_F(EntryTest, DefaultOptionsPlayAManWithOneMoveAtOnce)
     EXPECT_EQ(C->BoardAsText(), BoardText({{1, 'b'}, {24, 'b'}, {32, 'w'}}));
 }
 
+TEST_F(EntryTest, ClickMeantForTheSquareAManJustReachedIsNotAnotherMove)
+{
+    // The computer answers before the player's second click, which was meant for the target
+    // square and lands on the man that has just arrived there.
+    StartGame();
+    C->SetSearchDepth(1);
+    C->SetComputerPlayer(1);
+    C->OnComputerMove = [](TGameBoardControl*, int32_t& Index) { Index = 0; };
+    Click(12);  // 12-16, its only move, played by the first click
+    ASSERT_TRUE(WaitRecords(2));
+    const std::string board = C->BoardAsText();
+    Click(16);
+    Pump();
+    EXPECT_EQ(C->BoardAsText(), board);
+    EXPECT_TRUE(C->Selection().empty());
+    Click(16);  // only that one click is taken for an echo
+    EXPECT_TRUE(C->BoardAsText() != board || C->Selection() == Path({16}));
+}
+
 TEST_F(EntryTest, OnlyAPressAndReleaseOnOneSquareIsAClick)
 {
     StartGame();

@@ -23,16 +23,20 @@ TBytes ReadFile(const std::string& Name)
     return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Everything a failed load must give back.
+// Everything a failed load must give back: the record, the board (also one being set up), a
+// capture half entered, the pause and whether the game was saved.
 struct TGameState {
     TBytes Record;
     int32_t Position;
     std::string Board;
+    TGameBoardMode Mode;
+    TMovementPath Pending, Selection;
     bool Modified;
     bool Paused;
 
     explicit TGameState(const TCheckers& C)
-        : Position(C.History().Position()), Board(C.BoardAsText()), Modified(C.Modified()), Paused(C.Paused())
+        : Position(C.History().Position()), Board(C.BoardAsText()), Mode(C.BoardMode()), Pending(C.CurrentMove().Path),
+          Selection(C.Selection()), Modified(C.Modified()), Paused(C.Paused())
     {
         TMemoryStream stream;
         C.History().SaveToStream(stream);
@@ -43,7 +47,8 @@ struct TGameState {
 
 void PrintTo(const TGameState& S, std::ostream* Out)
 {
-    *Out << S.Record.size() << " record bytes, position " << S.Position << ", \"" << S.Board << "\", modified "
+    *Out << S.Record.size() << " record bytes, position " << S.Position << ", \"" << S.Board << "\", mode "
+         << int(S.Mode) << ", " << S.Pending.size() << " pending, " << S.Selection.size() << " selected, modified "
          << S.Modified << ", paused " << S.Paused;
 }
 
@@ -186,6 +191,51 @@ TEST_F(FileTest, FailedLoadsLeaveThePreviousGameExactly)
     EXPECT_EQ(C->History().Count(), 2);
     EXPECT_FALSE(C->Modified());
     EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "09-13");
+}
+
+TEST_F(FileTest, OpenLiftsTheBrowsingPauseAndAFailedOpenTouchesNothing)
+{
+    StartGame();
+    Play({Path({9, 13}), Path({22, 18})});
+    const std::string good = FileName("good.ckr");
+    C->SaveToFile(good, TITLE);
+    const TBytes damaged = [&] {
+        TBytes bytes = ReadFile(good);
+        bytes.back() = 7;  // the finished flag
+        return bytes;
+    }();
+
+    // Browsing back to the computer's turn pauses the game; the game opened is played.
+    C->SetSearchDepth(1);
+    C->SetComputerPlayer(1);
+    ASSERT_TRUE(C->Undo());
+    Pump();
+    ASSERT_TRUE(C->AutoPaused());
+    C->LoadFromFile(good, TITLE);
+    Pump();
+    EXPECT_FALSE(C->Paused());
+    EXPECT_TRUE(C->Playing());
+    C->SetComputerPlayer(0);
+
+    // A position being set up stays on the board.
+    C->SetBoardMode(gbmSetup);
+    C->SetBoardAsText(BoardText({{1, 'B'}, {32, 'w'}}));
+    ExpectRefused<EDamagedGameFile>(damaged);
+
+    // So does a capture half entered, and the turn's clock runs on.
+    C->SetSelectionOptions(SelectionOption(soAutoPlayStep));
+    C->SetRecordFullMovesOnly(true);
+    StartPosition(BoardText({{1, 'b'}, {6, 'b'}, {10, 'w'}, {19, 'w'}, {32, 'w'}}), PLAYER_BLACK);
+    Click(6);
+    Click(15);
+    ASSERT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "06-15->");
+    QTest::qWait(60);
+    const uint32_t time = C->TurnTime();
+    ASSERT_GE(time, 60u);
+    ExpectRefused<EDamagedGameFile>(damaged);
+    EXPECT_GE(C->TurnTime(), time);
+    C->SetPaused(true);  // and the clock holds what it had
+    EXPECT_GE(C->TurnTime(), time);
 }
 
 }  // namespace

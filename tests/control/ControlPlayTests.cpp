@@ -95,6 +95,55 @@ TEST_F(PlayTest, PauseOrCancelDiscardTheSearchResumeRestartsItMoveNowPlaysAtOnce
     EXPECT_FALSE(C->MoveNow());  // the human's turn
 }
 
+TEST_F(PlayTest, NothingReachesTheBoardWhilePausedAndEachTurnIsOneRecord)
+{
+    // A suggestion taken during a pause waits for the game to resume.
+    StartGame();
+    C->SetSearchDepth(1);
+    C->SetComputerPlayer(1);
+    ASSERT_TRUE(C->SelectMove(C->SuggestMove(2)));
+    C->SetPaused(true);
+    EXPECT_FALSE(C->PlaySelection());
+    EXPECT_FALSE(C->PlayMove(0));
+    EXPECT_FALSE(C->PlayPath(Path({9, 13})));
+    EXPECT_EQ(C->BoardAsText(), START_TEXT);
+    EXPECT_EQ(C->History().Count(), 0);
+    C->SetPaused(false);
+    ASSERT_TRUE(C->PlaySelection());
+    ASSERT_TRUE(WaitRecords(2));
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(C->History().Items(i).EndsTurn);
+        EXPECT_EQ(C->History().Items(i).Path.size(), 2u);
+    }
+}
+
+TEST_F(PlayTest, ComputerThinksWheneverItsTurnComesInAPlayingGame)
+{
+    // A new game started in the middle of one, with the computer playing Red: it opens.
+    StartGame();
+    C->SetSearchDepth(1);
+    ASSERT_TRUE(C->PlayPath(Path({11, 15})));
+    C->SetComputerPlayer(2);
+    Pump();
+    C->NewGame();
+    ASSERT_TRUE(WaitRecords(1));
+    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
+
+    // An answer for a board that is no longer shown is dropped; the board shown gets its own.
+    TEventLog log;
+    log.Attach(*C);
+    C->SetComputerPlayer(1);  // White, to move: the computer starts at once
+    ASSERT_TRUE(C->Solver().WaitIdle(5000));  // and its answer waits in the queue
+    const std::string other = BoardText({{1, 'b'}, {2, 'b'}, {29, 'w'}, {30, 'w'}});
+    C->SetBoardAsText(other);
+    ASSERT_TRUE(WaitRecords(2));
+    ExpectSettled();
+    EXPECT_EQ(log.Count("ThinkBegin"), 2);
+    EXPECT_EQ(log.Count("MoveBegin"), 1);
+    const TMovementPath played = C->History().Items(1).Path;
+    EXPECT_TRUE(played.front() == Pos(29) || played.front() == Pos(30)) << C->GetGameRecordText();
+}
+
 TEST_F(PlayTest, HumanTakingOverTheThinkingSideGetsTheMove)
 {
     OpenAgainstThinkingComputer();

@@ -112,6 +112,8 @@ TEST_F(AnimationTest, ResizeStopsTheGlideAndSetsThePieceDown)
     C->SetSquareSize(45);
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_FALSE(C->Animator().IsBusy());
+    // Painted before the glide's end message is handled, the board is already drawn.
+    EXPECT_EQ(QColor(C->grab().toImage().pixel(Centre(13))), Green);
     ASSERT_TRUE(Ended());
     EXPECT_EQ(Events, (std::vector<std::string>{"Begin", "End"}));
     EXPECT_EQ(C->PieceImages()[0].width(), 24);

@@ -86,6 +86,14 @@ TEST_F(DragTest, DropPlaysLegalStepsOnlyAndWithoutAnimation)
     EXPECT_EQ(C->History().Count(), 0);
     EXPECT_EQ(Events, (std::vector<std::string>{"Start", "End", "Start", "End"}));
 
+    // A pause while the piece is carried: the drop is refused and the piece goes home.
+    Carry(9, 13);
+    C->SetPaused(true);
+    Release(Centre(13));
+    EXPECT_EQ(C->History().Count(), 0);
+    EXPECT_EQ(C->BoardAsText(), "bbbbbbbbbbbb        wwwwwwwwwwww");
+    C->SetPaused(false);
+
     Events.clear();
     Carry(9, 13);
     Release(Centre(13));

@@ -3,19 +3,34 @@
 #include <QAction>
 #include <QSettings>
 #include <QToolBar>
+#include <algorithm>
 #include <limits>
 #include <memory>
 
 #include "Dialogs.h"
 #include "MainForm.h"
 #include "platform/Exceptions.h"
+#include "platform/MemoryStatus.h"
 
 namespace velk {
 
 namespace {
 
-// A budget too small for a useful table: the search would thrash a handful of entries.
+// A budget too small for a useful table: the search would thrash a handful of entries. Above,
+// the machine's memory is the limit, as in the memory dialog.
 constexpr uint32_t MIN_MAX_MEMORY = 1u << 20;
+
+// Square sizes a board can be drawn at: the smallest piece pictures, and a board that still
+// fits the height of a 4K screen. Anything bigger only makes a window nobody can use.
+constexpr int64_t MIN_SQUARE_SIZE = 16;
+constexpr int64_t MAX_SQUARE_SIZE = 256;
+
+// The board turns in quarter turns only; any other angle goes to the nearest one.
+int32_t QuarterTurn(int64_t Angle)
+{
+    const int64_t degrees = ((Angle % 360) + 360) % 360;
+    return static_cast<int32_t>((degrees + 45) / 90 * 90 % 360);
+}
 
 std::unique_ptr<QSettings> OpenStore(const QString& FileName)
 {
@@ -71,15 +86,22 @@ void TMainForm::LoadSettings()
         {"Show Coordinates", [&game](int64_t v) { game.SetCoordinatesDisplay(v != 0 ? slLeftTop : slNone); }},
         {"Mark Selectable Positions", [&game](int64_t v) { game.SetMarkSelectableSquares(v != 0); }},
         {"List Possible Moves", [&game](int64_t v) { game.SetShowHint(v != 0); }},
-        {"Board Angle", [&game](int64_t v) { game.SetBoardAngle(static_cast<int32_t>(v)); }},
+        {"Board Angle", [&game](int64_t v) { game.SetBoardAngle(QuarterTurn(v)); }},
         {"Invert Squares", [&game](int64_t v) { game.SetInvertSquares(v != 0); }},
-        {"Board Square Size", [&game](int64_t v) { game.SetSquareSize(static_cast<int32_t>(v)); }},
+        {"Board Square Size",
+         [&game](int64_t v) {
+             if (v > 0)
+                 game.SetSquareSize(static_cast<int32_t>(std::clamp(v, MIN_SQUARE_SIZE, MAX_SQUARE_SIZE)));
+         }},
         {"Animate Moves", [&game](int64_t v) { game.SetAnimateMoves(v != 0); }},
         {"Auto Complete Selection", [setOption](int64_t v) { setOption(soAutoComplete, v != 0); }},
         {"Auto Play Selection", [setOption](int64_t v) { setOption(soAutoPlayComplete, v != 0); }},
         {"Enable Sounds", [this](int64_t v) { Action("ControlEnableSounds")->setChecked(v != 0); }},
         {"Max Memory",
-         [&game](int64_t v) { game.SetMaxMemory(std::max(MIN_MAX_MEMORY, static_cast<uint32_t>(v))); }},
+         [&game](int64_t v) {
+             const int64_t most = std::max<int64_t>(MIN_MAX_MEMORY, TotalPhysicalMemory());
+             game.SetMaxMemory(static_cast<uint32_t>(std::clamp<int64_t>(v, MIN_MAX_MEMORY, most)));
+         }},
     };
     try {
         for (const auto& [name, apply] : values)

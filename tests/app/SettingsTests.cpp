@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include "AppTestSupport.h"
+#include "platform/MemoryStatus.h"
 
 using namespace velk;
 using namespace velk::test;
@@ -81,6 +82,14 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     EXPECT_EQ(Loaded({{"Board Square Size", -5}})->Game().SquareSize(), 60);
     EXPECT_EQ(Loaded({{"Board Angle", 450}})->Game().BoardAngle(), 90);
     EXPECT_EQ(Loaded({{"Board Angle", -90}})->Game().BoardAngle(), 270);
+    // Values that would leave no usable window or a table bigger than the machine's memory.
+    EXPECT_EQ(Loaded({{"Board Square Size", 2147483647}})->Game().SquareSize(), 256);
+    EXPECT_EQ(Loaded({{"Board Square Size", 100000}})->Game().SquareSize(), 256);
+    EXPECT_EQ(Loaded({{"Board Square Size", 3}})->Game().SquareSize(), 16);
+    EXPECT_EQ(Loaded({{"Board Angle", 45}})->Game().BoardAngle(), 90);
+    EXPECT_EQ(Loaded({{"Board Angle", -100}})->Game().BoardAngle(), 270);
+    EXPECT_EQ(Loaded({{"Max Memory", -1}})->Game().MaxMemory(), 1048576u);
+    EXPECT_EQ(Loaded({{"Max Memory", 4294967295u}})->Game().MaxMemory(), TotalPhysicalMemory());
     EXPECT_EQ(Loaded({{"Max Memory", 1000}, {"Search Depth", 0}})->Game().MaxMemory(), 1048576u);
     EXPECT_TRUE(Messages.empty());
 

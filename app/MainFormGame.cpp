@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,12 +18,14 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWindow>
+#include <cstring>
 
 #include "Dialogs.h"
 #include "MainForm.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
 #include "control/GameHistory.h"
+#include "platform/AppendFile.h"
 #include "platform/Exceptions.h"
 
 namespace velk {
@@ -284,12 +287,11 @@ void TMainForm::WriteGameLog()
 {
     const QString name = GameLogFileName();
     QDir().mkpath(QFileInfo(name).absolutePath());
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2").arg(name, file.errorString()).toStdString());
-    const QByteArray line = QByteArray::fromStdString(GetGameRecordText()) + "\r\n";
-    if (file.write(line) != line.size() || !file.flush())
-        throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2").arg(name, file.errorString()).toStdString());
+    const int error = AppendWhole(QFile::encodeName(name).toStdString(), GetGameRecordText() + "\r\n");
+    if (error != 0)
+        throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2")
+                            .arg(name, QString::fromLocal8Bit(std::strerror(error)))
+                            .toStdString());
 }
 
 void TMainForm::GameEnded()
@@ -312,13 +314,17 @@ void TMainForm::QuerySaveGame()
 {
     if (!FGame->Modified())
         return;
+    // "No" lets the command go on without saving, but the game stays unsaved until it is
+    // really replaced: when the command is then cancelled or fails, the next one asks again.
     switch (TSaveQueryDialog::Execute(this)) {
-    case mrYes: SaveGame(); break;
-    case mrNo: FGame->SetModified(false); break;
-    default: break;
+    case mrYes:
+        SaveGame();
+        if (FGame->Modified())
+            throw EAbort();
+        break;
+    case mrNo: break;
+    default: throw EAbort();
     }
-    if (FGame->Modified())
-        throw EAbort();
 }
 
 void TMainForm::NewGame()

@@ -1,6 +1,8 @@
 // The end of a game: the game-finished dialog for every kind of result, a new match from it,
 // the game log with its failures, and the move sounds.
 #include <QFile>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "AppTestSupport.h"
 
@@ -108,17 +110,37 @@ TEST_F(GameEndTest, UnwritableLogIsReportedInsteadOfTheDialogAndTriedAgain)
     QFile blocker(FilePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    W->SetGameLogFileName(FilePath("blocker/game.log"));  // a folder that is a file
-
-    for (int game = 1; game <= 2; ++game) {
+    // A folder that is a file, a full disk, and a log that may grow by only a few bytes: the
+    // system's reason is given, and no part of a line is left behind.
+    const QString full = "/dev/full";
+    const std::vector<std::pair<QString, std::string>> cases = {
+        {FilePath("blocker/game.log"), "Not a directory"},
+        {full, "No space left on device"},
+        {FilePath("game.log"), "File too large"},
+    };
+    struct rlimit unlimited;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto& [log, reason] = cases[i];
+        if (log == full && !QFile::exists(full))
+            continue;
+        W->SetGameLogFileName(log);
         SetUpPosition(RED_WINS, 2);
+        struct rlimit limit = unlimited;
+        if (i == 2)
+            limit.rlim_cur = 5;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
         Click(22);
-        ASSERT_TRUE(PumpUntil([&] { return Messages.size() == static_cast<size_t>(game); }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return !Messages.empty(); }, 5000));
+        setrlimit(RLIMIT_FSIZE, &unlimited);
         Pump();
         EXPECT_TRUE(Shown.empty());
+        EXPECT_EQ(Messages, std::vector<std::string>{"Cannot write the game log \"" + log.toStdString() + "\". " + reason});
+        Messages.clear();
     }
-    EXPECT_NE(Messages.front(), "");
-    Messages.clear();
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(Log(), "");
 
     W->SetGameLogFileName(FilePath("game.log"));
     RedWins(RED_WINS_TOO);

@@ -584,6 +584,9 @@ void TMainForm::UpdateActions()
     check("Rotate090", game.BoardAngle() == 90);
     check("Rotate180", game.BoardAngle() == 180);
     check("Rotate270", game.BoardAngle() == 270);
+    // A suggestion waits out a pause: the game refuses moves until it resumes.
+    if (auto* play = FSuggestionCommands->findChild<QPushButton*>())
+        play->setEnabled(game.CanPlayMoves());
     // The strip's pause and resume buttons stand in the same place; one shows at a time.
     FPauseButton->setVisible(Action("ControlPause")->isEnabled());
     FResumeButton->setVisible(Action("ControlResume")->isEnabled());

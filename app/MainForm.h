@@ -66,8 +66,8 @@ public:
     void UpdateActions();
     void SetFullScreen(bool On);
     std::string GetGameRecordText() const { return FGame->GetGameRecordText(); }
-    // Asks whether to save a modified game; abandons the calling command (EAbort) when the
-    // game is still modified afterwards.
+    // Asks whether to save a modified game; abandons the calling command (EAbort) on Cancel or
+    // when saving did not happen. "No" leaves the game modified: only replacing it clears that.
     void QuerySaveGame();
     void TimerTick();
     // Where the game log is written; the per-user data directory unless a test sets it.

@@ -276,6 +276,58 @@ TEST_F(WindowTest, AnotherWindowBecomingActivePausesTheGameUntilTheWindowIsBack)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Commands that follow the game's state
+
+TEST_F(WindowTest, CommandsAreEnabledByTheStateOfTheGame)
+{
+    const std::vector<const char*> names = {"ControlPause",   "ControlResume", "ComputerSuggest", "ComputerPlayNow",
+                                            "HistoryFirst",   "HistoryBackward", "HistoryFoward",  "HistoryLast",
+                                            "GameSetupBoard", "HistoryShow"};
+    const auto enabled = [&] {
+        W->UpdateActions();
+        std::string states;
+        for (const char* name : names)
+            states += W->Action(name)->isEnabled() ? '1' : '0';
+        return states;
+    };
+    const auto playButton = [&] {
+        W->UpdateActions();
+        return StripButton(W->SuggestionCommands(), "Play Selection")->isEnabled();
+    };
+
+    Move(11, 15);
+    Move(21, 17);
+    Trigger("ComputerSuggest");  // the human to move, two moves behind
+    EXPECT_EQ(enabled(), "1010110011") << "playing";
+    EXPECT_TRUE(playButton());
+    Trigger("ControlPause");
+    EXPECT_EQ(enabled(), "0100110011") << "paused";
+    EXPECT_FALSE(playButton());  // the suggestion waits for the game to resume
+    Trigger("ControlResume");
+    Trigger("HistoryBackward");
+    EXPECT_EQ(enabled(), "1010111111") << "browsing back, two players";
+
+    Trigger("HistoryLast");
+    Game().SetSearchDepth(30);
+    Trigger("ComputerPlaysBlack");  // Red to move: the computer thinks
+    ASSERT_TRUE(PumpUntil([&] { return Game().Thinking(); }));
+    EXPECT_EQ(enabled(), "1001110011") << "thinking";
+    Trigger("HistoryBackward");
+    Trigger("HistoryBackward");  // the computer's turn back in the record: paused
+    ASSERT_TRUE(Game().AutoPaused());
+    EXPECT_EQ(enabled(), "0100001111") << "browsing back, the computer to move";
+    Trigger("ComputerPlaysNone");
+    Trigger("HistoryLast");
+
+    SetUpPosition({{32, 'w'}}, 2);  // Red to move has nothing left
+    EXPECT_EQ(enabled(), "0000000011") << "game over";
+    Trigger("GameSetupBoard");
+    EXPECT_EQ(enabled(), "0000000000") << "setup";
+    StripButton(W->SetupCommands(), "Revert Changes")->click();
+    Pump();
+}
+
+// ---------------------------------------------------------------------------------------------
 // The save query
 
 TEST_F(WindowTest, SaveQueryBeforeNewSavesDiscardsOrKeepsTheGame)
@@ -320,10 +372,17 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     EXPECT_TRUE(FileRequests.empty());
     EXPECT_EQ(Game().History().Count(), 2);
 
+    // No, and then the open dialog is cancelled: the game is still unsaved, and asked about.
+    Answer(mrNo);
+    Trigger("GameOpen");
+    EXPECT_EQ(FileRequests, std::vector<bool>{false});
+    EXPECT_TRUE(Game().Modified());
+    EXPECT_EQ(Game().History().Count(), 2);
+
     Answer(mrNo);
     FileAnswer = saved;
     Trigger("GameOpen");
-    EXPECT_EQ(FileRequests, std::vector<bool>{false});
+    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false}));
     EXPECT_EQ(Game().History().Count(), 1);
     EXPECT_FALSE(Game().Modified());
     EXPECT_FALSE(Game().Paused());  // Open resumes the game it paused
@@ -345,7 +404,7 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     Answer(mrYes);
     FileAnswer = saved;
     Trigger("GameOpen");
-    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, false, true, false}));
     EXPECT_EQ(Game().GetMoveText(1, 1), "22-18");
 }
 

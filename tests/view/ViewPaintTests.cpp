@@ -130,8 +130,11 @@ TEST_F(PaintTest, PiecesAreCentredMaskedAndCoverTheSquareLabel)
     const QRect name2(Inner(Pos(2)).topLeft() + QPoint(4, 4), QSize(9, 11));
     EXPECT_GT(whiteIn(name2), 0);  // an empty square's
 
-    // White names stay readable on squares drawn pale.
+    // Inverting redraws every square at once; white names stay readable on squares now pale.
+    const QPoint bare = Inner(Pos(2)).bottomRight() - QPoint(2, 2);
+    const QColor darkSquare = At(bare);
     C->SetInvertSquares(true);
+    EXPECT_NE(At(bare), darkSquare);
     int dark = 0;
     for (int x = name2.left(); x <= name2.right(); ++x)
         for (int y = name2.top(); y <= name2.bottom(); ++y)

@@ -502,8 +502,7 @@ void TMainForm::PositionClicked(TPosition Pos, bool& Handled)
             break;
         }
     }
-    TCheckersBoard& board = FGame->CheckersBoard();
-    board.SetSquares(Pos, board.Squares(Pos) == piece ? pcNone : piece);
+    FGame->PlacePiece(Pos, FGame->CheckersBoard().Squares(Pos) == TCheckers::SetupPiece(Pos, piece) ? pcNone : piece);
 }
 
 void TMainForm::PositionInfoTip(TPosition Pos, std::string& InfoTip)

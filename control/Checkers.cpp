@@ -1,5 +1,7 @@
 #include "Checkers.h"
 
+#include <bit>
+
 namespace velk {
 
 namespace {
@@ -157,7 +159,31 @@ void TCheckers::SetPieceAt(int Pos, int Kind)
     TPosition square;
     if (!PositionToSquare(Pos, square))
         return;
-    CheckersBoard().SetSquares(square, Kind >= 0 && Kind < 4 ? KindPieces[Kind] : pcNone);
+    PlacePiece(square, Kind >= 0 && Kind < 4 ? KindPieces[Kind] : pcNone);
+}
+
+TPiece TCheckers::SetupPiece(TPosition Square, TPiece Piece)
+{
+    const unsigned row = static_cast<unsigned>(Square) / 4;
+    if (Piece == pcBlackMan && row == 7)
+        return pcBlackKing;
+    if (Piece == pcWhiteMan && row == 0)
+        return pcWhiteKing;
+    return Piece;
+}
+
+bool TCheckers::PlacePiece(TPosition Square, TPiece Piece)
+{
+    TCheckersBoard& board = CheckersBoard();
+    Piece = SetupPiece(Square, Piece);
+    if (Piece != pcNone) {
+        const bool black = Piece == pcBlackMan || Piece == pcBlackKing;
+        const TSquareSet others = (black ? board.BlackPieces() : board.WhitePieces()) & ~SquareBit(Square);
+        if (std::popcount(others) >= 12)
+            return false;
+    }
+    board.SetSquares(Square, Piece);
+    return true;
 }
 
 int TCheckers::PieceSizeFor(int SquareSize)

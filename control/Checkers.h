@@ -40,6 +40,11 @@ public:
     // Piece kinds: 0 red (black) man, 1 red king, 2 white man, 3 white king, -1 none.
     int GetPieceAt(int Pos) const override;
     void SetPieceAt(int Pos, int Kind) override;
+    // Setup composes only positions a game can hold, since only those can be saved and opened
+    // again: a man put on the row where it would be crowned is a king, and a side never has
+    // more than twelve pieces (a thirteenth is refused: false).
+    static TPiece SetupPiece(TPosition Square, TPiece Piece);
+    bool PlacePiece(TPosition Square, TPiece Piece);
     std::string GetPositionName(int Pos) const override;
 
     bool TwoDigitsPositions() const override { return FTwoDigitsPositions; }

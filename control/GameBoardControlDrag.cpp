@@ -99,8 +99,10 @@ bool TGameBoardControl::EndPieceDrag(int X, int Y, bool Validate)
         } else {
             BeginBoardUpdate();
             TFinally end([this] { EndBoardUpdate(); });
-            SetPieceAt(t, GetPieceAt(s));
+            // Emptied first, so that a side with all its pieces on the board may still move one.
+            const int kind = GetPieceAt(s);
             SetPieceAt(s, -1);
+            SetPieceAt(t, kind);
             result = true;
         }
     }

@@ -251,6 +251,17 @@ TEST_F(EntryTest, SetupClicksCycleASquareThroughEveryPiece)
     EXPECT_TRUE(log.Events.empty());
     EXPECT_EQ(C->BoardAsText(), std::string(32, ' '));
 
+    // Only what a game can hold: a man on its crowning row is a king, twelve pieces a side.
+    C->SetPieceAt(Pos(30), 0);
+    C->SetPieceAt(Pos(2), 2);
+    EXPECT_EQ(C->BoardAsText(), BoardText({{2, 'W'}, {30, 'B'}}));
+    for (int square = 5; square <= 16; ++square)
+        C->SetPieceAt(Pos(square), 0);
+    EXPECT_EQ(C->GetPieceAt(Pos(16)), -1);  // a thirteenth
+    C->SetPieceAt(Pos(15), 1);              // a piece replaced is no new one
+    EXPECT_EQ(C->GetPieceAt(Pos(15)), 1);
+    C->ClearBoard();
+
     // Edits are board changes, never turn changes; a kind out of range empties the square.
     C->SetPieceAt(Pos(5), 3);
     EXPECT_EQ(C->GetPieceAt(Pos(5)), 3);

@@ -216,7 +216,11 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
             }
         }
     }
-    Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
+    // Under a stop request the score rests on static guesses somewhere below; stored, it would
+    // pass for a full search and answer the next search of this position at once. The request
+    // stays up until the search ends, so no node whose subtree it reached is stored.
+    if (Search.Stop->load(std::memory_order_relaxed) == STOP_NONE)
+        Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
     return score;
 }
 

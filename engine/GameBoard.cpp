@@ -5,6 +5,7 @@
 #include "PositionTable.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
+#include "platform/Finally.h"
 
 namespace velk {
 
@@ -89,8 +90,11 @@ void TGameBoard::LoadFromStream(TStream& Stream)
 
 void TGameBoard::EndUpdate()
 {
-    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending)
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending) {
+        FAnnouncing = true;
+        TFinally announced([this] { FAnnouncing = false; });
         Changed();
+    }
 }
 
 void TGameBoard::Clear()

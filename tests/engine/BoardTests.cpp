@@ -2,6 +2,9 @@
 // that game files embed.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+
 #include "TestBoards.h"
 
 namespace velk {
@@ -155,7 +158,7 @@ TEST(BoardStream, SeventeenLittleEndianBytesCopiedByAssign)
     EXPECT_EQ(copy.Turn(), PLAYER_WHITE);
 }
 
-TEST(BoardStream, UnfinishedCaptureContinuesAfterLoading)
+TEST(BoardStream, UnfinishedCaptureContinuesAfterLoadingUntilAnEdit)
 {
     // Black has 02-11 and 14-23-30; after the step 14-23 only that man may go on.
     auto board = Board("B:W7,18,26:B2,14");
@@ -164,14 +167,36 @@ TEST(BoardStream, UnfinishedCaptureContinuesAfterLoading)
     TMemoryStream stream;
     board->SaveToStream(stream);
     EXPECT_EQ(stream.Bytes()[13], P23);
+    const auto load = [&stream](TCheckersBoard& Into) {
+        stream.SetPosition(0);
+        Into.LoadFromStream(stream);
+    };
 
     TCheckersBoard loaded;
-    stream.SetPosition(0);
-    loaded.LoadFromStream(stream);
+    {
+        TBoardUpdate update(loaded);  // as when the record is browsed: the bracket's end is no edit
+        load(loaded);
+    }
     EXPECT_EQ(loaded.Turn(), PLAYER_BLACK);
     EXPECT_EQ(test::Texts(loaded.Moves()), "23-30");
-    loaded.SetSquares(P05, pcBlackMan);  // any edit ends the restriction
-    EXPECT_EQ(test::Texts(loaded.Moves()), "02-11 23-30");
+
+    // Any edit ends the restriction, also one made before the moves are first listed: then the
+    // list is that of the same position set up afresh.
+    const std::function<void(TCheckersBoard&)> edits[] = {
+        [](TCheckersBoard& b) { b.SetSquares(P05, pcBlackMan); },
+        [](TCheckersBoard& b) { b.SetTurn(PLAYER_WHITE); },
+        [](TCheckersBoard& b) { b.SetAsText(INITIAL_TEXT); },
+        [](TCheckersBoard& b) { b.SetAsText(b.GetAsText()); },
+        [](TCheckersBoard& b) { b.NewGame(); },
+        [](TCheckersBoard& b) { b.Clear(); },
+    };
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        TCheckersBoard edited;
+        load(edited);
+        edits[i](edited);
+        EXPECT_EQ(test::Texts(edited.Moves()), test::Texts(Board(BoardToFen(edited))->Moves())) << "edit " << i;
+        EXPECT_EQ(edited.PendingStepPos(), 0u) << "edit " << i;
+    }
 }
 
 }  // namespace

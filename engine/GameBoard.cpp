@@ -5,7 +5,6 @@
 #include "PositionTable.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
-#include "platform/Finally.h"
 
 namespace velk {
 
@@ -27,6 +26,7 @@ void TGameBoard::SetTurn(uint8_t Value)
 
 void TGameBoard::Changed()
 {
+    FAnnouncing = false;
     if (FUpdateCount > 0) {
         FChangePending = true;
         return;
@@ -91,8 +91,7 @@ void TGameBoard::LoadFromStream(TStream& Stream)
 void TGameBoard::EndUpdate()
 {
     if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending) {
-        FAnnouncing = true;
-        TFinally announced([this] { FAnnouncing = false; });
+        FAnnouncing = true;  // until the base Changed, so that OnChange handlers edit as usual
         Changed();
     }
 }

@@ -88,8 +88,8 @@ public:
     TNotifyEvent OnTurnEnd;
 
 protected:
-    // True while the outermost EndUpdate reports the edits held back by its bracket: that call
-    // of Changed announces earlier edits and is not an edit of its own.
+    // True in a descendant's Changed called by the outermost EndUpdate to report the edits its
+    // bracket held back: that call announces earlier edits and is not an edit of its own.
     bool Announcing() const { return FAnnouncing; }
 
     uint8_t FTurn = 0;

@@ -93,12 +93,22 @@ void TCheckersBoard::SetSquares(unsigned P, TPiece Value)
 
 void TCheckersBoard::Changed()
 {
-    // A step of a capture keeps its restricted list of continuations.
+    // A step of a capture keeps its restricted list of continuations. Any other edit ends the
+    // turn's capture, also the one a loaded stream named: the piece it pointed at may be gone.
     if (!FInStep) {
         FLastStepPos = 0;
         FMovesValid = false;
+        if (!Announcing())
+            FPendingStepPos = 0;
     }
     TGameBoard::Changed();
+}
+
+void TCheckersBoard::EndCapture()
+{
+    FLastStepPos = 0;
+    FPendingStepPos = 0;
+    FMovesValid = false;
 }
 
 void TCheckersBoard::DoTurnEnd()
@@ -126,6 +136,7 @@ void TCheckersBoard::GenerateBoardMoves()
 
 void TCheckersBoard::NewGame()
 {
+    EndCapture();  // even when no square changes
     TBoardUpdate update(*this);
     SetTurn(PLAYER_BLACK);
     for (unsigned p = P01; p <= P32; ++p)
@@ -363,8 +374,11 @@ void TCheckersBoard::LoadFromStream(TStream& Stream)
     ReadSet(Stream, FBlackPieces);
     ReadSet(Stream, FWhitePieces);
     ReadSet(Stream, FKings);
-    ReadSet(Stream, FPendingStepPos);
+    // Read last, after the Changed that ends any earlier restriction; a short stream has none.
+    uint32_t pending = 0;
+    ReadSet(Stream, pending);
     Changed();
+    FPendingStepPos = pending;
 }
 
 std::string TCheckersBoard::GetAsText() const
@@ -378,6 +392,7 @@ std::string TCheckersBoard::GetAsText() const
 
 void TCheckersBoard::SetAsText(const std::string& Text)
 {
+    EndCapture();  // even when no square changes
     TBoardUpdate update(*this);
     bool exhausted = false;
     for (unsigned p = 0; p < SQUARE_COUNT; ++p) {

@@ -163,6 +163,8 @@ public:
 
 private:
     void GenerateBoardMoves();
+    // Forgets the capture in progress and its restricted move list.
+    void EndCapture();
 
     TSquareSet FBlackPieces = 0;
     TSquareSet FWhitePieces = 0;

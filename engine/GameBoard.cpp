@@ -26,6 +26,7 @@ void TGameBoard::SetTurn(uint8_t Value)
 
 void TGameBoard::Changed()
 {
+    FAnnouncing = false;
     if (FUpdateCount > 0) {
         FChangePending = true;
         return;
@@ -89,8 +90,10 @@ void TGameBoard::LoadFromStream(TStream& Stream)
 
 void TGameBoard::EndUpdate()
 {
-    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending)
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangePending) {
+        FAnnouncing = true;  // until the base Changed, so that OnChange handlers edit as usual
         Changed();
+    }
 }
 
 void TGameBoard::Clear()
@@ -216,7 +219,11 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
             }
         }
     }
-    Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
+    // Under a stop request the score rests on static guesses somewhere below; stored, it would
+    // pass for a full search and answer the next search of this position at once. The request
+    // stays up until the search ends, so no node whose subtree it reached is stored.
+    if (Search.Stop->load(std::memory_order_relaxed) == STOP_NONE)
+        Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
     return score;
 }
 

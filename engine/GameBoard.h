@@ -88,6 +88,10 @@ public:
     TNotifyEvent OnTurnEnd;
 
 protected:
+    // True in a descendant's Changed called by the outermost EndUpdate to report the edits its
+    // bracket held back: that call announces earlier edits and is not an edit of its own.
+    bool Announcing() const { return FAnnouncing; }
+
     uint8_t FTurn = 0;
 
 private:
@@ -96,6 +100,7 @@ private:
 
     int32_t FUpdateCount = 0;
     bool FChangePending = false;
+    bool FAnnouncing = false;
     uint64_t FSearchNodes = 0;
     int32_t FSearchScore = 0;
 };

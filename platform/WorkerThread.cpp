@@ -33,7 +33,8 @@ void TWorkerThread::Shutdown()
     SetPriority(TThreadPriority::tpTimeCritical);
     Terminate();
     FStartEvent.Set();
-    WaitIdle();
+    // Joining is the wait: it also covers a job still running. An idle wait would not do, as a
+    // thread told to end before it first tests the flag never passes through its loop.
     WaitFor();
 }
 
@@ -57,6 +58,8 @@ void TWorkerThread::Execute()
         }
         FIdleEvent.Set();
     }
+    // A job handed over just before the end is never run; the worker is idle all the same.
+    FIdleEvent.Set();
 }
 
 }  // namespace velk

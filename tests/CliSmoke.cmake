@@ -1,13 +1,46 @@
 # Runs the engine tool the way a user would: what it prints and how it exits.
 function(check status pattern)
   execute_process(COMMAND ${ENGINE} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
-  if(NOT rc EQUAL status OR NOT out MATCHES "${pattern}")
+  if(NOT rc EQUAL status OR NOT "${out}${err}" MATCHES "${pattern}")
     list(JOIN ARGN " " command)
     message(FATAL_ERROR "'${command}' exited with ${rc} (expected ${status}) and printed:\n${out}${err}")
   endif()
+  set(out "${out}" PARENT_SCOPE)
 endfunction()
 
-check(0 "^perft\\(6\\) = 36768\n" perft 6)
+# perft walks the tree as the search does, one board per ply through ApplyMove.
+check(0 "^perft\\(7\\) = 179740\n" perft 7)
 check(0 "^12-16\n11-15\n10-14\n09-13\n11-16\n10-15\n09-14\n$" moves)
 check(2 "" moves --fen "B:W21-32:X1-12")
 check(2 "" moves --fen "B:W33:B1")
+# A square listed twice, in one list, in both or inside a range, is refused in one line.
+foreach(case "21 B:W21,K21:B1" "5 B:W5:BK5" "2 B:W30:B1-3,2")
+  separate_arguments(case)
+  list(GET case 0 square)
+  list(GET case 1 fen)
+  check(2 "^velk-checkers-engine: square ${square} is given twice\n$" moves --fen ${fen})
+endforeach()
+
+# 21-25 leaves White's last man without a move: a win at once, whatever the depth. After the
+# forced 13-17, 22x13 takes Black's last man; the tool scores the line the search skips.
+check(0 "^bestmove 21-25\nscore 999941\nnodes [0-9]+\n" search 6 --fen "B:W29:B21,22")
+check(0 "^bestmove 13-17\nscore -999940\nonly move: not searched\n" search 6 --fen "B:W22:B13")
+check(0 "\nb \\. b \\. - \\. - \\.\t\t21  22  23  24  \n.*\n\n1\\) 22-26\n2\\) 21-25\n3\\) 22-25\n$"
+      report --fen "B:W29:B21,22")
+check(0 "^depth 3, table 1048576 bytes\n([BW]:[^\n]+ nodes +[0-9.]+ s\n)+total [0-9]+ nodes [0-9.]+ s [0-9]+ nodes per second\n$"
+      bench --depth 3)
+
+# divide splits perft by root move: kings, captures and men together.
+set(fen "B:WK3,18,22,25,K28:B9,13,K14,K23")
+check(0 "^perft\\(5\\) = [0-9]+\n" perft 5 --fen ${fen})
+string(REGEX REPLACE "^perft\\([0-9]+\\) = ([0-9]+)\n.*" "\\1" perft "${out}")
+check(0 "\ntotal: ${perft}\n" divide 5 --fen ${fen})
+string(REGEX MATCHALL "[0-9][0-9]-[0-9-]+: [0-9]+" lines "${out}")
+set(sum 0)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE ".*: " "" count "${line}")
+  math(EXPR sum "${sum} + ${count}")
+endforeach()
+if(NOT sum EQUAL perft)
+  message(FATAL_ERROR "divide's lines add up to ${sum}, perft counts ${perft}:\n${out}")
+endif()

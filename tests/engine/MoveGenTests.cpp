@@ -2,8 +2,6 @@
 // saved games all refer to moves by index), and the three ways of making them.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "TestBoards.h"
 
 namespace velk {
@@ -152,30 +150,6 @@ TEST(MakingMoves, IllegalRequestsChangeNothing)
     EXPECT_FALSE(board->MakePath(Path({P14, P23, P32})));
     EXPECT_EQ(log.Text, "A14-18-23 ");
     EXPECT_EQ(board->LastStepPos(), P23);
-}
-
-// Counts leaf positions the way the search walks the tree: one board per ply, ApplyMove.
-uint64_t Perft(TCheckersBoard& Board, int Depth, std::vector<TCheckersBoard>& Plies)
-{
-    if (Depth == 0)
-        return 1;
-    uint64_t leaves = 0;
-    TCheckersBoard& child = Plies[Depth - 1];
-    for (int32_t i = 0, n = Board.MoveCount(); i < n; ++i) {
-        child.ApplyMove(Board, i);
-        leaves += Perft(child, Depth - 1, Plies);
-    }
-    return leaves;
-}
-
-TEST(MoveGeneration, PerftFromTheInitialPosition)
-{
-    TCheckersBoard board;
-    board.NewGame();
-    std::vector<TCheckersBoard> plies(7);
-    const uint64_t expected[] = {7, 49, 302, 1469, 7361, 36768, 179740};
-    for (int depth = 1; depth <= 7; ++depth)
-        EXPECT_EQ(Perft(board, depth, plies), expected[depth - 1]) << "depth " << depth;
 }
 
 }  // namespace

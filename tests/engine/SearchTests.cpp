@@ -90,16 +90,22 @@ TEST(Search, DeeperRequestsAreSearchedAtSixtyFour)
     EXPECT_EQ(board->SearchScore(), WIN_SCORE + 63);
 }
 
-TEST(Search, HurryJudgesEachRootMoveByItsStaticScore)
+TEST(Search, HurryJudgesEachRootMoveByItsStaticScoreAndLeavesTheTableAlone)
 {
     // 21-25 advances furthest but loses the man to 30x21.
     auto board = Board("B:W30:B5,21");
-    EXPECT_EQ(board->Solve(6, MEMORY, nullptr), 1);
     GlobalPositionTable().SetSize(14);  // nothing known about the children
+    EXPECT_EQ(board->Solve(6, MEMORY, nullptr), 1);
+    const uint64_t nodes = board->SearchNodes();
+    GlobalPositionTable().SetSize(14);
     TStopFlag hurry{STOP_HURRY};
     EXPECT_EQ(board->Solve(6, MEMORY, &hurry), 0);
     EXPECT_EQ(board->SearchNodes(), 2u);
     EXPECT_EQ(board->SearchScore(), 5002 + 5064 - 5001);
+    // A hurried judgement must not pass for a searched one: the same search, unhurried on the
+    // same table, does all the work of a search on an empty table.
+    EXPECT_EQ(board->Solve(6, MEMORY, nullptr), 1);
+    EXPECT_EQ(board->SearchNodes(), nodes);
 }
 
 TEST(Search, AbortUnwindsOutOfSolve)

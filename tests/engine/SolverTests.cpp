@@ -74,49 +74,34 @@ protected:
     TGameSolver Solver;  // last, so that it ends before what its worker uses
 };
 
-TEST_F(SolverTest, SearchPostsBeginAndItsMoveToTheWindowIfAny)
+TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
 {
     Solver.SetDepth(4);
     ASSERT_TRUE(Solver.Start(Start));
     ASSERT_TRUE(Window.WaitFor("end"));
-    EXPECT_TRUE(Solver.WaitIdle());
-    EXPECT_FALSE(Solver.Busy());
-    EXPECT_EQ(Window.Log(), "begin end(move,0)");
     Solver.SetWindow(nullptr);
     ASSERT_TRUE(Solver.Start(Start));
     EXPECT_TRUE(Solver.WaitIdle());
-    EXPECT_EQ(Window.Log(), "begin end(move,0)");
-}
-
-TEST_F(SolverTest, PositionWithoutMovesPostsMinusOne)
-{
+    Solver.SetWindow(&Window);
     Start.Clear();
     Start.SetTurn(PLAYER_BLACK);
     ASSERT_TRUE(Solver.Start(Start));
-    ASSERT_TRUE(Window.WaitFor("end"));
-    EXPECT_EQ(Window.Log(), "begin end(-1,0)");
+    ASSERT_TRUE(Window.WaitFor("end(-1"));
+    EXPECT_EQ(Window.Log(), "begin end(move,0) begin end(-1,0)");
 }
 
-TEST_F(SolverTest, StartWhileBusyIsRefusedAndHurryGivesAMove)
+TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)
 {
     StartDeepSearch(Solver, Start, Window);
     TCheckersBoard other;  // had it replaced the running search, the result would be -1
-    EXPECT_TRUE(Solver.Busy());
     EXPECT_FALSE(Solver.Start(other));
     Solver.Stop(STOP_HURRY);
-    EXPECT_FALSE(Solver.Busy());
-    EXPECT_EQ(Window.Log(), "begin end(move,1)");
-}
-
-TEST_F(SolverTest, AbortReportsFailureAndLeavesTheSolverReady)
-{
     StartDeepSearch(Solver, Start, Window);
     Solver.Stop(STOP_ABORT);
-    EXPECT_EQ(Window.Log(), "begin end(-9999,2)");
-    Solver.SetDepth(2);
+    Solver.SetDepth(2);  // an aborted search leaves the solver ready
     EXPECT_TRUE(Solver.Start(Start));
     EXPECT_TRUE(Solver.WaitIdle());
-    EXPECT_EQ(Window.Log(), "begin end(-9999,2) begin end(move,0)");
+    EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
 }
 
 TEST_F(SolverTest, DestroyingDuringASearchEndsItPromptlyAndSilently)

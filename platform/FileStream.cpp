@@ -84,18 +84,28 @@ TFileStream::~TFileStream()
 
 int64_t TFileStream::Read(void* Buffer, int64_t Count)
 {
+    constexpr size_t BUFFER_SIZE = 64 * 1024;
     int64_t done = 0;
     auto* bytes = static_cast<char*>(Buffer);
     FLastError = 0;
     while (done < Count) {
-        const ssize_t n = FileCalls.Read(FHandle, bytes + done, static_cast<size_t>(Count - done));
+        if (FBufferStart < FBufferEnd) {
+            const size_t n = std::min(FBufferEnd - FBufferStart, static_cast<size_t>(Count - done));
+            std::memcpy(bytes + done, FBuffer.data() + FBufferStart, n);
+            FBufferStart += n;
+            done += static_cast<int64_t>(n);
+            continue;
+        }
+        FBuffer.resize(BUFFER_SIZE);
+        const ssize_t n = FileCalls.Read(FHandle, FBuffer.data(), BUFFER_SIZE);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             FLastError = errno;
         if (n <= 0)
             break;  // end of file or an error: the caller sees a short read
-        done += n;
+        FBufferStart = 0;
+        FBufferEnd = static_cast<size_t>(n);
     }
     FPosition += done;
     return done;
@@ -103,6 +113,8 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count)
 
 int64_t TFileStream::Write(const void* Buffer, int64_t Count)
 {
+    if (FBufferStart < FBufferEnd)
+        SetPosition(FPosition);  // the file's own offset is where the read-ahead stopped
     int64_t done = 0;
     const auto* bytes = static_cast<const char*>(Buffer);
     FLastError = 0;
@@ -139,6 +151,7 @@ void TFileStream::WriteFailed(int64_t, int64_t)
 
 void TFileStream::SetPosition(int64_t Value)
 {
+    FBufferStart = FBufferEnd = 0;
     const off_t at = ::lseek(FHandle, static_cast<off_t>(std::max<int64_t>(0, Value)), SEEK_SET);
     if (at >= 0)
         FPosition = at;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "Stream.h"
 
@@ -68,6 +69,11 @@ private:
     std::string FDescription = "file";
     int FHandle = -1;
     int64_t FPosition = 0;
+    // Read ahead: a game is read a few bytes at a time, and a system call for each would cost
+    // more than the rest of loading a long game.
+    std::vector<char> FBuffer;
+    size_t FBufferStart = 0;
+    size_t FBufferEnd = 0;
     int FLastError = 0;  // errno of the last failed read or write, 0 for the end of the file
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 // Game files: a signature naming the program and the file version, then the game stream.
 // The board control saves and opens games through these; it keeps its own backup of the game
-// while loading, so that a failed load gives the previous game back.
+// while loading, so that a failed load gives the previous game back. Saving never writes into
+// the old file: the game is written whole beside it and then takes its place.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,11 +26,17 @@ void WriteGameSignature(TStream& Stream, const std::string& Title);
 // Reads the signature and raises EInvalidGameFile unless it is Title's.
 void ReadGameSignature(TStream& Stream, const std::string& Title);
 
-// A new file (replacing any old one) holding the signature, positioned after it.
+// A new file (replacing any old one) holding the signature, positioned after it. Whatever goes
+// wrong after this, the old game is gone: SaveGameFile is the safe way to save.
 std::unique_ptr<TFileStream> CreateGameFile(const std::string& FileName, const std::string& Title);
-// The file opened for reading, its signature checked, positioned on the game stream.
+// The file opened for reading, its signature checked, positioned on the game stream; its read
+// errors name the file.
 std::unique_ptr<TFileStream> OpenGameFile(const std::string& FileName, const std::string& Title);
 
+// Writes the signature and what WriteGame writes into memory, then replaces the file by it in
+// one step; on any failure the old file is untouched and EFSaveError names the file and reason.
+void SaveGameFile(const std::string& FileName, const std::string& Title,
+                  const std::function<void(TStream& Stream)>& WriteGame);
 void SaveGameFile(const std::string& FileName, const std::string& Title, const TGameHistory& History);
 void LoadGameFile(const std::string& FileName, const std::string& Title, TGameHistory& History);
 

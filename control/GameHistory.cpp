@@ -1,7 +1,9 @@
 #include "GameHistory.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <utility>
 
 #include "engine/CheckersBoard.h"
 
@@ -12,19 +14,26 @@ namespace {
 // Size, path length, duration and end-of-turn flag: the least a record block can occupy.
 constexpr int64_t MIN_RECORD_BYTES = 4 + 4 + 4 + 1;
 
+constexpr TSquareSet WHITE_CROWNING_ROW = 0xF0000000u;  // squares 1 to 4
+constexpr TSquareSet BLACK_CROWNING_ROW = 0x0000000Fu;  // squares 29 to 32
+constexpr int MAX_PIECES = 12;
+
 [[noreturn]] void Damaged(const std::string& Detail)
 {
     throw EDamagedGameFile(Detail);
 }
 
 // A count or size from the stream, refused when negative or when the rest of the stream
-// cannot hold that many items: nothing is allocated from a number that was not checked.
+// cannot hold that many items: nothing is allocated from a number that was not checked. In a
+// file, that is what a file cut off in the middle looks like, and the file's own error says so.
 int32_t ReadCount(TStream& Stream, int64_t ItemBytes, const std::string& What)
 {
     const int32_t n = Stream.ReadI32();
     if (n < 0)
         Damaged(What + " is " + std::to_string(n));
     const int64_t left = std::max<int64_t>(0, Stream.Remaining());
+    if (static_cast<int64_t>(n) * ItemBytes > left && Stream.ExplainsErrors())
+        Stream.ReadPastEnd(static_cast<int64_t>(n) * ItemBytes - left);  // a file that was cut off
     if (static_cast<int64_t>(n) * ItemBytes > left)
         Damaged(What + " is " + std::to_string(n) + ", more than the " + std::to_string(left) +
                 " bytes that follow can hold");
@@ -69,10 +78,30 @@ void CheckBoardBlock(const TGameBoard& BoardClass, const std::vector<uint8_t>& B
     if (continuation >= SQUARE_COUNT)
         Damaged(What + " continues a capture from square " + std::to_string(continuation) +
                 ", which is not on the board (0 to 31 expected)");
+
+    // What no game can reach and the setup mode does not let anyone compose.
+    for (const auto& [pieces, colour] : {std::pair{black, "black"}, std::pair{white, "white"}})
+        if (std::popcount(pieces) > MAX_PIECES)
+            Damaged(What + " has " + std::to_string(std::popcount(pieces)) + " " + colour + " pieces (at most " +
+                    std::to_string(MAX_PIECES) + " expected)");
+    const TSquareSet crowned[2] = {black & ~kings & BLACK_CROWNING_ROW, white & ~kings & WHITE_CROWNING_ROW};
+    for (int side = 0; side < 2; ++side)
+        if (crowned[side] != 0)
+            Damaged(What + " has a " + (side == 0 ? "black" : "white") + " man on square " +
+                    std::to_string(std::countl_zero(crowned[side]) + 1) + ", the row where it would have been crowned");
+    // Square 1 cannot be told from "no capture going on", so 0 is never a continuation.
+    const TSquareSet mover = Block[0] == PLAYER_BLACK ? black : Block[0] == PLAYER_WHITE ? white : 0;
+    if (continuation != 0 && (mover & SquareBit(continuation)) == 0)
+        Damaged(What + " continues a capture from square " + std::to_string(continuation + 1) +
+                ", which holds no piece of the side to move");
 }
 
 void CheckPath(const TGameBoard& BoardClass, const TMovementPath& Path, const std::string& What)
 {
+    if (Path.empty())
+        Damaged(What + " has an empty path");
+    if (Path.size() == 1)
+        Damaged(What + " has a path of 1 position (at least 2 expected)");
     const bool checkers = dynamic_cast<const TCheckersBoard*>(&BoardClass) != nullptr;
     if (checkers && Path.size() > MAX_PATH_SQUARES)
         Damaged(What + " has a path of " + std::to_string(Path.size()) + " positions (at most " +
@@ -82,6 +111,41 @@ void CheckPath(const TGameBoard& BoardClass, const TMovementPath& Path, const st
         if (pos < 0 || pos > 63 || (checkers && !CellToPosition(pos / 8, pos % 8, square)))
             Damaged(What + " passes through position " + std::to_string(pos) + ", which is not a playable square");
     }
+}
+
+// A record must be what the board's own rules make of the board before it: its path played
+// step by step from there, ending the turn exactly when the record says so, and leaving the
+// board the record holds. A turn that does not end leaves its capture to the next record.
+void CheckRecordFollows(const TGameBoard& BoardClass, const std::vector<uint8_t>& Before, const TGameHistoryRec& Rec,
+                        const std::string& What)
+{
+    if (dynamic_cast<const TCheckersBoard*>(&BoardClass) == nullptr)
+        return;
+    TCheckersBoard board;
+    TMemoryStream before(Before);
+    board.LoadFromStream(before);
+    bool ended = false;
+    for (size_t i = 0; i + 1 < Rec.Path.size(); ++i) {
+        TPosition from, to;  // CheckPath has made sure that both are squares
+        CellToPosition(Rec.Path[i] / 8, Rec.Path[i] % 8, from);
+        CellToPosition(Rec.Path[i + 1] / 8, Rec.Path[i + 1] % 8, to);
+        const std::string step = PositionToText(from) + "-" + PositionToText(to);
+        if (ended)
+            Damaged(What + " goes on with " + step + " after the turn has ended");
+        if (!board.MakeStep(from, to))
+            Damaged(What + " plays " + step + ", which is not a legal step there");
+        if (board.Moves().Count() == 0) {
+            board.EndTurn();
+            ended = true;
+        }
+    }
+    if (ended != Rec.EndsTurn)
+        Damaged(What + (ended ? " ends the turn but is marked as going on" : " is marked as ending the turn, but the "
+                                                                             "capture goes on"));
+    TMemoryStream after;
+    board.SaveToStream(after);
+    if (after.Bytes() != Rec.BoardState.Bytes())
+        Damaged("the board of " + What + " is not the one its path leads to");
 }
 
 // Reads a record block into Rec only when the whole block could be read. BlockSize, when not
@@ -177,25 +241,35 @@ TGameHistory::~TGameHistory()
     FItems.clear();
 }
 
-TGameHistoryRec& TGameHistory::Items(int32_t Index) const
+const TGameHistoryRec& TGameHistory::Items(int32_t Index) const
 {
     if (Index < 0 || Index >= Count())
         throw EListError(Index);
     return *FItems[static_cast<size_t>(Index)];
 }
 
+TGameHistoryRec& TGameHistory::Items(int32_t Index)
+{
+    auto& rec = const_cast<TGameHistoryRec&>(std::as_const(*this).Items(Index));
+    ListChanged();
+    return rec;
+}
+
 int32_t TGameHistory::IndexOf(const TGameHistoryRec* Rec) const
 {
-    for (int32_t i = 0; i < Count(); ++i)
-        if (FItems[static_cast<size_t>(i)].get() == Rec)
-            return i;
-    return -1;
+    if (Rec == nullptr)
+        return -1;
+    const int32_t i = Rec->FListIndex;
+    return i >= 0 && i < Count() && FItems[static_cast<size_t>(i)].get() == Rec ? i : -1;
 }
 
 void TGameHistory::Delete(int32_t Index)
 {
-    Items(Index);  // the index error for a record that is not there
+    std::as_const(*this).Items(Index);  // the index error for a record that is not there
     FItems.erase(FItems.begin() + Index);
+    for (int32_t i = Index; i < Count(); ++i)
+        FItems[static_cast<size_t>(i)]->FListIndex = i;
+    ListChanged();
     Changed();
 }
 
@@ -233,7 +307,9 @@ void TGameHistory::Add(std::unique_ptr<TGameHistoryRec> Rec)
     THistoryUpdate update(*this);
     while (Count() > std::max(FPosition, 0))
         Delete(Count() - 1);
+    Rec->FListIndex = Count();
     FItems.push_back(std::move(Rec));
+    ListChanged();
     Changed();
     SetPosition(Count());
     FFinished = false;
@@ -260,12 +336,23 @@ void TGameHistory::LoadFromStream(TStream& Stream)
     const int32_t count = ReadCount(Stream, MIN_RECORD_BYTES, "the record count");
     std::vector<std::unique_ptr<TGameHistoryRec>> records;
     records.reserve(static_cast<size_t>(count));
+    const std::vector<uint8_t>* before = &start;
     for (int32_t i = 0; i < count; ++i) {
         const std::string what = "record " + std::to_string(i + 1);
         auto rec = std::make_unique<TGameHistoryRec>();
         ReadRecord(Stream, *rec, what, FBoardBlockSize);
-        CheckBoardBlock(*FStartBoard, rec->BoardState.Bytes(), "the board of " + what);
+        const std::vector<uint8_t>& state = rec->BoardState.Bytes();
+        // The program stores the board after every record it keeps, whole turn or part of one;
+        // without it, going to the record would leave whatever board was shown before.
+        if (state.empty())
+            Damaged(what + " has no board state");
+        CheckBoardBlock(*FStartBoard, state, "the board of " + what);
+        if (state[0] == 0)
+            Damaged("the board of " + what + " has no side to move");
         CheckPath(*FStartBoard, rec->Path, what);
+        CheckRecordFollows(*FStartBoard, *before, *rec, what);
+        before = &state;
+        rec->FListIndex = i;
         records.push_back(std::move(rec));
     }
 
@@ -281,56 +368,59 @@ void TGameHistory::LoadFromStream(TStream& Stream)
     TMemoryStream block(std::move(start));
     FStartBoard->LoadFromStream(block);  // empties the list once more through OnChange
     FItems = std::move(records);
+    ListChanged();
     FPosition = position;
     FFinished = finished;
 }
 
+const TGameHistory::TTurnIndex& TGameHistory::TurnIndex() const
+{
+    TTurnIndex& index = FTurnIndex;
+    if (index.Valid)
+        return index;
+    index.Starts.clear();
+    index.EndsBefore.assign(1, 0);
+    index.Times.assign(1, 0);
+    uint32_t turnTime = 0;
+    for (int32_t i = 0; i < Count(); ++i) {
+        const TGameHistoryRec& rec = *FItems[static_cast<size_t>(i)];
+        if (i == 0 || FItems[static_cast<size_t>(i) - 1]->EndsTurn) {
+            index.Starts.push_back(i);
+            turnTime = 0;
+        }
+        turnTime += rec.Duration;  // wraps like the sums it stands for
+        index.EndsBefore.push_back(index.EndsBefore.back() + (rec.EndsTurn ? 1 : 0));
+        if (rec.EndsTurn || i == Count() - 1) {
+            const size_t half = index.Starts.size();
+            index.Times.push_back(turnTime + (half >= 2 ? index.Times[half - 2] : 0));
+        }
+    }
+    index.Valid = true;
+    return index;
+}
+
 int32_t TGameHistory::IndexOfMove(uint8_t Player, int32_t MoveNo) const
 {
-    const int64_t target = 2 * static_cast<int64_t>(MoveNo) - (Player == FStartBoard->Turn() ? 1 : 0);
-    int64_t half = 1;
-    for (int32_t i = 0; i < Count(); ++i) {
-        if (half == target)
-            return i;
-        if (half > target)
-            break;
-        if (FItems[static_cast<size_t>(i)]->EndsTurn)
-            ++half;
-    }
-    return -1;
+    // Half-moves count from 1, the start side's moves being the odd ones.
+    const int64_t half = 2 * static_cast<int64_t>(MoveNo) - (Player == FStartBoard->Turn() ? 1 : 0);
+    const std::vector<int32_t>& starts = TurnIndex().Starts;
+    return half >= 1 && half <= static_cast<int64_t>(starts.size()) ? starts[static_cast<size_t>(half - 1)] : -1;
 }
 
 int32_t TGameHistory::MoveNumberAt(uint8_t Player, int32_t Index) const
 {
-    int32_t n = 1;
-    bool mine = Player == FStartBoard->Turn();
-    for (int32_t i = 0; i < std::min(Index, Count()); ++i) {
-        if (FItems[static_cast<size_t>(i)]->EndsTurn) {
-            if (mine)
-                ++n;
-            mine = !mine;
-        }
-    }
-    return n;
+    const int32_t ends = TurnIndex().EndsBefore[static_cast<size_t>(std::clamp(Index, 0, Count()))];
+    return 1 + (Player == FStartBoard->Turn() ? (ends + 1) / 2 : ends / 2);
 }
 
 uint32_t TGameHistory::PlayerTime(uint8_t Player, int32_t MoveNo) const
 {
-    uint32_t sum = 0;
-    bool mine = Player == FStartBoard->Turn();
-    int32_t n = mine ? 1 : 0;
-    for (const auto& rec : FItems) {
-        if (n > MoveNo)
-            break;
-        if (mine)
-            sum += rec->Duration;
-        if (rec->EndsTurn) {
-            mine = !mine;
-            if (mine)
-                ++n;
-        }
-    }
-    return sum;
+    const TTurnIndex& index = TurnIndex();
+    const auto halves = static_cast<int64_t>(index.Starts.size());
+    int64_t half = 2 * static_cast<int64_t>(MoveNo) - (Player == FStartBoard->Turn() ? 1 : 0);
+    if (half > halves)
+        half = halves - (half - halves) % 2;  // the player's last half-move in the list
+    return half >= 1 ? index.Times[static_cast<size_t>(half)] : 0;
 }
 
 void TGameHistory::LoadBoardAt(int32_t Index, TGameBoard& Board) const

@@ -52,6 +52,10 @@ public:
     TMovementPath Path;
     uint32_t Duration = 0;  // milliseconds
     bool EndsTurn = false;
+
+private:
+    friend class TGameHistory;
+    int32_t FListIndex = -1;  // where the history last put it; checked before it is believed
 };
 
 class TGameHistory {
@@ -65,7 +69,10 @@ public:
     TGameHistory& operator=(const TGameHistory&) = delete;
 
     int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
-    TGameHistoryRec& Items(int32_t Index) const;
+    // The writable form forgets the turn index, since the caller may change EndsTurn or
+    // Duration; readers should use the const form.
+    TGameHistoryRec& Items(int32_t Index);
+    const TGameHistoryRec& Items(int32_t Index) const;
     int32_t IndexOf(const TGameHistoryRec* Rec) const;
     void Delete(int32_t Index);
 
@@ -98,7 +105,20 @@ public:
     TNotifyEvent OnChange;
 
 private:
+    // Where each half-move starts and what the players' half-moves took, so that the history
+    // panel's questions about every row of a long game cost a look-up each instead of a walk
+    // over the whole list. Rebuilt on the first question after the list changes.
+    struct TTurnIndex {
+        bool Valid = false;
+        std::vector<int32_t> Starts;      // Starts[h - 1]: the first record of half-move h
+        std::vector<int32_t> EndsBefore;  // EndsBefore[i]: turn-ending records among the first i
+        std::vector<uint32_t> Times;      // Times[h]: durations of half-moves h, h - 2, h - 4 ...
+    };
+    const TTurnIndex& TurnIndex() const;
+    void ListChanged() { FTurnIndex.Valid = false; }
+
     std::vector<std::unique_ptr<TGameHistoryRec>> FItems;
+    mutable TTurnIndex FTurnIndex;
     int32_t FPosition = 0;
     std::unique_ptr<TGameBoard> FStartBoard;
     bool FFinished = false;

@@ -17,14 +17,18 @@ public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };
 
+// A stream that gave fewer bytes than asked. Streams over files replace the generic text by
+// one that names the file and says what happened.
 class EReadError : public Exception {
 public:
     EReadError() : Exception("Stream read error") {}
+    explicit EReadError(const std::string& Message) : Exception(Message) {}
 };
 
 class EWriteError : public Exception {
 public:
     EWriteError() : Exception("Stream write error") {}
+    explicit EWriteError(const std::string& Message) : Exception(Message) {}
 };
 
 }  // namespace velk

@@ -7,14 +7,36 @@ namespace velk {
 
 void TStream::ReadBuffer(void* Buffer, int64_t Count)
 {
-    if (Count != 0 && Read(Buffer, Count) != Count)
-        throw EReadError();
+    if (Count == 0)
+        return;
+    const int64_t done = Read(Buffer, Count);
+    if (done != Count)
+        ReadFailed(Count, done);
 }
 
 void TStream::WriteBuffer(const void* Buffer, int64_t Count)
 {
-    if (Count != 0 && Write(Buffer, Count) != Count)
-        throw EWriteError();
+    if (Count == 0)
+        return;
+    const int64_t done = Write(Buffer, Count);
+    if (done != Count)
+        WriteFailed(Count, done);
+}
+
+void TStream::ReadPastEnd(int64_t Missing)
+{
+    ReadFailed(Remaining() + Missing, Remaining());
+    throw EReadError();  // an override that returned would break its promise
+}
+
+void TStream::ReadFailed(int64_t, int64_t)
+{
+    throw EReadError();
+}
+
+void TStream::WriteFailed(int64_t, int64_t)
+{
+    throw EWriteError();
 }
 
 void TStream::WriteU32(uint32_t Value)

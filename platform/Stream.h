@@ -30,6 +30,17 @@ public:
     uint8_t ReadU8();
     uint32_t ReadU32();
     int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+
+    // Raises the stream's own error for a read that needs Missing bytes more than are left.
+    [[noreturn]] void ReadPastEnd(int64_t Missing);
+    // True when the stream's errors tell more than the generic text (they name a file, say).
+    virtual bool ExplainsErrors() const { return false; }
+
+protected:
+    // Called by ReadBuffer and WriteBuffer when Done of Count bytes were moved; raises
+    // EReadError / EWriteError with the best explanation the stream can give.
+    [[noreturn]] virtual void ReadFailed(int64_t Count, int64_t Done);
+    [[noreturn]] virtual void WriteFailed(int64_t Count, int64_t Done);
 };
 
 class TMemoryStream : public TStream {

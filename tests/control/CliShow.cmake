@@ -1,6 +1,7 @@
 # The engine tool's show command on a saved game and on files that are not games.
 function(show expected_status file)
-  execute_process(COMMAND ${ENGINE} show ${file} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  execute_process(COMMAND ${ENGINE} show ${file} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status
+                  TIMEOUT 10)
   if(NOT status EQUAL expected_status)
     message(FATAL_ERROR "show ${file} exited with ${status}, expected ${expected_status}: ${err}")
   endif()
@@ -32,6 +33,23 @@ show(2 ${CMAKE_CURRENT_LIST_FILE})
 if(NOT err STREQUAL "velk-checkers-engine: Invalid Velk Checkers File\n")
   message(FATAL_ERROR "a foreign file gave: ${err}")
 endif()
+
+# Something that is not a file is refused at once instead of waiting for a writer; a game cut
+# short is named with where it ends.
+set(scratch ${CMAKE_CURRENT_BINARY_DIR}/cli_show_scratch)
+file(REMOVE_RECURSE ${scratch})
+file(MAKE_DIRECTORY ${scratch})
+execute_process(COMMAND mkfifo ${scratch}/fifo.ckr)
+show(2 ${scratch}/fifo.ckr)
+if(NOT err STREQUAL "velk-checkers-engine: Cannot open file \"${scratch}/fifo.ckr\". Not a regular file\n")
+  message(FATAL_ERROR "a FIFO gave: ${err}")
+endif()
+execute_process(COMMAND head -c 100 ${CORPUS}/opening.ckr OUTPUT_FILE ${scratch}/cut.ckr)
+show(2 ${scratch}/cut.ckr)
+if(NOT err MATCHES "The game file \"${scratch}/cut.ckr\" is cut short: it ends at byte 100, where [0-9]+ more bytes")
+  message(FATAL_ERROR "a game cut short gave: ${err}")
+endif()
+file(REMOVE_RECURSE ${scratch})
 
 # Every seed of the fuzzer is a sound game: the checks refuse nothing the program writes.
 file(GLOB seeds ${CORPUS}/*.ckr)

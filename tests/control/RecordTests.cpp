@@ -2,9 +2,14 @@
 // against damaged files.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "control/GameFile.h"
 #include "control/GameHistory.h"
@@ -130,21 +135,84 @@ TBytes ExampleFile()
     return file;
 }
 
-TBytes Patched(size_t Offset, std::initializer_list<uint8_t> Bytes)
+TBytes Patched(size_t Offset, std::initializer_list<uint8_t> Bytes, TBytes Base = WorkedExample)
+{
+    std::copy(Bytes.begin(), Bytes.end(), Base.begin() + static_cast<long>(Offset));
+    return Base;
+}
+
+// The worked example with Remove bytes at Offset replaced by Insert.
+TBytes Edited(size_t Offset, size_t Remove, std::initializer_list<uint8_t> Insert)
 {
     TBytes b = WorkedExample;
-    std::copy(Bytes.begin(), Bytes.end(), b.begin() + static_cast<long>(Offset));
+    b.erase(b.begin() + static_cast<long>(Offset), b.begin() + static_cast<long>(Offset + Remove));
+    b.insert(b.begin() + static_cast<long>(Offset), Insert);
     return b;
+}
+
+// A game that is only its start board.
+TBytes StartOnly(uint8_t Turn, uint32_t Black, uint32_t White, uint32_t Kings = 0)
+{
+    TMemoryStream s;
+    s.WriteU8(Turn);
+    for (const uint32_t v : {Black, White, Kings, 0u, 0u})  // the masks, the continuation, N
+        s.WriteU32(v);
+    s.WriteU32(0);  // Position
+    s.WriteU8(0);
+    return s.Bytes();
+}
+
+std::string ReadFile(const std::string& Name)
+{
+    std::ifstream in(Name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& Name, const TBytes& Bytes)
+{
+    std::ofstream(Name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+}
+
+// Points the file layer's reads or writes elsewhere for one test.
+struct TFileCallsOverride {
+    TFileCalls Saved = FileCalls;
+    ~TFileCallsOverride() { FileCalls = Saved; }
+};
+
+// The disk fills up part way through a save: WritesBeforeFull writes get half of their bytes
+// onto the disk, then the device is full.
+int WritesBeforeFull = 0;
+
+ssize_t WriteUntilFull(int Handle, const void* Buffer, size_t Count)
+{
+    if (WritesBeforeFull-- > 0)
+        return ::write(Handle, Buffer, (Count + 1) / 2);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    if (full < 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t n = ::write(full, Buffer, Count);
+    const int error = errno;
+    ::close(full);
+    errno = error;
+    return n;
+}
+
+// A disk that fails under the game stream, after the signature.
+ssize_t ReadFailingAfterSignature(int Handle, void* Buffer, size_t Count)
+{
+    if (::lseek(Handle, 0, SEEK_CUR) < 20)
+        return ::read(Handle, Buffer, std::min<size_t>(Count, 20));
+    errno = EIO;
+    return -1;
 }
 
 }  // namespace
 
-TEST(GameStream, WorkedExampleAndARoundTripWithAMidCaptureRecord)
+TEST(GameStream, RoundTripWithAMidCaptureRecord)
 {
-    TGame example;
-    example.Play({11, 15}, 2500);
-    EXPECT_EQ(example.Save(), WorkedExample);
-
     // White's 26x17x10 entered a step at a time leaves a record that continues on square 17.
     TGame game({{26, 'w'}, {22, 'b'}, {14, 'b'}, {1, 'b'}}, PLAYER_WHITE);
     game.Play({26, 17, 10}, 700, true);
@@ -233,7 +301,9 @@ TEST(GameHistory, MoveNumbersAndTimes)
     // White opens, with a turn recorded in two parts.
     TGame white({{26, 'w'}, {22, 'b'}, {14, 'b'}, {1, 'b'}, {32, 'w'}}, PLAYER_WHITE);
     white.Play({26, 17, 10}, 100, true);
-    white.History.Items(0).Duration = 40;
+    EXPECT_EQ(white.History.PlayerTime(PLAYER_WHITE, 1), 200u);
+    white.History.Items(0).Duration = 40;  // the answers follow a record changed in place
+    EXPECT_EQ(white.History.PlayerTime(PLAYER_WHITE, 1), 140u);
     EXPECT_EQ(white.History.IndexOfMove(PLAYER_BLACK, 1), -1);
     white.Play({1, 5}, 300);
     white.Play({32, 27}, 400);
@@ -248,6 +318,11 @@ TEST(GameHistory, MoveNumbersAndTimes)
     EXPECT_EQ(h.PlayerTime(PLAYER_BLACK, 1), 300u);
     EXPECT_EQ(h.PlayerTime(PLAYER_WHITE, 2), 540u);
     EXPECT_EQ(white.View().GetMoveTime(PLAYER_WHITE, 1), 140u);
+    EXPECT_EQ(h.IndexOf(&h.Items(3)), 3);
+    EXPECT_EQ(h.IndexOf(&white.Current), -1);
+    white.History.Delete(0);  // the index follows the list
+    EXPECT_EQ(h.IndexOf(&h.Items(2)), 2);
+    EXPECT_EQ(h.IndexOfMove(PLAYER_BLACK, 1), 1);
 }
 
 TEST(RecordText, TurnsEnteredStepByStep)
@@ -293,9 +368,10 @@ TEST(RecordText, OneLineRecordAndDurations)
     white.Play({11, 15}, 1);
     EXPECT_EQ(white.View().GameRecordText(false, 0), "NOT FINISHED: 11-15 22-18");
 
+    EXPECT_EQ(FormatDuration(0, false) + " " + FormatDuration(0, true), "00:00 0:00:00");
     EXPECT_EQ(FormatDuration(499, false) + " " + FormatDuration(499, true), "00:00 0:00:00");
     EXPECT_EQ(FormatDuration(500, false), "00:01");
-    EXPECT_EQ(FormatDuration(3600000, false), "60:00");
+    EXPECT_EQ(FormatDuration(3600000, false) + " " + FormatDuration(3600000, true), "60:00 1:00:00");
     EXPECT_EQ(FormatDuration(3725400, true), "1:02:05");
     EXPECT_EQ(FormatDuration(36000000, true), "10:00:00");
     EXPECT_EQ(FormatDuration(4294967295u, true), "1193:02:47");
@@ -325,6 +401,10 @@ TEST(DamagedStream, EveryTruncationFailsAndChangesNothing)
 
 TEST(DamagedStream, ImpossibleValuesAreRefusedWithTheirReason)
 {
+    TGame capture({{26, 'w'}, {22, 'b'}, {14, 'b'}, {1, 'b'}}, PLAYER_WHITE);  // 26x17 stored, 17x10 to come
+    capture.Step(26, 17);
+    capture.Commit(10);
+    const TBytes split = capture.Save();
     const std::string damaged = "The game file is damaged: ";
     const std::pair<TBytes, std::string> cases[] = {
         {Patched(59, {2}), "List index out of bounds (1)"},
@@ -347,17 +427,36 @@ TEST(DamagedStream, ImpossibleValuesAreRefusedWithTheirReason)
                                         "the board (0 to 31 expected)."},
         {Patched(58, {2}), damaged + "the end-of-turn flag of record 1 is 2 (0 or 1 expected)."},
         {Patched(63, {0x80}), damaged + "the finished flag is 128 (0 or 1 expected)."},
-        // Sound values the checks must let through.
+        // Boards that no game reaches.
+        {Patched(3, {0xF1}), damaged + "the start board has 13 black pieces (at most 12 expected)."},
+        {StartOnly(1, 0, 0x00001FFF), damaged + "the start board has 13 white pieces (at most 12 expected)."},
+        {StartOnly(2, 0x00000004, 0),
+         damaged + "the start board has a black man on square 30, the row where it would have been crowned."},
+        {StartOnly(0, 0, 0x80000000),
+         damaged + "the start board has a white man on square 1, the row where it would have been crowned."},
+        {Patched(38, {14}), damaged + "the board of record 1 continues a capture from square 15, which holds no "
+                                      "piece of the side to move."},
+        {Patched(25, {0}), damaged + "the board of record 1 has no side to move."},
+        // Records that the board before them does not lead to.
+        {Edited(21, 21, {0, 0, 0, 0}), damaged + "record 1 has no board state."},
+        {Edited(42, 12, {0, 0, 0, 0}), damaged + "record 1 has an empty path."},
+        {Edited(42, 12, {1, 0, 0, 0, 0x15, 0, 0, 0}), damaged + "record 1 has a path of 1 position (at least 2 expected)."},
+        {Patched(50, {0x1A}), damaged + "record 1 plays 11-14, which is not a legal step there."},
+        {Patched(13, {5}), damaged + "record 1 plays 11-15, which is not a legal step there."},  // 6 must go on
+        {Edited(42, 12, {3, 0, 0, 0, 0x15, 0, 0, 0, 0x1C, 0, 0, 0, 0x25, 0, 0, 0}),
+         damaged + "record 1 goes on with 15-19 after the turn has ended."},
+        {Patched(58, {0}), damaged + "record 1 ends the turn but is marked as going on."},
+        {Patched(58, {1}, split), damaged + "record 1 is marked as ending the turn, but the capture goes on."},
+        {Patched(38, {0x1F}), damaged + "the board of record 1 is not the one its path leads to."},
+        // Sound values the checks must let through: what the program itself writes.
         {Patched(63, {1}), "(none)"},
-        {Patched(38, {0x1F}), "(none)"},
         {Patched(59, {0}), "(none)"},
+        {split, "(none)"},
+        {StartOnly(0, 0, 0), "(none)"},                  // a cleared board, no side to move
+        {StartOnly(2, 0x00000004, 0x80000000, 0x80000004), "(none)"},  // kings on the crowning rows
     };
     for (const auto& [bytes, message] : cases)
         EXPECT_EQ(LoadError(bytes), message);
-
-    TBytes empty(39, 0);  // a cleared start board and one record with no board state and no path
-    empty[17] = empty[33] = 1;
-    EXPECT_EQ(LoadError(empty), "(none)");
 
     TBytes longPath = WorkedExample;  // eleven positions: no turn has that many
     longPath[42] = 11;
@@ -368,18 +467,13 @@ TEST(DamagedStream, ImpossibleValuesAreRefusedWithTheirReason)
 
 TEST(GameFile, SaveLoadAndRefuse)
 {
-    const auto write = [](const std::string& Name, const TBytes& Bytes) {
-        std::ofstream(Name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-    };
     const std::string file = ::testing::TempDir() + "velk_record_game.ckr";
-    write(file, TBytes(100, 0xAA));  // replaced, not overwritten in place
+    WriteFile(file, TBytes(100, 0xAA));
     TGame game;
     game.Play({11, 15}, 2500);
     SaveGameFile(file, "Velk Checkers", game.History);
-    std::ifstream in(file, std::ios::binary);
-    const TBytes good(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(good, ExampleFile());
+    const TBytes good = ExampleFile();
+    EXPECT_EQ(ReadFile(file), std::string(good.begin(), good.end()));
 
     TCheckersBoard board;
     TGameHistory history(board);
@@ -388,21 +482,97 @@ TEST(GameFile, SaveLoadAndRefuse)
     EXPECT_EQ(history.Count(), 1);
     EXPECT_EQ(ErrorOf([&] { LoadGameFile(file, "Other Game", history); }), "Invalid Other Game File");
     for (size_t n = 0; n < 20; ++n) {  // shorter than its signature
-        write(file, TBytes(good.begin(), good.begin() + static_cast<long>(n)));
+        WriteFile(file, TBytes(good.begin(), good.begin() + static_cast<long>(n)));
         EXPECT_EQ(loadError(), "Invalid Velk Checkers File") << n;
     }
     // Another file version; a wild signature length.
     for (const auto& [offset, value] : {std::pair{18, '2'}, std::pair{3, '\x7F'}}) {
         TBytes bad = good;
         bad[offset] = static_cast<uint8_t>(value);
-        write(file, bad);
+        WriteFile(file, bad);
         EXPECT_EQ(loadError(), "Invalid Velk Checkers File");
     }
+    // A file that ends early, or a disk that fails, is named with what happened to it.
+    WriteFile(file, TBytes(good.begin(), good.end() - 1));
+    EXPECT_EQ(loadError(), "The game file \"" + file + "\" is cut short: it ends at byte 83, where 1 more byte was "
+                                                       "expected");
+    WriteFile(file, good);
+    {
+        TFileCallsOverride restore;
+        FileCalls.Read = ReadFailingAfterSignature;
+        EXPECT_EQ(loadError(), "Cannot read the game file \"" + file + "\". Input/output error");
+    }
+    EXPECT_EQ(history.Count(), 1);
     std::remove(file.c_str());
 
     const std::string missing = ::testing::TempDir() + "no/such/dir/game.ckr";
     EXPECT_EQ(ErrorOf([&] { LoadGameFile(missing, "Velk Checkers", history); }),
               "Cannot open file \"" + missing + "\". No such file or directory");
     EXPECT_EQ(ErrorOf([&] { SaveGameFile(missing, "Velk Checkers", history); }),
-              "Cannot create file \"" + missing + "\". No such file or directory");
+              "Cannot save the game file \"" + missing + "\". No such file or directory");
+}
+
+// Opening something that is not a file must not wait for it: a FIFO without a writer would
+// block the open, a device would never end.
+TEST(GameFile, OnlyRegularFilesAreOpenedOrReplaced)
+{
+    const std::string fifo = ::testing::TempDir() + "velk_record_fifo.ckr";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TCheckersBoard board;
+    TGameHistory history(board);
+    EXPECT_EQ(ErrorOf([&] { LoadGameFile(fifo, "Velk Checkers", history); }),
+              "Cannot open file \"" + fifo + "\". Not a regular file");
+    EXPECT_EQ(ErrorOf([&] { SaveGameFile(fifo, "Velk Checkers", history); }),
+              "Cannot save the game file \"" + fifo + "\". Not a regular file");
+    struct stat st;
+    EXPECT_TRUE(::stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    std::remove(fifo.c_str());
+}
+
+// A save that fails leaves the old game byte for byte, no stray file beside it, and says why.
+TEST(GameFile, AFailedSaveKeepsTheOldFile)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(::testing::TempDir()) / "velk_record_saves";
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const std::string file = (folder / "game.ckr").string();
+    const auto entries = [&] { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); };
+    TGame old;
+    old.Play({11, 15}, 2500);
+    const mode_t mask = ::umask(022);
+    SaveGameFile(file, "Velk Checkers", old.History);
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0644));
+    ::chmod(file.c_str(), 0640);
+    const std::string before = ReadFile(file);
+
+    TGame game;
+    game.Play({11, 15}, 2500);
+    game.Play({22, 18}, 1200);
+    {
+        TFileCallsOverride restore;
+        FileCalls.Write = WriteUntilFull;
+        WritesBeforeFull = 1;
+        EXPECT_EQ(ErrorOf([&] { SaveGameFile(file, "Velk Checkers", game.History); }),
+                  "Cannot save the game file \"" + file + "\". No space left on device");
+    }
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(entries(), 1);
+
+    SaveGameFile(file, "Velk Checkers", game.History);  // replaced, with the old file's permissions
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+    EXPECT_GT(ReadFile(file).size(), before.size());
+    const std::string saved = ReadFile(file);
+
+    ::chmod(folder.c_str(), 0555);
+    if (::access(folder.c_str(), W_OK) != 0) {  // a folder the user may not write (root may)
+        EXPECT_EQ(ErrorOf([&] { SaveGameFile(file, "Velk Checkers", old.History); }),
+                  "Cannot save the game file \"" + file + "\". Permission denied");
+        EXPECT_EQ(ReadFile(file), saved);
+        EXPECT_EQ(entries(), 1);
+    }
+    ::chmod(folder.c_str(), 0755);
+    ::umask(mask);
+    fs::remove_all(folder);
 }

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the game readers, once as a game file and once as a bare game
 // stream (the form the board control keeps its backup in). A reader must load a game or raise
 // velk::Exception; anything else (a crash, a leak, a read out of bounds, a wild allocation) is
-// a finding. A game that loads must also save and load back to the same bytes, and the record
-// questions the history panel asks must answer it without failing.
+// a finding. A game that loads must also save and load back to the same bytes, show a board at
+// every record, and the record questions the history panel asks must answer it without failing.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -28,7 +28,13 @@ void Exercise(const TGameHistory& History)
     if (resaved.Bytes() != saved.Bytes())
         std::abort();
 
+    // Every record of a game that loads holds a board of its own, with a side to move.
     TCheckersBoard shown;
+    for (int32_t i = 1; i <= History.Count(); ++i) {
+        History.LoadBoardAt(i, shown);
+        if (shown.Turn() == 0)
+            std::abort();
+    }
     History.LoadBoardAt(History.Position(), shown);
     shown.Moves();
     TGameHistoryRec none;

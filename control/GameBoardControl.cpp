@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "Animator.h"
 #include "GameFile.h"
@@ -367,8 +368,9 @@ uint32_t TGameBoardControl::TurnTime() const
     if (!FPlaying && IsGameOver())
         return 0;
     uint32_t time = ElapsedTurnTime();
-    for (int32_t i = FHistory->Position() - 1; i >= 0 && i < FHistory->Count() && !FHistory->Items(i).EndsTurn; --i)
-        time += FHistory->Items(i).Duration;
+    const TGameHistory& history = *FHistory;
+    for (int32_t i = history.Position() - 1; i >= 0 && i < history.Count() && !history.Items(i).EndsTurn; --i)
+        time += history.Items(i).Duration;
     return time;
 }
 
@@ -772,8 +774,9 @@ void TGameBoardControl::LoadFromStream(TStream& Stream)
 
 void TGameBoardControl::SaveToFile(const std::string& FileName, const std::string& Title)
 {
-    const std::unique_ptr<TFileStream> file = CreateGameFile(FileName, Title);
-    SaveToStream(*file);
+    // The game is saved only once the file holding it has replaced the old one.
+    SaveGameFile(FileName, Title, std::as_const(*FHistory));
+    FModified = false;
 }
 
 void TGameBoardControl::LoadFromFile(const std::string& FileName, const std::string& Title)

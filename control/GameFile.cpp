@@ -48,13 +48,6 @@ void ReadGameSignature(TStream& Stream, const std::string& Title)
         throw EInvalidGameFile(Title);
 }
 
-std::unique_ptr<TFileStream> CreateGameFile(const std::string& FileName, const std::string& Title)
-{
-    auto file = std::make_unique<TFileStream>(FileName, fmCreate);
-    WriteGameSignature(*file, Title);
-    return file;
-}
-
 std::unique_ptr<TFileStream> OpenGameFile(const std::string& FileName, const std::string& Title)
 {
     auto file = std::make_unique<TFileStream>(FileName, fmOpenRead);

@@ -26,9 +26,6 @@ void WriteGameSignature(TStream& Stream, const std::string& Title);
 // Reads the signature and raises EInvalidGameFile unless it is Title's.
 void ReadGameSignature(TStream& Stream, const std::string& Title);
 
-// A new file (replacing any old one) holding the signature, positioned after it. Whatever goes
-// wrong after this, the old game is gone: SaveGameFile is the safe way to save.
-std::unique_ptr<TFileStream> CreateGameFile(const std::string& FileName, const std::string& Title);
 // The file opened for reading, its signature checked, positioned on the game stream; its read
 // errors name the file.
 std::unique_ptr<TFileStream> OpenGameFile(const std::string& FileName, const std::string& Title);

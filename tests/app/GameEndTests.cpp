@@ -35,43 +35,40 @@ protected:
     }
 };
 
-TEST_F(GameEndTest, HumanBeatingTheComputerIsCongratulated)
+TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
 {
-    Trigger("ComputerPlaysWhite");
-    RedWins(RED_WINS);
-    ASSERT_TRUE(WaitFinishDialogs(1));
-    EXPECT_EQ(Shown.back().Text, "Congratulations, you won!");
-    EXPECT_EQ(Shown.back().Picture, "human-won");
-    EXPECT_EQ(Game().Winner(), 2);
-    EXPECT_EQ(W->StateLabel().text(), "Red player won!");
-    EXPECT_FALSE(W->TimePanel().isVisible());
-    EXPECT_EQ(Log(), "BLACK: 22-31\r\n");
+    struct TCase {
+        const char* Players;
+        TPieces Position;
+        uint8_t Turn;
+        const char *Text, *Picture, *State, *Log;
+    };
+    const TCase cases[] = {
+        {"ComputerPlaysWhite", RED_WINS, 2, "Congratulations, you won!", "human-won", "Red player won!",
+         "BLACK: 22-31\r\n"},
+        // White moved first and Red never answered: the record is the tag alone.
+        {"ComputerPlaysWhite", WHITE_WINS, 1, "Sorry, you lost!", "computer-won", "White player won!", "WHITE:\r\n"},
+        {"ComputerPlaysBoth", WHITE_WINS, 1, "White Player Won!", "finish", "White player won!", "WHITE:\r\n"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        QFile::remove(FilePath("game.log"));
+        Shown.clear();
+        Trigger(c.Players);
+        Answer(mrNo);
+        SetUpPosition(c.Position, c.Turn);
+        if (c.Turn == 2)
+            Click(22);
+        ASSERT_TRUE(WaitFinishDialogs(1));
+        EXPECT_EQ(Shown.back().Text, c.Text);
+        EXPECT_EQ(Shown.back().Picture, c.Picture);
+        EXPECT_EQ(W->StateLabel().text(), c.State);
+        EXPECT_FALSE(W->TimePanel().isVisible());
+        EXPECT_EQ(Log(), c.Log);
+        EXPECT_EQ(DialogNames(), std::vector<std::string>{"GameFinishDialog"});
+    }
     // No: the finished game stays on the board.
-    EXPECT_EQ(Game().BoardAsText(), BoardText({{31, 'B'}}));
-    EXPECT_EQ(DialogNames(), std::vector<std::string>{"GameFinishDialog"});
-}
-
-TEST_F(GameEndTest, ComputerWinningSaysSorry)
-{
-    Trigger("ComputerPlaysWhite");
-    Answer(mrNo);
-    SetUpPosition(WHITE_WINS, 1);
-    ASSERT_TRUE(WaitFinishDialogs(1));
-    EXPECT_EQ(Shown.back().Text, "Sorry, you lost!");
-    EXPECT_EQ(Shown.back().Picture, "computer-won");
-    EXPECT_EQ(W->StateLabel().text(), "White player won!");
-    // White moved first and Red never answered: the record is the tag alone.
-    EXPECT_EQ(Log(), "WHITE:\r\n");
-}
-
-TEST_F(GameEndTest, ComputerAgainstItselfNamesTheWinningSide)
-{
-    Trigger("ComputerPlaysBoth");
-    Answer(mrNo);
-    SetUpPosition(WHITE_WINS, 1);
-    ASSERT_TRUE(WaitFinishDialogs(1));
-    EXPECT_EQ(Shown.back().Text, "White Player Won!");
-    EXPECT_EQ(Shown.back().Picture, "finish");
+    EXPECT_EQ(Game().BoardAsText(), BoardText({{2, 'W'}}));
 }
 
 TEST_F(GameEndTest, YesToTheFinishDialogStartsANewMatchAfterTheSaveQuery)

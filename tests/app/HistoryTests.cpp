@@ -33,19 +33,6 @@ QString Clipboard()
     return QGuiApplication::clipboard()->text();
 }
 
-TEST(DurationTest, RoundsToSecondsInTheShortAndTheLongForm)
-{
-    EXPECT_EQ(FormatDuration(0, false), "00:00");
-    EXPECT_EQ(FormatDuration(0, true), "0:00:00");
-    EXPECT_EQ(FormatDuration(499, false), "00:00");
-    EXPECT_EQ(FormatDuration(499, true), "0:00:00");
-    EXPECT_EQ(FormatDuration(500, false), "00:01");
-    EXPECT_EQ(FormatDuration(3725400, true), "1:02:05");
-    EXPECT_EQ(FormatDuration(3600000, false), "60:00");
-    EXPECT_EQ(FormatDuration(3600000, true), "1:00:00");
-    EXPECT_EQ(FormatDuration(36000000, true), "10:00:00");
-}
-
 TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
 {
     QTreeWidget& list = W->HistoryList();

@@ -34,11 +34,12 @@ public:
 int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
-    QApplication::setApplicationName("Velk Checkers");
-    QApplication::setApplicationDisplayName("Velk Checkers");
-    QApplication::setOrganizationName("Quorvane");
+    // No display name: the desktop would append it to every title, and the captions are the
+    // program's own. The application name is also the settings file's.
+    QApplication::setApplicationName(VELK_PRODUCT_NAME);
+    QApplication::setOrganizationName(VELK_COMPANY_NAME);
     QApplication::setApplicationVersion(VELK_FILE_VERSION);
-    QApplication::setDesktopFileName("velk-checkers");
+    QApplication::setDesktopFileName(VELK_APP_ID);
     QApplication::setWindowIcon(QIcon(":/icons/velk-checkers.svg"));
 
     velk::TMainForm window;

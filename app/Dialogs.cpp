@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -10,10 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "Version.h"
 #include "control/JpegDecoder.h"
@@ -41,6 +45,12 @@ TMessageSink& MessageSink()
 {
     static TMessageSink sink;
     return sink;
+}
+
+QPointer<QWidget>& MessageOwner()
+{
+    static QPointer<QWidget> owner;
+    return owner;
 }
 
 QLabel* Icon(const QString& Resource, int Size)
@@ -102,11 +112,24 @@ void SetDialogAnswerer(TDialogAnswerer Answerer_)
     Answerer() = std::move(Answerer_);
 }
 
+void FitDialog(QDialog& Dialog)
+{
+    if (Dialog.minimumWidth() != Dialog.maximumWidth()) {
+        Dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
+        Dialog.layout()->activate();
+        return;
+    }
+    QLayout& layout = *Dialog.layout();
+    const int width = Dialog.minimumWidth();
+    const int height = layout.hasHeightForWidth() ? layout.totalHeightForWidth(width) : layout.totalSizeHint().height();
+    Dialog.setFixedSize(width, std::min(height, Dialog.maximumHeight()));
+}
+
 int ExecDialog(QDialog& Dialog)
 {
+    FitDialog(Dialog);
     if (Answerer())
         return Answerer()(Dialog);
-    Dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
     return Dialog.exec();
 }
 
@@ -146,13 +169,30 @@ void SetMessageSink(TMessageSink Sink)
     MessageSink() = std::move(Sink);
 }
 
+void SetMessageOwner(QWidget* Owner)
+{
+    MessageOwner() = Owner;
+}
+
+std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text)
+{
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    if (owner == nullptr)
+        owner = MessageOwner();
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral(VELK_PRODUCT_NAME), Text,
+                                             QMessageBox::Ok, owner);
+    return box;
+}
+
 void ShowErrorMessage(const QString& Text)
 {
     if (MessageSink()) {
         MessageSink()(Text);
         return;
     }
-    QMessageBox::critical(nullptr, QStringLiteral(VELK_PRODUCT_NAME), Text);
+    ErrorMessageBox(Text)->exec();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -374,9 +414,10 @@ void TAboutDialog::keyPressEvent(QKeyEvent* Event)
 
 void TAboutDialog::mousePressEvent(QMouseEvent* Event)
 {
-    // A click anywhere but on the link closes the box.
+    // A click anywhere but on the link closes the box; the link opens the home page on release.
     QDialog::mousePressEvent(Event);
-    accept();
+    if (!HomePage->geometry().contains(Event->position().toPoint()))
+        accept();
 }
 
 }  // namespace velk

@@ -3,8 +3,10 @@
 // call; none keeps state between calls.
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 class QLabel;
+class QMessageBox;
 class QSpinBox;
 
 namespace velk {
@@ -28,10 +30,18 @@ void SetFileNameAnswerer(TFileNameAnswerer Answerer);
 QString ChooseOpenFileName(QWidget* Parent);
 QString ChooseSaveFileName(QWidget* Parent);
 
-// Shows an error's message in a message box (through the answerer's sink in tests).
+// Shows an error's message in a message box over the program's window (through the sink in
+// tests). The main window names itself as the box's owner while it exists.
 using TMessageSink = std::function<void(const QString& Text)>;
 void SetMessageSink(TMessageSink Sink);
+void SetMessageOwner(QWidget* Owner);
 void ShowErrorMessage(const QString& Text);
+// The box ShowErrorMessage shows, not yet shown: over the active window of the program, or its
+// main window.
+std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text);
+// Fixes a dialog's size to its content before it is shown; a dialog that fixed its own width
+// keeps it and gets the height its content needs at that width.
+void FitDialog(QDialog& Dialog);
 
 class TSearchDepthDialog : public QDialog {
 public:

@@ -34,9 +34,6 @@ namespace velk {
 
 namespace {
 
-constexpr int LEVEL_EASY = 4;
-constexpr int LEVEL_MEDIUM = 8;
-constexpr int LEVEL_DIFFICULT = 12;
 
 QFont StripFont()
 {
@@ -92,7 +89,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     FGame->setObjectName("Game");
     FGame->SetAutoSize(true);
     FGame->SetBoardMargins(1, 1, 1, 1);
-    FGame->SetSquareSize(60);
+    FGame->SetSquareSize(SQUARE_MEDIUM);
     FGame->SetAnimateStep(2);
     FGame->SetRoleColor(TGameBoardControl::crBoardMargin, clBtnFace);
     FGame->SetRoleColor(TGameBoardControl::crBoardBorder, clBtnShadow);
@@ -166,6 +163,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
         },
         Qt::QueuedConnection);
     FHistoryFirstPlayer = 2;
+    SetMessageOwner(this);
     LoadSettings();
     UpdateActions();
 }
@@ -178,11 +176,16 @@ TMainForm::~TMainForm()
         SetFullScreen(false);
 }
 
-QAction* TMainForm::AddAction(const std::string& Name, const QString& Caption, const QKeySequence& Shortcut,
-                              const QString& Icon, std::function<void()> Execute)
+QAction* TMainForm::AddAction(TActionId Id, const QString& Caption, const QKeySequence& Shortcut, const QString& Icon,
+                              std::function<void()> Execute)
 {
+    static constexpr const char* names[] = {
+#define VELK_ACTION_NAME(Name) #Name,
+        VELK_ACTIONS(VELK_ACTION_NAME)
+#undef VELK_ACTION_NAME
+    };
     auto* action = new QAction(Caption, this);
-    action->setObjectName(QString::fromStdString(Name));
+    action->setObjectName(QString::fromLatin1(names[static_cast<size_t>(Id)]));
     if (!Shortcut.isEmpty())
         action->setShortcut(Shortcut);
     if (!Icon.isEmpty()) {
@@ -192,18 +195,13 @@ QAction* TMainForm::AddAction(const std::string& Name, const QString& Caption, c
     action->setShortcutContext(Qt::ApplicationShortcut);
     connect(action, &QAction::triggered, this, [Execute = std::move(Execute)] { Execute(); });
     addAction(action);
-    FActions[Name] = action;
+    FActions[static_cast<size_t>(Id)] = action;
     return action;
-}
-
-QAction* TMainForm::Action(const std::string& Name) const
-{
-    const auto it = FActions.find(Name);
-    return it == FActions.end() ? nullptr : it->second;
 }
 
 void TMainForm::CreateActions()
 {
+    using enum TActionId;
     TCheckers& game = *FGame;
     auto checkable = [](QAction* A, bool Checked = false) {
         A->setCheckable(true);
@@ -211,120 +209,123 @@ void TMainForm::CreateActions()
         return A;
     };
     // Game
-    AddAction("GameNew", tr("New"), QKeySequence("Ctrl+N"), "new", [this] { NewGame(); })->setToolTip(tr("New Game"));
-    AddAction("GameOpen", tr("Open..."), QKeySequence("Ctrl+O"), "open", [this] { OpenGame(); })
+    AddAction(GameNew, tr("New"), QKeySequence("Ctrl+N"), "new", [this] { NewGame(); })->setToolTip(tr("New Game"));
+    AddAction(GameOpen, tr("Open..."), QKeySequence("Ctrl+O"), "open", [this] { OpenGame(); })
         ->setToolTip(tr("Open Game"));
-    AddAction("GameSave", tr("Save..."), QKeySequence("Ctrl+S"), "save", [this] { SaveGame(); })
+    AddAction(GameSave, tr("Save..."), QKeySequence("Ctrl+S"), "save", [this] { SaveGame(); })
         ->setToolTip(tr("Save Game"));
-    AddAction("GameSetupBoard", tr("Setup Board"), QKeySequence("Ctrl+B"), {}, [this] { EnterSetup(); });
-    AddAction("GameMemoryOptions", tr("Memory Options..."), {}, {}, [this] { MemoryOptions(); });
-    AddAction("GameExit", tr("Exit"), QKeySequence("Alt+F4"), {}, [this] { close(); });
+    AddAction(GameSetupBoard, tr("Setup Board"), QKeySequence("Ctrl+B"), {}, [this] { EnterSetup(); });
+    AddAction(GameMemoryOptions, tr("Memory Options..."), {}, {}, [this] { MemoryOptions(); });
+    AddAction(GameExit, tr("Exit"), QKeySequence("Alt+F4"), {}, [this] { close(); });
     // Control
-    AddAction("ControlPause", tr("Pause"), QKeySequence("Ctrl+P"), "pause", [&game] { game.SetPaused(true); });
-    AddAction("ControlResume", tr("Resume"), QKeySequence("Ctrl+R"), "resume", [&game] { game.SetPaused(false); });
-    checkable(AddAction("ControlAutoCompleteSelection", tr("Auto Complete Selection"), {}, {}, [&game] {
+    AddAction(ControlPause, tr("Pause"), QKeySequence("Ctrl+P"), "pause", [&game] { game.SetPaused(true); });
+    AddAction(ControlResume, tr("Resume"), QKeySequence("Ctrl+R"), "resume", [&game] { game.SetPaused(false); });
+    checkable(AddAction(ControlAutoCompleteSelection, tr("Auto Complete Selection"), {}, {}, [&game] {
         game.SetSelectionOptions(game.SelectionOptions() ^ SelectionOption(soAutoComplete));
     }));
-    checkable(AddAction("ControlAutoPlaySelection", tr("Auto Play Selection"), {}, {}, [&game] {
+    checkable(AddAction(ControlAutoPlaySelection, tr("Auto Play Selection"), {}, {}, [&game] {
         game.SetSelectionOptions(game.SelectionOptions() ^ SelectionOption(soAutoPlayComplete));
     }));
-    checkable(AddAction("ControlListPositionMoves", tr("List Possible Moves of Position"), {}, {},
+    checkable(AddAction(ControlListPositionMoves, tr("List Possible Moves of Position"), {}, {},
                         [&game] { game.SetShowHint(!game.ShowHint()); }));
-    checkable(AddAction("ControlEnableSounds", tr("Enable Sounds"), QKeySequence("F6"), {}, [] {}), true);
+    checkable(AddAction(ControlEnableSounds, tr("Enable Sounds"), QKeySequence("F6"), {}, [] {}), true);
     // Computer
-    AddAction("ComputerSuggest", tr("Suggest"), QKeySequence("Ctrl+T"), {}, [this] { Suggest(); });
-    AddAction("ComputerPlayNow", tr("Play Now"), QKeySequence("Ctrl+W"), {}, [&game] { game.MoveNow(); });
-    checkable(AddAction("ComputerPlaysNone", tr("None"), {}, {}, [this] { SetComputerPlayer(0); }));
-    checkable(AddAction("ComputerPlaysBlack", tr("Red Player"), {}, {}, [this] { SetComputerPlayer(2); }));
-    checkable(AddAction("ComputerPlaysWhite", tr("White Player"), {}, {}, [this] { SetComputerPlayer(1); }));
-    checkable(AddAction("ComputerPlaysBoth", tr("Both Players"), {}, {}, [this] { SetComputerPlayer(3); }));
-    checkable(AddAction("LevelEasy", tr("Easy"), {}, {}, [this] { SetLevel(LEVEL_EASY); }));
-    checkable(AddAction("LevelMedium", tr("Medium"), {}, {}, [this] { SetLevel(LEVEL_MEDIUM); }));
-    checkable(AddAction("LevelDifficult", tr("Difficult"), {}, {}, [this] { SetLevel(LEVEL_DIFFICULT); }));
-    checkable(AddAction("LevelCustom", tr("Custom..."), {}, {}, [this] { CustomLevel(); }));
+    AddAction(ComputerSuggest, tr("Suggest"), QKeySequence("Ctrl+T"), {}, [this] { Suggest(); });
+    AddAction(ComputerPlayNow, tr("Play Now"), QKeySequence("Ctrl+W"), {}, [&game] { game.MoveNow(); });
+    checkable(AddAction(ComputerPlaysNone, tr("None"), {}, {}, [this] { SetComputerPlayer(0); }));
+    checkable(AddAction(ComputerPlaysBlack, tr("Red Player"), {}, {}, [this] { SetComputerPlayer(2); }));
+    checkable(AddAction(ComputerPlaysWhite, tr("White Player"), {}, {}, [this] { SetComputerPlayer(1); }));
+    checkable(AddAction(ComputerPlaysBoth, tr("Both Players"), {}, {}, [this] { SetComputerPlayer(3); }));
+    checkable(AddAction(LevelEasy, tr("Easy"), {}, {}, [this] { SetLevel(LEVEL_EASY); }));
+    checkable(AddAction(LevelMedium, tr("Medium"), {}, {}, [this] { SetLevel(LEVEL_MEDIUM); }));
+    checkable(AddAction(LevelDifficult, tr("Difficult"), {}, {}, [this] { SetLevel(LEVEL_DIFFICULT); }));
+    checkable(AddAction(LevelCustom, tr("Custom..."), {}, {}, [this] { CustomLevel(); }));
     // History
-    AddAction("HistoryFirst", tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
-    AddAction("HistoryBackward", tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
+    AddAction(HistoryFirst, tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
+    AddAction(HistoryBackward, tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
         ->setShortcuts({QKeySequence("Ctrl+Left"), QKeySequence("Ctrl+Z")});
-    AddAction("HistoryFoward", tr("Next Move"), QKeySequence("Ctrl+Right"), "next", [&game] { game.Redo(); })
+    AddAction(HistoryFoward, tr("Next Move"), QKeySequence("Ctrl+Right"), "next", [&game] { game.Redo(); })
         ->setShortcuts({QKeySequence("Ctrl+Right"), QKeySequence("Shift+Ctrl+Z")});
-    AddAction("HistoryLast", tr("Last Move"), QKeySequence("Ctrl+End"), "last", [&game] { game.RedoAll(); });
-    checkable(AddAction("HistoryShow", tr("Show History"), QKeySequence("Ctrl+H"), "history",
+    AddAction(HistoryLast, tr("Last Move"), QKeySequence("Ctrl+End"), "last", [&game] { game.RedoAll(); });
+    checkable(AddAction(HistoryShow, tr("Show History"), QKeySequence("Ctrl+H"), "history",
                         [this] { ToggleShowHistory(); }));
-    checkable(AddAction("HistoryShowTimes", tr("Show Times"), {}, {}, [this] { UpdateHistoryList(); }), true);
-    AddAction("HistoryMoveToBlack", tr("Red: Move Here"), {}, {}, [this] { MoveHere(2); });
-    AddAction("HistoryMoveToWhite", tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
-    AddAction("HistoryCopy", tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
+    checkable(AddAction(HistoryShowTimes, tr("Show Times"), {}, {}, [this] { UpdateHistoryList(); }), true);
+    AddAction(HistoryMoveToBlack, tr("Red: Move Here"), {}, {}, [this] { MoveHere(2); });
+    AddAction(HistoryMoveToWhite, tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
+    AddAction(HistoryCopy, tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
     // View
-    checkable(AddAction("ViewToolbar", tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
-    checkable(AddAction("ViewCoordinates", tr("Show Coordinates"), {}, {}, [&game] {
+    checkable(AddAction(ViewToolbar, tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
+    checkable(AddAction(ViewCoordinates, tr("Show Coordinates"), {}, {}, [&game] {
         game.SetCoordinatesDisplay(game.CoordinatesDisplay() == slNone ? slLeftTop : slNone);
     }));
-    checkable(AddAction("ViewSelectablePositions", tr("Mark Selectable Positions"), {}, {},
+    checkable(AddAction(ViewSelectablePositions, tr("Mark Selectable Positions"), {}, {},
                         [&game] { game.SetMarkSelectableSquares(!game.MarkSelectableSquares()); }));
-    checkable(AddAction("ViewInvertSquares", tr("Invert Squares"), {}, {}, [this] { InvertSquares(); }));
-    checkable(AddAction("ViewAnimationMoves", tr("Animate Moves"), {}, {},
+    checkable(AddAction(ViewInvertSquares, tr("Invert Squares"), {}, {}, [this] { InvertSquares(); }));
+    checkable(AddAction(ViewAnimationMoves, tr("Animate Moves"), {}, {},
                         [&game] { game.SetAnimateMoves(!game.AnimateMoves()); }));
-    AddAction("ViewFullScreen", tr("Full Screen"), QKeySequence("F11"), {}, [this] { SetFullScreen(true); });
-    checkable(AddAction("BoardSizeSmall", tr("Small"), {}, {}, [&game] { game.SetSquareSize(45); }));
-    checkable(AddAction("BoardSizeMedium", tr("Medium"), {}, {}, [&game] { game.SetSquareSize(60); }));
-    checkable(AddAction("BoardSizeLarge", tr("Large"), {}, {}, [&game] { game.SetSquareSize(75); }));
-    checkable(AddAction("Rotate000", QString::fromUtf8("0\u00B0"), {}, {}, [&game] { game.SetBoardAngle(0); }));
-    checkable(AddAction("Rotate090", QString::fromUtf8("90\u00B0"), {}, {}, [&game] { game.SetBoardAngle(90); }));
-    checkable(AddAction("Rotate180", QString::fromUtf8("180\u00B0"), {}, {}, [&game] { game.SetBoardAngle(180); }));
-    checkable(AddAction("Rotate270", QString::fromUtf8("270\u00B0"), {}, {}, [&game] { game.SetBoardAngle(270); }));
-    AddAction("RotateClockwise", tr("Rotate Right"), {}, "rotate-right",
+    AddAction(ViewFullScreen, tr("Full Screen"), QKeySequence("F11"), {}, [this] { SetFullScreen(true); });
+    checkable(AddAction(BoardSizeSmall, tr("Small"), {}, {}, [&game] { game.SetSquareSize(SQUARE_SMALL); }));
+    checkable(AddAction(BoardSizeMedium, tr("Medium"), {}, {}, [&game] { game.SetSquareSize(SQUARE_MEDIUM); }));
+    checkable(AddAction(BoardSizeLarge, tr("Large"), {}, {}, [&game] { game.SetSquareSize(SQUARE_LARGE); }));
+    checkable(AddAction(Rotate000, QString::fromUtf8("0\u00B0"), {}, {}, [&game] { game.SetBoardAngle(0); }));
+    checkable(AddAction(Rotate090, QString::fromUtf8("90\u00B0"), {}, {}, [&game] { game.SetBoardAngle(90); }));
+    checkable(AddAction(Rotate180, QString::fromUtf8("180\u00B0"), {}, {}, [&game] { game.SetBoardAngle(180); }));
+    checkable(AddAction(Rotate270, QString::fromUtf8("270\u00B0"), {}, {}, [&game] { game.SetBoardAngle(270); }));
+    AddAction(RotateClockwise, tr("Rotate Right"), {}, "rotate-right",
               [&game] { game.SetBoardAngle(game.BoardAngle() + 90); });
-    AddAction("RotateConterClockwise", tr("Rotate Left"), {}, "rotate-left",
+    AddAction(RotateConterClockwise, tr("Rotate Left"), {}, "rotate-left",
               [&game] { game.SetBoardAngle(game.BoardAngle() - 90); });
     // Help
-    AddAction("HelpRules", tr("The Basic Rules of Checkers"), {}, {},
+    AddAction(HelpRules, tr("The Basic Rules of Checkers"), {}, {},
               [] { OpenWebPage(QStringLiteral(VELK_RULES_PAGE)); });
-    AddAction("HelpHomePage", tr("Velk Checkers Home Page"), {}, {},
+    AddAction(HelpHomePage, tr("Velk Checkers Home Page"), {}, {},
               [] { OpenWebPage(QStringLiteral(VELK_HOME_PAGE)); });
-    AddAction("HelpAbout", tr("About"), {}, {}, [this] { TAboutDialog::Execute(this); });
+    AddAction(HelpAbout, tr("About"), {}, {}, [this] { TAboutDialog::Execute(this); });
 
-    for (const char* const group : {"ComputerPlaysNone,ComputerPlaysBlack,ComputerPlaysWhite,ComputerPlaysBoth",
-                                    "LevelEasy,LevelMedium,LevelDifficult,LevelCustom",
-                                    "BoardSizeSmall,BoardSizeMedium,BoardSizeLarge",
-                                    "Rotate000,Rotate090,Rotate180,Rotate270"}) {
+    for (const auto& group : {std::initializer_list<TActionId>{ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite,
+                                                               ComputerPlaysBoth},
+                              {LevelEasy, LevelMedium, LevelDifficult, LevelCustom},
+                              {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge},
+                              {Rotate000, Rotate090, Rotate180, Rotate270}}) {
+        // Radio marks in the menus; a custom depth or size may leave none of them checked.
         auto* radio = new QActionGroup(this);
-        radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-        for (const QString& name : QString(group).split(','))
-            radio->addAction(Action(name.toStdString()));
+        radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        for (const TActionId id : group)
+            radio->addAction(Action(id));
     }
 }
 
 void TMainForm::CreateMenus()
 {
+    using enum TActionId;
     FMenuBar = new QMenuBar(this);
-    auto add = [this](QMenu* Menu, std::initializer_list<const char*> Names) {
-        for (const char* name : Names) {
-            if (std::string(name) == "-")
+    auto add = [this](QMenu* Menu, std::initializer_list<TActionId> Ids) {
+        for (const TActionId id : Ids) {
+            if (id == Separator)
                 Menu->addSeparator();
             else
-                Menu->addAction(Action(name));
+                Menu->addAction(Action(id));
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {"GameNew", "GameOpen", "GameSave", "-", "GameSetupBoard", "-", "GameMemoryOptions", "-", "GameExit"});
+        {GameNew, GameOpen, GameSave, Separator, GameSetupBoard, Separator, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
-        {"ControlPause", "ControlResume", "-", "ControlAutoCompleteSelection", "ControlAutoPlaySelection", "-",
-         "ControlListPositionMoves", "-", "ControlEnableSounds"});
+        {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
+         ControlListPositionMoves, Separator, ControlEnableSounds});
     QMenu* computer = FMenuBar->addMenu(tr("C&omputer"));
-    add(computer, {"ComputerSuggest", "-", "ComputerPlayNow", "-"});
+    add(computer, {ComputerSuggest, Separator, ComputerPlayNow, Separator});
     add(computer->addMenu(tr("Play As")),
-        {"ComputerPlaysNone", "ComputerPlaysBlack", "ComputerPlaysWhite", "ComputerPlaysBoth"});
-    add(computer->addMenu(tr("Skill Level")), {"LevelEasy", "LevelMedium", "LevelDifficult", "LevelCustom"});
-    add(FMenuBar->addMenu(tr("&History")), {"HistoryFirst", "HistoryBackward", "HistoryFoward", "HistoryLast", "-",
-                                            "HistoryShow", "HistoryShowTimes", "-", "HistoryCopy"});
+        {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
+    add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelCustom});
+    add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
+                                            HistoryShow, HistoryShowTimes, Separator, HistoryCopy});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
-    add(view, {"ViewToolbar", "-"});
-    add(view->addMenu(tr("Board Size")), {"BoardSizeSmall", "BoardSizeMedium", "BoardSizeLarge"});
-    add(view->addMenu(tr("Board Angle")), {"Rotate000", "Rotate090", "Rotate180", "Rotate270"});
-    add(view, {"ViewInvertSquares", "-", "ViewCoordinates", "ViewSelectablePositions", "-", "ViewAnimationMoves", "-",
-               "ViewFullScreen"});
-    add(FMenuBar->addMenu(tr("He&lp")), {"HelpRules", "HelpHomePage", "-", "HelpAbout"});
+    add(view, {ViewToolbar, Separator});
+    add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
+    add(view->addMenu(tr("Board Angle")), {Rotate000, Rotate090, Rotate180, Rotate270});
+    add(view, {ViewInvertSquares, Separator, ViewCoordinates, ViewSelectablePositions, Separator, ViewAnimationMoves, Separator,
+               ViewFullScreen});
+    add(FMenuBar->addMenu(tr("He&lp")), {HelpRules, HelpHomePage, Separator, HelpAbout});
 }
 
 void TMainForm::CreateToolbar()
@@ -337,13 +338,14 @@ void TMainForm::CreateToolbar()
     FToolbar->setFixedHeight(36);
     // The toolbar spans the window; the board and the panels decide its width.
     FToolbar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    for (const char* name : {"GameNew", "GameOpen", "GameSave", "-", "ControlResume", "ControlPause", "HistoryFirst",
-                             "HistoryBackward", "HistoryFoward", "HistoryLast", "-", "HistoryShow", "-",
-                             "RotateConterClockwise", "RotateClockwise"}) {
-        if (std::string(name) == "-")
+    using enum TActionId;
+    for (const TActionId id : {GameNew, GameOpen, GameSave, Separator, ControlResume, ControlPause, HistoryFirst,
+                               HistoryBackward, HistoryFoward, HistoryLast, Separator, HistoryShow, Separator,
+                               RotateConterClockwise, RotateClockwise}) {
+        if (id == Separator)
             FToolbar->addSeparator();
         else
-            FToolbar->addAction(Action(name));
+            FToolbar->addAction(Action(id));
     }
 }
 
@@ -395,9 +397,10 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
     FState->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     strip->addWidget(FState, 1);
 
+    // As wide as the thinking picture, the pause button and the clock need in the strip's font.
     FTimePanel = new QWidget(FStateInfo);
     FTimePanel->setObjectName("TimePanel");
-    FTimePanel->setFixedWidth(111);
+    FTimePanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* time = new QHBoxLayout(FTimePanel);
     time->setContentsMargins(0, 0, 0, 0);
     time->setSpacing(2);
@@ -414,11 +417,11 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
         (*button)->setFocusPolicy(Qt::NoFocus);
         time->addWidget(*button);
     }
-    FPauseButton->setDefaultAction(Action("ControlPause"));
-    FResumeButton->setDefaultAction(Action("ControlResume"));
+    FPauseButton->setDefaultAction(Action(TActionId::ControlPause));
+    FResumeButton->setDefaultAction(Action(TActionId::ControlResume));
     FElapsedTime = new QLabel(QStringLiteral("00:00"), FTimePanel);
     FElapsedTime->setObjectName("ElapsedTime");
-    FElapsedTime->setFixedWidth(60);
+    FElapsedTime->setMinimumWidth(FElapsedTime->fontMetrics().horizontalAdvance(QStringLiteral("000:00")) + 2);
     FElapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     time->addWidget(FElapsedTime);
     strip->addWidget(FTimePanel);
@@ -467,12 +470,12 @@ void TMainForm::CreateHistoryPanel()
     bold.setBold(true);
     FHistoryList->header()->setFont(bold);
     FHistoryList->setContextMenuPolicy(Qt::ActionsContextMenu);
-    FHistoryList->addAction(Action("HistoryMoveToBlack"));
-    FHistoryList->addAction(Action("HistoryMoveToWhite"));
+    FHistoryList->addAction(Action(TActionId::HistoryMoveToBlack));
+    FHistoryList->addAction(Action(TActionId::HistoryMoveToWhite));
     auto* separator = new QAction(FHistoryList);
     separator->setSeparator(true);
     FHistoryList->addAction(separator);
-    FHistoryList->addAction(Action("HistoryCopy"));
+    FHistoryList->addAction(Action(TActionId::HistoryCopy));
     layout->addWidget(FHistoryList, 1);
 }
 
@@ -536,60 +539,61 @@ QToolButton* TMainForm::PaletteButton(const std::string& Name) const
 
 void TMainForm::UpdateActions()
 {
+    using enum TActionId;
     TCheckers& game = *FGame;
-    auto enable = [this](const char* Name, bool On) { Action(Name)->setEnabled(On); };
-    auto check = [this](const char* Name, bool On) {
-        QAction* a = Action(Name);
+    auto enable = [this](TActionId Id, bool On) { Action(Id)->setEnabled(On); };
+    auto check = [this](TActionId Id, bool On) {
+        QAction* a = Action(Id);
         if (a->isChecked() != On)
             a->setChecked(On);
     };
     const bool play = game.BoardMode() == gbmPlay;
-    enable("GameSetupBoard", play);
-    enable("ControlPause", game.Playing());
-    enable("ControlResume", play && game.Paused() && !game.IsGameOver());
-    check("ControlAutoCompleteSelection", game.HasSelectionOption(soAutoComplete));
-    check("ControlAutoPlaySelection", game.HasSelectionOption(soAutoPlayComplete));
-    check("ControlListPositionMoves", game.ShowHint());
-    enable("ComputerSuggest", game.Playing() && !game.IsComputerTurn());
-    enable("ComputerPlayNow", game.Thinking());
+    enable(GameSetupBoard, play);
+    enable(ControlPause, game.Playing());
+    enable(ControlResume, play && game.Paused() && !game.IsGameOver());
+    check(ControlAutoCompleteSelection, game.HasSelectionOption(soAutoComplete));
+    check(ControlAutoPlaySelection, game.HasSelectionOption(soAutoPlayComplete));
+    check(ControlListPositionMoves, game.ShowHint());
+    enable(ComputerSuggest, game.Playing() && !game.IsComputerTurn());
+    enable(ComputerPlayNow, game.Thinking());
     const uint8_t computer = game.ComputerPlayer();
-    check("ComputerPlaysNone", computer == 0);
-    check("ComputerPlaysBlack", computer == 2);
-    check("ComputerPlaysWhite", computer == 1);
-    check("ComputerPlaysBoth", computer == 3);
+    check(ComputerPlaysNone, computer == 0);
+    check(ComputerPlaysBlack, computer == 2);
+    check(ComputerPlaysWhite, computer == 1);
+    check(ComputerPlaysBoth, computer == 3);
     const int depth = game.SearchDepth();
-    check("LevelEasy", depth == LEVEL_EASY);
-    check("LevelMedium", depth == LEVEL_MEDIUM);
-    check("LevelDifficult", depth == LEVEL_DIFFICULT);
-    check("LevelCustom", depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
-    enable("HistoryFirst", game.CanUndo());
-    enable("HistoryBackward", game.CanUndo());
-    enable("HistoryFoward", game.CanRedo());
-    enable("HistoryLast", game.CanRedo());
-    check("HistoryShow", FShowHistory);
-    enable("HistoryShow", FBoardSetupBar->isHidden());
+    check(LevelEasy, depth == LEVEL_EASY);
+    check(LevelMedium, depth == LEVEL_MEDIUM);
+    check(LevelDifficult, depth == LEVEL_DIFFICULT);
+    check(LevelCustom, depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
+    enable(HistoryFirst, game.CanUndo());
+    enable(HistoryBackward, game.CanUndo());
+    enable(HistoryFoward, game.CanRedo());
+    enable(HistoryLast, game.CanRedo());
+    check(HistoryShow, FShowHistory);
+    enable(HistoryShow, FBoardSetupBar->isHidden());
     const int row = FHistoryList->currentItem() ? FHistoryList->indexOfTopLevelItem(FHistoryList->currentItem()) : -1;
-    enable("HistoryMoveToBlack", game.HasMove(2, row + 1));
-    enable("HistoryMoveToWhite", game.HasMove(1, row + 1));
-    enable("HistoryCopy", FHistoryList->topLevelItemCount() > 0);
-    check("ViewToolbar", !FToolbar->isHidden());
-    check("ViewCoordinates", game.CoordinatesDisplay() != slNone);
-    check("ViewSelectablePositions", game.MarkSelectableSquares());
-    check("ViewInvertSquares", game.InvertSquares());
-    check("ViewAnimationMoves", game.AnimateMoves());
-    check("BoardSizeSmall", game.SquareSize() == 45);
-    check("BoardSizeMedium", game.SquareSize() == 60);
-    check("BoardSizeLarge", game.SquareSize() == 75);
-    check("Rotate000", game.BoardAngle() == 0);
-    check("Rotate090", game.BoardAngle() == 90);
-    check("Rotate180", game.BoardAngle() == 180);
-    check("Rotate270", game.BoardAngle() == 270);
+    enable(HistoryMoveToBlack, game.HasMove(2, row + 1));
+    enable(HistoryMoveToWhite, game.HasMove(1, row + 1));
+    enable(HistoryCopy, FHistoryList->topLevelItemCount() > 0);
+    check(ViewToolbar, !FToolbar->isHidden());
+    check(ViewCoordinates, game.CoordinatesDisplay() != slNone);
+    check(ViewSelectablePositions, game.MarkSelectableSquares());
+    check(ViewInvertSquares, game.InvertSquares());
+    check(ViewAnimationMoves, game.AnimateMoves());
+    check(BoardSizeSmall, game.SquareSize() == SQUARE_SMALL);
+    check(BoardSizeMedium, game.SquareSize() == SQUARE_MEDIUM);
+    check(BoardSizeLarge, game.SquareSize() == SQUARE_LARGE);
+    check(Rotate000, game.BoardAngle() == 0);
+    check(Rotate090, game.BoardAngle() == 90);
+    check(Rotate180, game.BoardAngle() == 180);
+    check(Rotate270, game.BoardAngle() == 270);
     // A suggestion waits out a pause: the game refuses moves until it resumes.
     if (auto* play = FSuggestionCommands->findChild<QPushButton*>())
         play->setEnabled(game.CanPlayMoves());
     // The strip's pause and resume buttons stand in the same place; one shows at a time.
-    FPauseButton->setVisible(Action("ControlPause")->isEnabled());
-    FResumeButton->setVisible(Action("ControlResume")->isEnabled());
+    FPauseButton->setVisible(Action(ControlPause)->isEnabled());
+    FResumeButton->setVisible(Action(ControlResume)->isEnabled());
 }
 
 }  // namespace velk

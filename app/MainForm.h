@@ -5,9 +5,12 @@
 // its operations, opens a dialog or changes the window's own layout.
 #include <QToolBar>
 #include <QWidget>
+#include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Sounds.h"
 #include "control/Checkers.h"
@@ -28,6 +31,39 @@ namespace velk {
 
 class TThinkIcon;
 
+// The depths of the skill levels and the square sizes of the board sizes in the menus.
+constexpr int LEVEL_EASY = 4;
+constexpr int LEVEL_MEDIUM = 8;
+constexpr int LEVEL_DIFFICULT = 12;
+constexpr int SQUARE_SMALL = 45;
+constexpr int SQUARE_MEDIUM = 60;
+constexpr int SQUARE_LARGE = 75;
+
+// The window's commands. An action is found by its id, so that a misspelt name does not
+// compile; the id's name is also the action's object name.
+#define VELK_ACTIONS(X) \
+    X(GameNew) X(GameOpen) X(GameSave) X(GameSetupBoard) \
+    X(GameMemoryOptions) X(GameExit) X(ControlPause) X(ControlResume) \
+    X(ControlAutoCompleteSelection) X(ControlAutoPlaySelection) X(ControlListPositionMoves) X(ControlEnableSounds) \
+    X(ComputerSuggest) X(ComputerPlayNow) X(ComputerPlaysNone) X(ComputerPlaysBlack) \
+    X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
+    X(LevelDifficult) X(LevelCustom) X(HistoryFirst) X(HistoryBackward) \
+    X(HistoryFoward) X(HistoryLast) X(HistoryShow) X(HistoryShowTimes) \
+    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(ViewToolbar) \
+    X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) \
+    X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
+    X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
+    X(RotateClockwise) X(RotateConterClockwise) X(HelpRules) X(HelpHomePage) \
+    X(HelpAbout)
+
+enum class TActionId {
+#define VELK_ACTION_ID(Name) Name,
+    VELK_ACTIONS(VELK_ACTION_ID)
+#undef VELK_ACTION_ID
+    Count,
+    Separator  // in the lists that build the menus and the toolbar
+};
+
 class TMainForm : public QWidget {
 public:
     // Sounds and dialogs can be replaced, so that tests can listen and answer.
@@ -35,7 +71,7 @@ public:
     ~TMainForm() override;
 
     TCheckers& Game() const { return *FGame; }
-    QAction* Action(const std::string& Name) const;
+    QAction* Action(TActionId Id) const { return FActions[static_cast<size_t>(Id)]; }
     QToolBar& Toolbar() const { return *FToolbar; }
     QMenuBar& MenuBar() const { return *FMenuBar; }
     QWidget& HistoryPanel() const { return *FHistoryPanel; }
@@ -77,6 +113,15 @@ public:
     void SetSettingsFileName(const QString& Value) { FSettingsFileName = Value; }
     void LoadSettings();
     void SaveSettings();
+    // Every stored value once, under its name: how it is read off the window and put back.
+    struct TSettingValue {
+        using TGet = std::function<int64_t()>;
+        using TSet = std::function<void(int64_t)>;
+        const char* Name;
+        TGet Get;
+        TSet Set;
+    };
+    std::vector<TSettingValue> SettingValues();
     ISoundPlayer& Sounds() const { return *FSounds; }
 
 protected:
@@ -93,7 +138,7 @@ private:
     void CreateHistoryPanel();
     void CreateSetupBar();
     void WireGame();
-    QAction* AddAction(const std::string& Name, const QString& Caption, const QKeySequence& Shortcut,
+    QAction* AddAction(TActionId Id, const QString& Caption, const QKeySequence& Shortcut,
                        const QString& Icon, std::function<void()> Execute);
 
     // Game notifications
@@ -133,7 +178,7 @@ private:
 
     TCheckers* FGame = nullptr;
     std::unique_ptr<ISoundPlayer> FSounds;
-    std::map<std::string, QAction*> FActions;
+    std::array<QAction*, static_cast<size_t>(TActionId::Count)> FActions{};
     QMenuBar* FMenuBar = nullptr;
     QToolBar* FToolbar = nullptr;
     QWidget* FClientPanel = nullptr;
@@ -164,7 +209,7 @@ private:
     bool FSetupBackupModified = false;
     bool FFullScreen = false;
     bool FShowHistory = true;
-    int FSavedSquareSize = 60;
+    int FSavedSquareSize = SQUARE_MEDIUM;
     QString FGameLogFileName;
     QString FSettingsFileName;
     QMetaObject::Connection FIdleConnection;

@@ -66,10 +66,15 @@ void TMainForm::WireGame()
             FTimer->stop();
     };
     game.OnThinkEnd = [this](TGameBoardControl*) { FThinkIcon->hide(); };
+    // Clicks do nothing while paused: the status says why.
+    game.OnPauseStateChange = [this](TGameBoardControl*) {
+        if (!FSuggestionCommands->isVisible() && !FSetupCommands->isVisible())
+            UpdateStatusText();
+    };
     game.OnHistoryChange = [this](TGameBoardControl*) { UpdateHistoryList(); };
     game.OnGameEnded = [this](TGameBoardControl*) { GameEnded(); };
     auto sound = [this](const char* Name) {
-        if (Action("ControlEnableSounds")->isChecked())
+        if (Action(TActionId::ControlEnableSounds)->isChecked())
             FSounds->Play(Name);
     };
     game.OnSimpleMove = [sound](TCheckers*, TPosition, TPosition) { sound("SIMPLE_MOVE"); };
@@ -120,7 +125,9 @@ void TMainForm::UpdateStatusText()
     case 2: text = tr("Red player won!"); break;
     case 1: text = tr("White player won!"); break;
     default:
-        if (FGame->Turn() == 2)
+        if (FGame->Paused() && FGame->BoardMode() == gbmPlay)
+            text = FGame->Turn() == 1 ? tr("White player's turn (paused)...") : tr("Red player's turn (paused)...");
+        else if (FGame->Turn() == 2)
             text = tr("Red player's turn...");
         else if (FGame->Turn() == 1)
             text = tr("White player's turn...");
@@ -173,11 +180,11 @@ void TMainForm::BoardModeChanged()
 void TMainForm::SquareResized()
 {
     const int s = FGame->SquareSize();
-    const int size = s <= 45 ? 5 : s <= 60 ? 6 : s <= 75 ? 7 : 8;
+    const int size = s <= SQUARE_SMALL ? 5 : s <= SQUARE_MEDIUM ? 6 : s <= SQUARE_LARGE ? 7 : 8;
     QFont font = FGame->font();
     font.setPointSize(size);
     FGame->setFont(font);
-    FGame->SetAnimateStep(s <= 60 ? 2 : 3);
+    FGame->SetAnimateStep(s <= SQUARE_MEDIUM ? 2 : 3);
     FitToContent();
 }
 
@@ -205,7 +212,7 @@ void TMainForm::UpdateHistoryList()
         header->setText(1, header->text(2));
         header->setText(2, first);
     }
-    const bool times = Action("HistoryShowTimes")->isChecked();
+    const bool times = Action(TActionId::HistoryShowTimes)->isChecked();
     const int count = game.MoveCount();
     auto setText = [](QTreeWidgetItem* Item, int Column, const QString& Text) {
         if (Item->text(Column) != Text)
@@ -304,7 +311,7 @@ void TMainForm::GameEnded()
         return;
     }
     if (TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer()))
-        Action("GameNew")->trigger();
+        Action(TActionId::GameNew)->trigger();
 }
 
 // ---------------------------------------------------------------------------------------------

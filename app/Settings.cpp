@@ -61,52 +61,78 @@ std::optional<int64_t> ReadNumber(QSettings& Store, const QString& Name)
 
 }  // namespace
 
-void TMainForm::LoadSettings()
+std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
 {
     TCheckers& game = *FGame;
-    FShowHistory = !FHistoryPanel->isHidden();
-    const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
-    auto setOption = [&game](TSelectionOption Option, bool On) {
-        const TSelectionOptions bit = SelectionOption(Option);
-        game.SetSelectionOptions(On ? (game.SelectionOptions() | bit) : (game.SelectionOptions() & ~bit));
+    const auto flag = [](bool On) -> int64_t { return On ? 1 : 0; };
+    const auto option = [&game](TSelectionOption Option) {
+        return TSettingValue::TSet([&game, Option](int64_t v) {
+            const TSelectionOptions bit = SelectionOption(Option);
+            game.SetSelectionOptions(v != 0 ? (game.SelectionOptions() | bit) : (game.SelectionOptions() & ~bit));
+        });
     };
-    using TApply = std::function<void(int64_t)>;
-    const std::pair<const char*, TApply> values[] = {
-        {"Window Left", [this](int64_t v) { move(static_cast<int>(v), y()); }},
-        {"Window Top", [this](int64_t v) { move(x(), static_cast<int>(v)); }},
-        {"Toolbar", [this](int64_t v) { FToolbar->setVisible(v != 0); }},
-        {"Show History",
+    const auto checkable = [this, flag](TActionId Id) -> std::pair<TSettingValue::TGet, TSettingValue::TSet> {
+        return {[this, flag, Id] { return flag(Action(Id)->isChecked()); },
+                [this, Id](int64_t v) { Action(Id)->setChecked(v != 0); }};
+    };
+    const auto [timesGet, timesSet] = checkable(TActionId::HistoryShowTimes);
+    const auto [soundsGet, soundsSet] = checkable(TActionId::ControlEnableSounds);
+    return {
+        {"Window Left", [this] { return int64_t{x()}; }, [this](int64_t v) { move(static_cast<int>(v), y()); }},
+        {"Window Top", [this] { return int64_t{y()}; }, [this](int64_t v) { move(x(), static_cast<int>(v)); }},
+        {"Toolbar", [this, flag] { return flag(!FToolbar->isHidden()); },
+         [this](int64_t v) { FToolbar->setVisible(v != 0); }},
+        {"Show History", [this, flag] { return flag(FShowHistory); },
          [this](int64_t v) {
              FShowHistory = v != 0;
-             FHistoryPanel->setVisible(FShowHistory && FGame->BoardMode() == gbmPlay);
+             // The setup palette takes the panel's place. A window not yet shown has no palette
+             // out: it opens laid out for the game it starts at once, so that it is not resized
+             // just after it appears (the desktop would then misplace it).
+             FHistoryPanel->setVisible(FShowHistory && FBoardSetupBar->isHidden());
          }},
-        {"Show History Time", [this](int64_t v) { Action("HistoryShowTimes")->setChecked(v != 0); }},
-        {"Computer Player", [&game](int64_t v) { game.SetComputerPlayer(static_cast<uint8_t>(v & 0xFF)); }},
-        {"Search Depth", [&game](int64_t v) { game.SetSearchDepth(static_cast<uint8_t>(v & 0xFF)); }},
-        {"Show Coordinates", [&game](int64_t v) { game.SetCoordinatesDisplay(v != 0 ? slLeftTop : slNone); }},
-        {"Mark Selectable Positions", [&game](int64_t v) { game.SetMarkSelectableSquares(v != 0); }},
-        {"List Possible Moves", [&game](int64_t v) { game.SetShowHint(v != 0); }},
-        {"Board Angle", [&game](int64_t v) { game.SetBoardAngle(QuarterTurn(v)); }},
-        {"Invert Squares", [&game](int64_t v) { game.SetInvertSquares(v != 0); }},
-        {"Board Square Size",
+        {"Show History Time", timesGet, timesSet},
+        {"Computer Player", [&game] { return int64_t{game.ComputerPlayer()}; },
+         [&game](int64_t v) { game.SetComputerPlayer(static_cast<uint8_t>(v & 0xFF)); }},
+        {"Search Depth", [&game] { return int64_t{game.SearchDepth()}; },
+         [&game](int64_t v) { game.SetSearchDepth(static_cast<uint8_t>(v & 0xFF)); }},
+        {"Show Coordinates", [&game, flag] { return flag(game.CoordinatesDisplay() != slNone); },
+         [&game](int64_t v) { game.SetCoordinatesDisplay(v != 0 ? slLeftTop : slNone); }},
+        {"Mark Selectable Positions", [&game, flag] { return flag(game.MarkSelectableSquares()); },
+         [&game](int64_t v) { game.SetMarkSelectableSquares(v != 0); }},
+        {"List Possible Moves", [&game, flag] { return flag(game.ShowHint()); },
+         [&game](int64_t v) { game.SetShowHint(v != 0); }},
+        {"Board Angle", [&game] { return int64_t{game.BoardAngle()}; },
+         [&game](int64_t v) { game.SetBoardAngle(QuarterTurn(v)); }},
+        {"Invert Squares", [&game, flag] { return flag(game.InvertSquares()); },
+         [&game](int64_t v) { game.SetInvertSquares(v != 0); }},
+        {"Board Square Size", [&game] { return int64_t{game.SquareSize()}; },
          [&game](int64_t v) {
              if (v > 0)
                  game.SetSquareSize(static_cast<int32_t>(std::clamp(v, MIN_SQUARE_SIZE, MAX_SQUARE_SIZE)));
          }},
-        {"Animate Moves", [&game](int64_t v) { game.SetAnimateMoves(v != 0); }},
-        {"Auto Complete Selection", [setOption](int64_t v) { setOption(soAutoComplete, v != 0); }},
-        {"Auto Play Selection", [setOption](int64_t v) { setOption(soAutoPlayComplete, v != 0); }},
-        {"Enable Sounds", [this](int64_t v) { Action("ControlEnableSounds")->setChecked(v != 0); }},
-        {"Max Memory",
+        {"Animate Moves", [&game, flag] { return flag(game.AnimateMoves()); },
+         [&game](int64_t v) { game.SetAnimateMoves(v != 0); }},
+        {"Auto Complete Selection", [&game, flag] { return flag(game.HasSelectionOption(soAutoComplete)); },
+         option(soAutoComplete)},
+        {"Auto Play Selection", [&game, flag] { return flag(game.HasSelectionOption(soAutoPlayComplete)); },
+         option(soAutoPlayComplete)},
+        {"Enable Sounds", soundsGet, soundsSet},
+        {"Max Memory", [&game] { return int64_t{game.MaxMemory()}; },
          [&game](int64_t v) {
              const int64_t most = std::max<int64_t>(MIN_MAX_MEMORY, TotalPhysicalMemory());
              game.SetMaxMemory(static_cast<uint32_t>(std::clamp<int64_t>(v, MIN_MAX_MEMORY, most)));
          }},
     };
+}
+
+void TMainForm::LoadSettings()
+{
+    FShowHistory = !FHistoryPanel->isHidden();
+    const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
     try {
-        for (const auto& [name, apply] : values)
-            if (const std::optional<int64_t> v = ReadNumber(*store, name))
-                apply(*v);
+        for (const TSettingValue& value : SettingValues())
+            if (const std::optional<int64_t> v = ReadNumber(*store, value.Name))
+                value.Set(*v);
     } catch (const std::exception& e) {
         // Reading stops at the bad value; the window opens with the rest at their defaults.
         ShowErrorMessage(QString::fromStdString(e.what()));
@@ -116,32 +142,11 @@ void TMainForm::LoadSettings()
 
 void TMainForm::SaveSettings()
 {
-    const TCheckers& game = *FGame;
     const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
     if (!store->isWritable())
         throw ESettingsError("Failed to set data for '%1'", "Window Left");
-    const std::pair<const char*, int64_t> values[] = {
-        {"Window Left", x()},
-        {"Window Top", y()},
-        {"Toolbar", FToolbar->isHidden() ? 0 : 1},
-        {"Show History", FShowHistory ? 1 : 0},
-        {"Show History Time", Action("HistoryShowTimes")->isChecked() ? 1 : 0},
-        {"Computer Player", game.ComputerPlayer()},
-        {"Search Depth", game.SearchDepth()},
-        {"Show Coordinates", game.CoordinatesDisplay() != slNone ? 1 : 0},
-        {"Mark Selectable Positions", game.MarkSelectableSquares() ? 1 : 0},
-        {"List Possible Moves", game.ShowHint() ? 1 : 0},
-        {"Board Angle", game.BoardAngle()},
-        {"Invert Squares", game.InvertSquares() ? 1 : 0},
-        {"Board Square Size", game.SquareSize()},
-        {"Animate Moves", game.AnimateMoves() ? 1 : 0},
-        {"Auto Complete Selection", game.HasSelectionOption(soAutoComplete) ? 1 : 0},
-        {"Auto Play Selection", game.HasSelectionOption(soAutoPlayComplete) ? 1 : 0},
-        {"Enable Sounds", Action("ControlEnableSounds")->isChecked() ? 1 : 0},
-        {"Max Memory", game.MaxMemory()},
-    };
-    for (const auto& [name, value] : values)
-        store->setValue(name, static_cast<qlonglong>(value));
+    for (const TSettingValue& value : SettingValues())
+        store->setValue(value.Name, static_cast<qlonglong>(value.Get()));
     store->sync();
     if (store->status() != QSettings::NoError)
         throw ESettingsError("Failed to set data for '%1'", "Window Left");

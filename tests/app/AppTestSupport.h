@@ -112,18 +112,20 @@ protected:
     TCheckers& Game() const { return W->Game(); }
 
     // Runs a command as its menu item would, then lets the board answer.
-    void Trigger(const char* Name)
+    void Trigger(TActionId Id)
     {
         W->UpdateActions();
-        W->Action(Name)->trigger();
+        W->Action(Id)->trigger();
         Pump();
     }
 
+    std::string ActionName(TActionId Id) const { return W->Action(Id)->objectName().toStdString(); }
+
     // An action's state as the menus show it after the next idle moment.
-    bool Checked(const char* Name) const
+    bool Checked(TActionId Id) const
     {
         W->UpdateActions();
-        return W->Action(Name)->isChecked();
+        return W->Action(Id)->isChecked();
     }
 
     // The next dialog gets this answer (a result, or a function that may inspect it first).
@@ -180,7 +182,7 @@ protected:
     // and its square, the side to move, Apply Changes.
     void SetUpPosition(TPieces Pieces, uint8_t Turn)
     {
-        Trigger("GameSetupBoard");
+        Trigger(TActionId::GameSetupBoard);
         W->PaletteButton("btnClearBoard")->click();
         for (const auto& [square, piece] : Pieces) {
             if (!PieceButton(piece)->isChecked())

@@ -38,17 +38,17 @@ protected:
 TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
 {
     struct TCase {
-        const char* Players;
+        TActionId Players;
         TPieces Position;
         uint8_t Turn;
         const char *Text, *Picture, *State, *Log;
     };
     const TCase cases[] = {
-        {"ComputerPlaysWhite", RED_WINS, 2, "Congratulations, you won!", "human-won", "Red player won!",
+        {TActionId::ComputerPlaysWhite, RED_WINS, 2, "Congratulations, you won!", "human-won", "Red player won!",
          "BLACK: 22-31\r\n"},
         // White moved first and Red never answered: the record is the tag alone.
-        {"ComputerPlaysWhite", WHITE_WINS, 1, "Sorry, you lost!", "computer-won", "White player won!", "WHITE:\r\n"},
-        {"ComputerPlaysBoth", WHITE_WINS, 1, "White Player Won!", "finish", "White player won!", "WHITE:\r\n"},
+        {TActionId::ComputerPlaysWhite, WHITE_WINS, 1, "Sorry, you lost!", "computer-won", "White player won!", "WHITE:\r\n"},
+        {TActionId::ComputerPlaysBoth, WHITE_WINS, 1, "White Player Won!", "finish", "White player won!", "WHITE:\r\n"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -157,11 +157,11 @@ TEST_F(GameEndTest, MovesSoundByKindUnlessSoundsAreOff)
     Click(15);
     EXPECT_EQ(Sounds->Played, (TSounds{"SIMPLE_MOVE", "SIMPLE_MOVE", "ATTACK_MOVE"}));
 
-    Trigger("ControlEnableSounds");
+    Trigger(TActionId::ControlEnableSounds);
     Click(25);
     EXPECT_EQ(Sounds->Played.size(), 3u);
-    EXPECT_FALSE(Checked("ControlEnableSounds"));
-    Trigger("ControlEnableSounds");
+    EXPECT_FALSE(Checked(TActionId::ControlEnableSounds));
+    Trigger(TActionId::ControlEnableSounds);
     Move(9, 13);
     EXPECT_EQ(Sounds->Played.back(), "SIMPLE_MOVE");
 

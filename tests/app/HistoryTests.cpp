@@ -61,8 +61,8 @@ TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
     EXPECT_TRUE(clock.match(W->Time2().text()).hasMatch()) << W->Time2().text().toStdString();
 
     // Two steps back: the last turn is ahead of the board and shown grey, its number is not.
-    Trigger("HistoryBackward");
-    Trigger("HistoryBackward");
+    Trigger(TActionId::HistoryBackward);
+    Trigger(TActionId::HistoryBackward);
     ASSERT_TRUE(PumpUntil([&] { return Game().History().Position() == 2; }, 2000));
     Pump();
     ASSERT_EQ(list.topLevelItemCount(), 2);
@@ -76,7 +76,7 @@ TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
     EXPECT_EQ(colour(1, 1), colour(1, 2));
 
     // One more: White's first move is ahead too, and so is the second turn's number.
-    Trigger("HistoryBackward");
+    Trigger(TActionId::HistoryBackward);
     ASSERT_TRUE(PumpUntil([&] { return Game().History().Position() == 1; }, 2000));
     Pump();
     const QColor grey = colour(1, 1);
@@ -87,16 +87,16 @@ TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
 
     // Times off and on again rewrite the same rows.
     const QTreeWidgetItem* first = list.topLevelItem(0);
-    Trigger("HistoryShowTimes");
+    Trigger(TActionId::HistoryShowTimes);
     EXPECT_EQ(list.topLevelItem(0), first);
     EXPECT_EQ(Row(list, 0), (QStringList{"1", "11-15", "22-18"}));
     EXPECT_EQ(Row(list, 1), (QStringList{"2", "15-22", "25-18"}));
-    Trigger("HistoryShowTimes");
+    Trigger(TActionId::HistoryShowTimes);
     EXPECT_EQ(list.topLevelItem(0), first);
     EXPECT_TRUE(Timed(Row(list, 1)[2], "25-18"));
 
     // The record ignores where the board stands.
-    Trigger("HistoryCopy");
+    Trigger(TActionId::HistoryCopy);
     EXPECT_EQ(Clipboard(), "NOT FINISHED: 11-15 22-18 15-22 25-18");
 }
 
@@ -115,22 +115,22 @@ TEST_F(WindowTest, WhiteMovingFirstSwapsTheColumnsButNotTheRecordOrder)
     EXPECT_TRUE(Timed(Row(list, 0)[1], "30-26"));
     EXPECT_EQ(Row(list, 0)[2], "");
     // White's move has no Red reply yet: the record holds only its tag.
-    Trigger("HistoryCopy");
+    Trigger(TActionId::HistoryCopy);
     EXPECT_EQ(Clipboard(), "NOT FINISHED:");
 
     Move(3, 7);
     EXPECT_TRUE(Timed(Row(list, 0)[2], "03-07"));
-    Trigger("HistoryCopy");
+    Trigger(TActionId::HistoryCopy);
     EXPECT_EQ(Clipboard(), "NOT FINISHED: 03-07 30-26");
 
     // A normal game puts Red back in the first column.
     Answer(mrNo);
-    Trigger("GameNew");
+    Trigger(TActionId::GameNew);
     EXPECT_EQ(W->HistoryFirstPlayer(), 2);
     EXPECT_EQ(headers(), (QStringList{"Red", "White"}));
     EXPECT_EQ(list.topLevelItemCount(), 0);
     W->UpdateActions();
-    EXPECT_FALSE(W->Action("HistoryCopy")->isEnabled());
+    EXPECT_FALSE(W->Action(TActionId::HistoryCopy)->isEnabled());
 }
 
 }  // namespace

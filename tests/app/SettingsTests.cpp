@@ -32,17 +32,18 @@ protected:
         return window;
     }
 
-    static bool IsChecked(const TMainForm& Window, const char* Action) { return Window.Action(Action)->isChecked(); }
+    static bool IsChecked(const TMainForm& Window, TActionId Action) { return Window.Action(Action)->isChecked(); }
 };
 
 TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
 {
-    Trigger("ControlPause");  // nobody thinks when the computer gets Red
+    Trigger(TActionId::ControlPause);  // nobody thinks when the computer gets Red
     W->move(200, 150);
-    for (const char* action :
-         {"ViewToolbar", "HistoryShow", "HistoryShowTimes", "ComputerPlaysBlack", "ViewCoordinates",
-          "ViewSelectablePositions", "ControlListPositionMoves", "Rotate270", "ViewInvertSquares", "BoardSizeLarge",
-          "ControlAutoCompleteSelection", "ControlAutoPlaySelection", "ControlEnableSounds"})
+    using enum TActionId;
+    for (const TActionId action : {ViewToolbar, HistoryShow, HistoryShowTimes, ComputerPlaysBlack, ViewCoordinates,
+                                   ViewSelectablePositions, ControlListPositionMoves, Rotate270, ViewInvertSquares,
+                                   BoardSizeLarge, ControlAutoCompleteSelection, ControlAutoPlaySelection,
+                                   ControlEnableSounds})
         Trigger(action);
     Game().SetSearchDepth(7);
     Game().SetAnimateMoves(false);
@@ -96,7 +97,7 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     // The caption names the depth read.
     W->SetSettingsFileName(FilePath("load.ini"));
     W->LoadSettings();
-    Trigger("ComputerPlaysWhite");
+    Trigger(TActionId::ComputerPlaysWhite);
     EXPECT_EQ(W->windowTitle(), "Velk Checkers - Human vs. Computer [1]");
 }
 
@@ -116,14 +117,14 @@ TEST_F(SettingsTest, PanelsReadOffMakeTheWindowSmaller)
 
     const auto noToolbar = shown({{"Toolbar", 0}});
     EXPECT_TRUE(noToolbar->Toolbar().isHidden());
-    EXPECT_FALSE(IsChecked(*noToolbar, "ViewToolbar"));
+    EXPECT_FALSE(IsChecked(*noToolbar, TActionId::ViewToolbar));
     EXPECT_EQ(noToolbar->height(), standard->height() - standard->Toolbar().height() - 1);
 
     const auto noHistory = shown({{"Show History", 0}, {"Show History Time", 0}});
     EXPECT_FALSE(noHistory->ShowHistory());
     EXPECT_TRUE(noHistory->HistoryPanel().isHidden());
-    EXPECT_FALSE(IsChecked(*noHistory, "HistoryShow"));
-    EXPECT_FALSE(IsChecked(*noHistory, "HistoryShowTimes"));
+    EXPECT_FALSE(IsChecked(*noHistory, TActionId::HistoryShow));
+    EXPECT_FALSE(IsChecked(*noHistory, TActionId::HistoryShowTimes));
     EXPECT_LT(noHistory->width(), standard->width());
 }
 
@@ -146,7 +147,7 @@ TEST_F(SettingsTest, InvertedSquaresReadBackGetTheInvertedCoordinateColour)
     Pump();
     const QColor inverted = window->Game().palette().color(QPalette::WindowText);
     EXPECT_EQ(inverted.rgb(), QColor(255 - shown.red(), 255 - shown.green(), 255 - shown.blue()).rgb());
-    window->Action("ViewInvertSquares")->trigger();
+    window->Action(TActionId::ViewInvertSquares)->trigger();
     EXPECT_FALSE(window->Game().InvertSquares());
     EXPECT_EQ(window->Game().palette().color(QPalette::WindowText).rgb(), shown.rgb());
 }

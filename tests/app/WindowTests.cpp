@@ -1,7 +1,10 @@
 // The main window's commands: the caption for every side and level, the level and memory
 // dialogs, the setup palette with apply and revert, full screen, the toolbar, activation by
 // another window, and the save query before New, Open and closing.
+#include <QActionGroup>
+#include <QDesktopServices>
 #include <QFile>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
@@ -33,37 +36,37 @@ std::function<int(QDialog&)> DepthAnswer(int Depth, int Result = mrOk, int Shows
 
 TEST_F(WindowTest, CaptionNamesTheSidesAndTheLevel)
 {
-    Trigger("ControlPause");  // nobody starts thinking while the sides change
-    const std::tuple<const char*, bool, bool> sides[] = {{"ComputerPlaysNone", false, false},
-                                                         {"ComputerPlaysWhite", false, true},
-                                                         {"ComputerPlaysBlack", true, false},
-                                                         {"ComputerPlaysBoth", true, true}};
-    const std::pair<const char*, QString> levels[] = {{"LevelEasy", "Computer (Easy)"},
-                                                      {"LevelMedium", "Computer (Medium)"},
-                                                      {"LevelDifficult", "Computer (Difficult)"},
-                                                      {"LevelCustom", "Computer [7]"}};
+    Trigger(TActionId::ControlPause);  // nobody starts thinking while the sides change
+    const std::tuple<TActionId, bool, bool> sides[] = {{TActionId::ComputerPlaysNone, false, false},
+                                                         {TActionId::ComputerPlaysWhite, false, true},
+                                                         {TActionId::ComputerPlaysBlack, true, false},
+                                                         {TActionId::ComputerPlaysBoth, true, true}};
+    const std::pair<TActionId, QString> levels[] = {{TActionId::LevelEasy, "Computer (Easy)"},
+                                                      {TActionId::LevelMedium, "Computer (Medium)"},
+                                                      {TActionId::LevelDifficult, "Computer (Difficult)"},
+                                                      {TActionId::LevelCustom, "Computer [7]"}};
     for (const auto& [level, label] : levels) {
         for (const auto& [side, red, white] : sides) {
-            SCOPED_TRACE(std::string(side) + " " + level);
-            if (std::string(level) == "LevelCustom")
+            SCOPED_TRACE(ActionName(side) + " " + ActionName(level));
+            if (level == TActionId::LevelCustom)
                 Answer(DepthAnswer(7));
             Trigger(level);
             Trigger(side);
             EXPECT_EQ(W->windowTitle(), TITLE + (red ? label : "Human") + " vs. " + (white ? label : "Human"));
             for (const auto& [other, _] : levels)
-                EXPECT_EQ(Checked(other), other == level) << other;
+                EXPECT_EQ(Checked(other), other == level) << ActionName(other);
             for (const auto& [other, r, w] : sides)
-                EXPECT_EQ(Checked(other), other == side) << other;
+                EXPECT_EQ(Checked(other), other == side) << ActionName(other);
         }
     }
     // A custom depth that is one of the levels is that level.
     Answer(DepthAnswer(12));
-    Trigger("LevelCustom");
+    Trigger(TActionId::LevelCustom);
     EXPECT_EQ(W->windowTitle(), TITLE + "Computer (Difficult) vs. Computer (Difficult)");
-    EXPECT_TRUE(Checked("LevelDifficult"));
-    EXPECT_FALSE(Checked("LevelCustom"));
+    EXPECT_TRUE(Checked(TActionId::LevelDifficult));
+    EXPECT_FALSE(Checked(TActionId::LevelCustom));
 
-    Trigger("GameSetupBoard");
+    Trigger(TActionId::GameSetupBoard);
     EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
 }
 
@@ -71,7 +74,7 @@ TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)
 {
     Game().SetSearchDepth(8);
     Answer(DepthAnswer(3, mrCancel, 8));
-    Trigger("LevelCustom");
+    Trigger(TActionId::LevelCustom);
     EXPECT_EQ(Game().SearchDepth(), 8);
     Answer([](QDialog& Dialog) {
         QSpinBox& depth = *dynamic_cast<TSearchDepthDialog&>(Dialog).SearchDepth;
@@ -81,7 +84,7 @@ TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)
         depth.stepBy(1);  // the arrows stop at the limit
         return mrOk;
     });
-    Trigger("LevelCustom");
+    Trigger(TActionId::LevelCustom);
     EXPECT_EQ(Game().SearchDepth(), 64);
 
     // A budget of 10.5 MB shows as 10; only OK stores whole megabytes.
@@ -95,10 +98,10 @@ TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)
         max.setValue(3);
         return mrCancel;
     });
-    Trigger("GameMemoryOptions");
+    Trigger(TActionId::GameMemoryOptions);
     EXPECT_EQ(Game().MaxMemory(), budget);
     Answer(mrOk);
-    Trigger("GameMemoryOptions");
+    Trigger(TActionId::GameMemoryOptions);
     EXPECT_EQ(Game().MaxMemory(), 10 * MB);
 }
 
@@ -109,15 +112,15 @@ TEST_F(WindowTest, SetupPalettePlacesAndRemovesPiecesAndRevertGivesTheGameBack)
 {
     Move(11, 15);
     const std::string played = Game().BoardAsText();
-    Trigger("GameSetupBoard");
+    Trigger(TActionId::GameSetupBoard);
     EXPECT_TRUE(W->BoardSetupBar().isVisible());
     EXPECT_FALSE(W->HistoryPanel().isVisible());
     EXPECT_TRUE(W->RevertButton().isVisible());
     EXPECT_FALSE(W->TimePanel().isVisible());
     EXPECT_EQ(W->StateLabel().text(), "");
     W->UpdateActions();
-    EXPECT_FALSE(W->Action("GameSetupBoard")->isEnabled());
-    EXPECT_FALSE(W->Action("HistoryShow")->isEnabled());
+    EXPECT_FALSE(W->Action(TActionId::GameSetupBoard)->isEnabled());
+    EXPECT_FALSE(W->Action(TActionId::HistoryShow)->isEnabled());
     EXPECT_TRUE(W->PaletteButton("btnWhiteTurn")->isChecked());  // White was to move
 
     W->PaletteButton("btnClearBoard")->click();
@@ -176,7 +179,7 @@ TEST_F(WindowTest, SetupEnteredByTheBoardItselfCannotBeReverted)
     file.close();
 
     FileAnswer = name;
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     ASSERT_EQ(Game().BoardMode(), gbmSetup);
     EXPECT_TRUE(W->SetupCommands().isVisible());
     EXPECT_FALSE(W->RevertButton().isVisible());
@@ -188,9 +191,9 @@ TEST_F(WindowTest, SetupEnteredByTheBoardItselfCannotBeReverted)
 
 TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
 {
-    Trigger("BoardSizeSmall");
+    Trigger(TActionId::BoardSizeSmall);
     const QSize windowSize = W->size();
-    Trigger("ViewFullScreen");
+    Trigger(TActionId::ViewFullScreen);
     ASSERT_TRUE(W->FullScreen());
     EXPECT_EQ(W->FullScreenWindow(), &Game());
     EXPECT_TRUE(Game().isWindow());
@@ -200,7 +203,7 @@ TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
 
     // F11 and the command again change nothing.
     QTest::keyClick(&Game(), Qt::Key_F11);
-    Trigger("ViewFullScreen");
+    Trigger(TActionId::ViewFullScreen);
     EXPECT_TRUE(W->FullScreen());
     EXPECT_EQ(Game().SquareSize(), fullSquare);
 
@@ -214,7 +217,7 @@ TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
     EXPECT_TRUE(QTest::qWaitForWindowActive(W.get(), 2000));  // the keyboard is back
 
     // Closing in full screen saves the square size from before it.
-    Trigger("ViewFullScreen");
+    Trigger(TActionId::ViewFullScreen);
     ASSERT_TRUE(PumpUntil([&] { return Game().SquareSize() != 45; }));
     EXPECT_TRUE(W->close());
     EXPECT_FALSE(W->FullScreen());
@@ -225,17 +228,17 @@ TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
 TEST_F(WindowTest, HidingTheToolbarOrTheHistoryShrinksTheWindow)
 {
     const QSize size = W->size();
-    Trigger("ViewToolbar");
+    Trigger(TActionId::ViewToolbar);
     EXPECT_TRUE(W->Toolbar().isHidden());
-    EXPECT_FALSE(Checked("ViewToolbar"));
+    EXPECT_FALSE(Checked(TActionId::ViewToolbar));
     EXPECT_EQ(W->height(), size.height() - W->Toolbar().height() - 1);
-    Trigger("ViewToolbar");
+    Trigger(TActionId::ViewToolbar);
     EXPECT_EQ(W->size(), size);
 
-    Trigger("HistoryShow");
+    Trigger(TActionId::HistoryShow);
     EXPECT_FALSE(W->HistoryPanel().isVisible());
     EXPECT_LT(W->width(), size.width());
-    Trigger("HistoryShow");
+    Trigger(TActionId::HistoryShow);
     EXPECT_EQ(W->size(), size);
 }
 
@@ -257,15 +260,15 @@ TEST_F(WindowTest, AnotherWindowBecomingActivePausesTheGameUntilTheWindowIsBack)
     EXPECT_FALSE(Game().Paused());
 
     // A game the player paused stays paused.
-    Trigger("ControlPause");
+    Trigger(TActionId::ControlPause);
     ASSERT_TRUE(activate(other));
     EXPECT_FALSE(W->PausedByShell());
     ASSERT_TRUE(activate(*W));
     EXPECT_TRUE(Game().Paused());
 
     // Full screen ends, and the other window keeps the keyboard.
-    Trigger("ControlResume");
-    Trigger("ViewFullScreen");
+    Trigger(TActionId::ControlResume);
+    Trigger(TActionId::ViewFullScreen);
     ASSERT_TRUE(W->FullScreen());
     ASSERT_TRUE(activate(other));
     QTest::qWait(50);
@@ -280,13 +283,14 @@ TEST_F(WindowTest, AnotherWindowBecomingActivePausesTheGameUntilTheWindowIsBack)
 
 TEST_F(WindowTest, CommandsAreEnabledByTheStateOfTheGame)
 {
-    const std::vector<const char*> names = {"ControlPause",   "ControlResume", "ComputerSuggest", "ComputerPlayNow",
-                                            "HistoryFirst",   "HistoryBackward", "HistoryFoward",  "HistoryLast",
-                                            "GameSetupBoard", "HistoryShow"};
+    using enum TActionId;
+    const std::vector<TActionId> names = {ControlPause,   ControlResume,   ComputerSuggest, ComputerPlayNow,
+                                          HistoryFirst,   HistoryBackward, HistoryFoward,   HistoryLast,
+                                          GameSetupBoard, HistoryShow};
     const auto enabled = [&] {
         W->UpdateActions();
         std::string states;
-        for (const char* name : names)
+        for (const TActionId name : names)
             states += W->Action(name)->isEnabled() ? '1' : '0';
         return states;
     };
@@ -297,34 +301,95 @@ TEST_F(WindowTest, CommandsAreEnabledByTheStateOfTheGame)
 
     Move(11, 15);
     Move(21, 17);
-    Trigger("ComputerSuggest");  // the human to move, two moves behind
+    Trigger(TActionId::ComputerSuggest);  // the human to move, two moves behind
     EXPECT_EQ(enabled(), "1010110011") << "playing";
     EXPECT_TRUE(playButton());
-    Trigger("ControlPause");
+    Trigger(TActionId::ControlPause);
     EXPECT_EQ(enabled(), "0100110011") << "paused";
     EXPECT_FALSE(playButton());  // the suggestion waits for the game to resume
-    Trigger("ControlResume");
-    Trigger("HistoryBackward");
+    Trigger(TActionId::ControlResume);
+    Trigger(TActionId::HistoryBackward);
     EXPECT_EQ(enabled(), "1010111111") << "browsing back, two players";
 
-    Trigger("HistoryLast");
+    Trigger(TActionId::HistoryLast);
     Game().SetSearchDepth(30);
-    Trigger("ComputerPlaysBlack");  // Red to move: the computer thinks
+    Trigger(TActionId::ComputerPlaysBlack);  // Red to move: the computer thinks
     ASSERT_TRUE(PumpUntil([&] { return Game().Thinking(); }));
     EXPECT_EQ(enabled(), "1001110011") << "thinking";
-    Trigger("HistoryBackward");
-    Trigger("HistoryBackward");  // the computer's turn back in the record: paused
+    Trigger(TActionId::HistoryBackward);
+    Trigger(TActionId::HistoryBackward);  // the computer's turn back in the record: paused
     ASSERT_TRUE(Game().AutoPaused());
     EXPECT_EQ(enabled(), "0100001111") << "browsing back, the computer to move";
-    Trigger("ComputerPlaysNone");
-    Trigger("HistoryLast");
+    Trigger(TActionId::ComputerPlaysNone);
+    Trigger(TActionId::HistoryLast);
 
     SetUpPosition({{32, 'w'}}, 2);  // Red to move has nothing left
     EXPECT_EQ(enabled(), "0000000011") << "game over";
-    Trigger("GameSetupBoard");
+    Trigger(TActionId::GameSetupBoard);
     EXPECT_EQ(enabled(), "0000000000") << "setup";
     StripButton(W->SetupCommands(), "Revert Changes")->click();
     Pump();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What a desktop shows of the window
+
+// Records the addresses the program asks the desktop to open.
+class TUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<std::string> Opened;
+public slots:
+    void Open(const QUrl& Url) { Opened.push_back(Url.toString().toStdString()); }
+};
+
+TEST_F(WindowTest, AboutLinkOpensThePageAndErrorsAndMenusLookAsDesktopsExpect)
+{
+    // The About box keeps its width; its link opens the home page and leaves it open.
+    TUrlRecorder recorder;
+    QDesktopServices::setUrlHandler("https", &recorder, "Open");
+    TAboutDialog about(W.get());
+    FitDialog(about);
+    EXPECT_EQ(about.width(), 510);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const QPoint link(about.HomePage->fontMetrics().averageCharWidth() * 3, about.HomePage->height() / 2);
+    QTest::mouseClick(about.HomePage, Qt::LeftButton, Qt::NoModifier, link);
+    Pump();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(recorder.Opened, std::vector<std::string>{"https://velk-checkers.example.org/"});
+    EXPECT_TRUE(about.isVisible());
+    QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_FALSE(about.isVisible());
+
+    // Error messages stand over the window; exclusive choices show radio marks.
+    EXPECT_EQ(ErrorMessageBox("x")->parentWidget(), W.get());
+    using enum TActionId;
+    for (const TActionId id : {ComputerPlaysNone, LevelCustom, BoardSizeSmall, Rotate270}) {
+        const QActionGroup* group = W->Action(id)->actionGroup();
+        ASSERT_NE(group, nullptr) << ActionName(id);
+        EXPECT_TRUE(group->isExclusive()) << ActionName(id);
+    }
+}
+
+TEST_F(WindowTest, StatusStripSaysWhenPausedAndShowsTheWholeClockWhileThinking)
+{
+    Trigger(TActionId::ControlPause);
+    EXPECT_EQ(W->StateLabel().text(), "Red player's turn (paused)...");
+    Trigger(TActionId::ControlResume);
+    EXPECT_EQ(W->StateLabel().text(), "Red player's turn...");
+
+    Game().SetSearchDepth(30);
+    Trigger(TActionId::ComputerPlaysBlack);
+    ASSERT_TRUE(PumpUntil([&] { return Game().Thinking(); }));
+    W->TimerTick();  // the thinking picture appears
+    Pump();
+    const QLabel& clock = W->ElapsedTime();
+    EXPECT_GE(clock.contentsRect().width(), clock.fontMetrics().horizontalAdvance("000:00"));
+    const QRect panel = W->TimePanel().geometry();
+    EXPECT_LE(panel.right(), W->TimePanel().parentWidget()->contentsRect().right());
+    EXPECT_GE(panel.left(), W->StateLabel().geometry().left());
+    Trigger(TActionId::ComputerPlaysNone);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -334,30 +399,30 @@ TEST_F(WindowTest, SaveQueryBeforeNewSavesDiscardsOrKeepsTheGame)
 {
     Move(11, 15);
     Answer(mrCancel);
-    Trigger("GameNew");
+    Trigger(TActionId::GameNew);
     EXPECT_EQ(Game().History().Count(), 1);
     EXPECT_TRUE(Game().Modified());
     EXPECT_TRUE(FileRequests.empty());
 
     // Yes, but the save dialog is cancelled: still unsaved, still on the board.
     Answer(mrYes);
-    Trigger("GameNew");
+    Trigger(TActionId::GameNew);
     EXPECT_EQ(FileRequests, std::vector<bool>{true});
     EXPECT_EQ(Game().History().Count(), 1);
 
     Answer(mrYes);
     FileAnswer = FilePath("saved.ckr");
-    Trigger("GameNew");
+    Trigger(TActionId::GameNew);
     EXPECT_TRUE(QFile::exists(FileAnswer));
     EXPECT_EQ(Game().BoardAsText(), START_TEXT);
     EXPECT_EQ(Game().History().Count(), 0);
 
     Move(11, 16);
     Answer(mrNo);
-    Trigger("GameNew");
+    Trigger(TActionId::GameNew);
     EXPECT_EQ(FileRequests.size(), 2u);
     EXPECT_EQ(Game().History().Count(), 0);
-    Trigger("GameNew");  // an unmodified game is not asked about
+    Trigger(TActionId::GameNew);  // an unmodified game is not asked about
     EXPECT_EQ(Shown.size(), 4u);
 }
 
@@ -368,20 +433,20 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     Game().SaveToFile(saved.toStdString(), "Velk Checkers");
     Move(22, 18);
     Answer(mrCancel);
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     EXPECT_TRUE(FileRequests.empty());
     EXPECT_EQ(Game().History().Count(), 2);
 
     // No, and then the open dialog is cancelled: the game is still unsaved, and asked about.
     Answer(mrNo);
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     EXPECT_EQ(FileRequests, std::vector<bool>{false});
     EXPECT_TRUE(Game().Modified());
     EXPECT_EQ(Game().History().Count(), 2);
 
     Answer(mrNo);
     FileAnswer = saved;
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     EXPECT_EQ(FileRequests, (std::vector<bool>{false, false}));
     EXPECT_EQ(Game().History().Count(), 1);
     EXPECT_FALSE(Game().Modified());
@@ -393,7 +458,7 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     ASSERT_TRUE(other.open(QIODevice::WriteOnly) && other.write("not a game") > 0);
     other.close();
     FileAnswer = other.fileName();
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     EXPECT_EQ(Messages, std::vector<std::string>{"Invalid Velk Checkers File"});
     Messages.clear();
     EXPECT_EQ(Game().History().Count(), 1);
@@ -403,7 +468,7 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     Move(22, 18);
     Answer(mrYes);
     FileAnswer = saved;
-    Trigger("GameOpen");
+    Trigger(TActionId::GameOpen);
     EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, false, true, false}));
     EXPECT_EQ(Game().GetMoveText(1, 1), "22-18");
 }
@@ -435,3 +500,5 @@ TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)
 }
 
 }  // namespace
+
+#include "WindowTests.moc"

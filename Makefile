@@ -1,5 +1,5 @@
 # One entry point: every target first installs what is missing, then builds in build/.
-.PHONY: setup build run test check-asan check-tsan check-install fuzz clean
+.PHONY: setup build run test check-asan check-tsan check-install check-desktop fuzz clean
 
 JOBS ?= $(shell nproc)
 
@@ -47,7 +47,20 @@ check-install: build
 	appstreamcli validate --no-net build/install-check/share/metainfo/*.metainfo.xml
 	test -x build/install-check/bin/velk-checkers && test -x build/install-check/bin/velk-checkers-engine
 	test -f build/install-check/share/man/man6/velk-checkers.6 && test -f build/install-check/share/man/man6/velk-checkers-engine.6
-	ls build/install-check/share/icons/hicolor/*/apps/com.quorvane.VelkCheckers.* >/dev/null
+	@# The name the program gives the desktop must be the desktop file's, the icon's and the
+	@# AppStream id, or docks cannot match the window to its launcher.
+	@id=$$(sed -n 's/^#define VELK_APP_ID "\(.*\)"/\1/p' build/app/Version.h); share=build/install-check/share; \
+	test -n "$$id" || { echo "check-install: no application id in build/app/Version.h"; exit 1; }; \
+	test -f $$share/applications/$$id.desktop || { echo "check-install: no $$id.desktop"; exit 1; }; \
+	grep -qx "Icon=$$id" $$share/applications/$$id.desktop || { echo "check-install: the desktop file's icon is not $$id"; exit 1; }; \
+	grep -q "<id>$$id</id>" $$share/metainfo/$$id.metainfo.xml || { echo "check-install: the AppStream id is not $$id"; exit 1; }; \
+	grep -q ">$$id.desktop</launchable>" $$share/metainfo/$$id.metainfo.xml || { echo "check-install: AppStream launches another desktop file"; exit 1; }; \
+	ls $$share/icons/hicolor/*/apps/$$id.png $$share/icons/hicolor/scalable/apps/$$id.svg >/dev/null || { echo "check-install: icons not named $$id"; exit 1; }
+
+# The program on a real X server with a window manager: titles, the window's place over several
+# runs, the About box and its link (tools/check-desktop.sh).
+check-desktop: build
+	tools/check-desktop.sh build/bin/velk-checkers
 
 clean:
 	rm -rf build build-debug build-asan build-tsan build-fuzz

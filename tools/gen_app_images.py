@@ -2,11 +2,11 @@
 """Draws the pictures of the main window and the dialogs.
 
 Writes into resources/images/:
-  toolbar/*.svg        twelve 24x24 toolbar icons
+  toolbar/*.svg        thirteen 24x24 toolbar icons
   palette/0..6.png     seven 40x40 setup palette pictures (pieces, side to move, clear board)
   think/0..9.png       ten 32x32 frames of the thinking animation (two gold gears)
   dialogs/*.svg        32x32 dialog icons: computer, memory, disk
-  results/*.svg        64x64 game result pictures: human-won, computer-won, finish
+  results/*.svg        64x64 game result pictures: human-won, computer-won, finish, draw
   about/title.png      336x124 product title for the About box
   about/image.jpg      256x320 board seen at an angle, for the About box
   icons/velk-checkers.svg and icons/velk-checkers-N.png (N = 16, 32, 48, 64, 128, 256)
@@ -42,6 +42,7 @@ HUES = {
     "teal": ((120, 218, 204), (30, 150, 140), (14, 88, 84)),
     "folder": ((255, 226, 130), (238, 176, 52), (146, 96, 18)),
     "slate": ((122, 156, 206), (52, 84, 140), (26, 44, 84)),
+    "violet": ((204, 164, 246), (128, 72, 204), (70, 32, 124)),
 }
 
 
@@ -198,12 +199,32 @@ def arc_arrow(cx, cy, r_in, r_out, a0, a1, head_w=3.0, head_len=5.0):
             f"A{num(r_in)},{num(r_in)} 0 {large} 0 {num(i0[0])},{num(i0[1])} Z")
 
 
+def take_back_path(cy=8.5, shaft=2.0, bend_x=14.0, r=5.0, tail_x=10.0, head=5.2, base_x=10.5,
+                   tip_x=5.5):
+    """A block arrow pointing left along y = cy whose shaft bends round a half circle back
+    down and ends pointing left again below it: the back of a turn."""
+    oc, ic = r + shaft, r - shaft
+    ccy = cy + r
+    return (f"M{num(tail_x)},{num(ccy + oc)} H{num(bend_x)} "
+            f"A{num(oc)},{num(oc)} 0 0 0 {num(bend_x)},{num(cy - shaft)} "
+            f"H{num(base_x)} V{num(cy - head)} L{num(tip_x)},{num(cy)} L{num(base_x)},"
+            f"{num(cy + head)} V{num(cy + shaft)} H{num(bend_x)} "
+            f"A{num(ic)},{num(ic)} 0 0 1 {num(bend_x)},{num(ccy + ic)} H{num(tail_x)} Z")
+
+
+def tb_take_back(svg):
+    # two heads on one bent arrow: the computer's reply and your own move both go back
+    glyph(svg, take_back_path(), "violet")
+    glyph(svg, poly([(6.4, 3.3), (1.0, 8.5), (6.4, 13.7)]), "violet")
+
+
 def tb_rotate_right(svg):
     mini_board(svg, 9, 9.5, 2, 3, frame=0.8)
     glyph(svg, arc_arrow(12, 12.5, 6.2, 8.8, -28, 240, head_w=3.0, head_len=4.8), "teal")
 
 
-# In the order of the toolbar image strip: 0 Show History ... 11 Rotate Left.
+# In the order of the toolbar image strip: 0 Show History ... 11 Rotate Left; Take Back Move's
+# icon follows them.
 TOOLBAR = [
     ("history", tb_history),
     ("pause", tb_pause),
@@ -217,9 +238,10 @@ TOOLBAR = [
     ("last", tb_last),
     ("rotate-right", tb_rotate_right),
     ("rotate-left", mirrored(tb_rotate_right)),
+    ("take-back", tb_take_back),
 ]
 DIALOGS = ("computer", "memory", "disk")
-RESULTS = ("human-won", "computer-won", "finish")
+RESULTS = ("human-won", "computer-won", "finish", "draw")
 
 
 def toolbar_svgs():
@@ -588,6 +610,68 @@ def result_finish():
     return svg
 
 
+def scale_pan(svg, px, py, colour):
+    """A gold pan of the scales hanging from (px, py - 19), a checker lying in it; (px, py)
+    is the middle of its rim."""
+    line = rgb(GOLD["line"])
+    rx, ry, depth = 11.0, 2.6, 7.5
+    hook = py - 19
+    for dx in (-rx + 0.6, rx - 0.6):
+        svg.add(path(f"M{num(px)},{num(hook)} L{num(px + dx)},{num(py)}", stroke=line,
+                     stroke_width=0.9, stroke_linecap="round"))
+        svg.add(path(f"M{num(px)},{num(hook)} L{num(px + dx)},{num(py)}",
+                     stroke=rgb(GOLD["light"]), stroke_width=0.4, stroke_linecap="round"))
+    svg.add(circle(px, hook, 1.3, fill=rgb(GOLD["base"]), stroke=line, stroke_width=0.6))
+    # the inside of the pan, seen over the near rim
+    svg.add(ellipse(px, py, rx, ry, fill=rgb(GOLD["shade"]), stroke=line, stroke_width=0.8))
+    # the checker lies flat, so it is seen foreshortened: squashed from above
+    r, squash = 7.6, 0.55
+    cy = py - 4.4
+    svg.group(f'transform="translate(0 {num(cy)}) scale(1 {num(squash)}) '
+              f'translate(0 {num(-cy)})"')
+    piece(svg, px, cy, r, colour, shadow=False, rings=2, thick=r * 0.55, outline=0.9)
+    svg.end()
+    bowl = svg.linear([(0, GOLD["mid"]), (0.25, GOLD["hi"]), (0.5, GOLD["light"]),
+                       (0.8, GOLD["base"]), (1, GOLD["shade"])], 0, 0, 1, 0)
+    front = (f"M{num(px - rx)},{num(py)} A{num(rx)},{num(ry)} 0 0 0 {num(px + rx)},{num(py)} "
+             f"C{num(px + rx - 1)},{num(py + depth)} {num(px - rx + 1)},{num(py + depth)} "
+             f"{num(px - rx)},{num(py)} Z")
+    svg.add(path(front, fill=bowl, stroke=line, stroke_width=0.8, stroke_linejoin="round"))
+    svg.add(path(f"M{num(px - rx + 2.4)},{num(py + ry + 0.9)} "
+                 f"Q{num(px - rx + 4)},{num(py + depth - 1.6)} {num(px - 2)},"
+                 f"{num(py + depth - 1.2)}", fill="none", stroke="#fff", stroke_opacity=0.55,
+                 stroke_width=0.9, stroke_linecap="round"))
+
+
+def result_draw():
+    svg = Svg(64, 64)
+    svg.add(soft_ellipse(svg, 32, 59, 21, 3.6, 0.4))
+    line = rgb(GOLD["line"])
+    gold = svg.linear([(0, GOLD["mid"]), (0.25, GOLD["hi"]), (0.5, GOLD["light"]),
+                       (0.8, GOLD["base"]), (1, GOLD["shade"])], 0, 0, 1, 0)
+    # the plinth, the foot and the post
+    wood = svg.linear([(0, (120, 70, 40)), (1, (56, 30, 16))])
+    svg.add(rect(19, 53, 26, 5.5, rx=1, fill=wood, stroke="#2a160a", stroke_width=1.0))
+    svg.add(path("M29.6,46 H34.4 L40,53 H24 Z", fill=gold, stroke=line, stroke_width=1.0,
+                 stroke_linejoin="round"))
+    svg.add(rect(30.2, 12, 3.6, 35, fill=gold, stroke=line, stroke_width=0.9))
+    # the beam, level: neither side outweighs the other
+    svg.add(rect(12.5, 13.6, 39, 2.8, rx=1.4, fill=svg.linear(
+        [(0, GOLD["hi"]), (0.45, GOLD["base"]), (1, GOLD["shade"])]), stroke=line,
+        stroke_width=0.9))
+    svg.add(circle(32, 15, 2.6, fill=svg.radial([(0, GOLD["hi"]), (0.6, GOLD["base"]),
+                                                 (1, GOLD["shade"])], 31, 14, 3.2),
+                   stroke=line, stroke_width=0.8))
+    svg.add(path("M32,13 L30,5.5 H34 Z", fill=gold, stroke=line, stroke_width=0.8,
+                 stroke_linejoin="round"))
+    svg.add(circle(32, 5, 2.2, fill=svg.radial([(0, GOLD["hi"]), (0.6, GOLD["base"]),
+                                                (1, GOLD["shade"])], 31.2, 4.2, 2.8),
+                   stroke=line, stroke_width=0.8))
+    scale_pan(svg, 14, 35, "red")
+    scale_pan(svg, 50, 35, "white")
+    return svg
+
+
 # ---------------------------------------------------------------------------------------------
 # The application icon: a red and a white checker on a board corner
 
@@ -707,11 +791,12 @@ def main():
         sheets["dialogs"] = (images, 3)
     if want("results"):
         images = []
-        for name, fn in zip(RESULTS, (result_human_won, result_computer_won, result_finish)):
+        for name, fn in zip(RESULTS, (result_human_won, result_computer_won, result_finish,
+                                           result_draw)):
             text = fn().text()
             write(out / "results" / f"{name}.svg", text)
             images.append(read_png(render_svg(text, 64, 64)))
-        sheets["results"] = (images, 3)
+        sheets["results"] = (images, 4)
     if want("icon"):
         big = app_icon().text()
         small = app_icon(small=True).text()

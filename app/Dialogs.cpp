@@ -139,29 +139,31 @@ void SetFileNameAnswerer(TFileNameAnswerer Answerer_)
 }
 
 namespace {
-QString ChooseFileName(QWidget* Parent, bool Save)
+QString ChooseFileName(QWidget* Parent, bool Save, const QString& Proposed)
 {
     if (FileNameAnswerer())
-        return FileNameAnswerer()(Save);
-    QFileDialog dialog(Parent, Save ? QObject::tr("Save Game As") : QObject::tr("Load Game"), QString(),
+        return FileNameAnswerer()(Save, Proposed);
+    QFileDialog dialog(Parent, Save ? QObject::tr("Save Game As") : QObject::tr("Load Game"), Proposed,
                        QObject::tr(FILE_FILTER));
     dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!Save)
         dialog.setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog.selectFile(Proposed);
     dialog.setDefaultSuffix("ckr");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                   : QString();
 }
 }  // namespace
 
-QString ChooseOpenFileName(QWidget* Parent)
+QString ChooseOpenFileName(QWidget* Parent, const QString& Folder)
 {
-    return ChooseFileName(Parent, false);
+    return ChooseFileName(Parent, false, Folder);
 }
 
-QString ChooseSaveFileName(QWidget* Parent)
+QString ChooseSaveFileName(QWidget* Parent, const QString& Proposed)
 {
-    return ChooseFileName(Parent, true);
+    return ChooseFileName(Parent, true, Proposed);
 }
 
 void SetMessageSink(TMessageSink Sink)

@@ -24,11 +24,12 @@ void SetDialogAnswerer(TDialogAnswerer Answerer);
 int ExecDialog(QDialog& Dialog);
 
 // The open and save file dialogs ("Load Game", "Save Game As"); an empty name when cancelled.
-// Tests install an answerer that names the file instead of a user (Save tells which dialog).
-using TFileNameAnswerer = std::function<QString(bool Save)>;
+// Proposed is the folder to start in, or for saving the whole name to suggest. Tests install an
+// answerer that names the file instead of a user (Save tells which dialog).
+using TFileNameAnswerer = std::function<QString(bool Save, const QString& Proposed)>;
 void SetFileNameAnswerer(TFileNameAnswerer Answerer);
-QString ChooseOpenFileName(QWidget* Parent);
-QString ChooseSaveFileName(QWidget* Parent);
+QString ChooseOpenFileName(QWidget* Parent, const QString& Folder);
+QString ChooseSaveFileName(QWidget* Parent, const QString& Proposed);
 
 // Shows an error's message in a message box over the program's window (through the sink in
 // tests). The main window names itself as the box's owner while it exists.

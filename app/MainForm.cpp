@@ -98,6 +98,9 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     FGame->SetMarkerOffset(2);
     FGame->SetRecordFullMovesOnly(true);
     FGame->SetShowHint(false);
+    // Beyond the board's own defaults: draws are declared and the last move is marked.
+    FGame->SetDeclareDraws(true);
+    FGame->SetHighlightLastMove(true);
     FGame->SetThinkPriority(TThreadPriority::tpIdle);
     QFont boardFont = FGame->font();
     boardFont.setPixelSize(8);
@@ -214,7 +217,10 @@ void TMainForm::CreateActions()
         ->setToolTip(tr("Open Game"));
     AddAction(GameSave, tr("Save..."), QKeySequence("Ctrl+S"), "save", [this] { SaveGame(); })
         ->setToolTip(tr("Save Game"));
+    AddAction(GameSaveAs, tr("Save As..."), QKeySequence("Shift+Ctrl+S"), {}, [this] { SaveGameAs(); });
     AddAction(GameSetupBoard, tr("Setup Board"), QKeySequence("Ctrl+B"), {}, [this] { EnterSetup(); });
+    checkable(AddAction(GameDeclareDraws, tr("Declare Draws"), {}, {},
+                        [&game] { game.SetDeclareDraws(!game.DeclareDraws()); }));
     AddAction(GameMemoryOptions, tr("Memory Options..."), {}, {}, [this] { MemoryOptions(); });
     AddAction(GameExit, tr("Exit"), QKeySequence("Alt+F4"), {}, [this] { close(); });
     // Control
@@ -247,6 +253,8 @@ void TMainForm::CreateActions()
     AddAction(HistoryFoward, tr("Next Move"), QKeySequence("Ctrl+Right"), "next", [&game] { game.Redo(); })
         ->setShortcuts({QKeySequence("Ctrl+Right"), QKeySequence("Shift+Ctrl+Z")});
     AddAction(HistoryLast, tr("Last Move"), QKeySequence("Ctrl+End"), "last", [&game] { game.RedoAll(); });
+    AddAction(HistoryTakeBack, tr("Take Back Move"), QKeySequence(Qt::Key_Backspace), "take-back",
+              [&game] { game.TakeBack(); });
     checkable(AddAction(HistoryShow, tr("Show History"), QKeySequence("Ctrl+H"), "history",
                         [this] { ToggleShowHistory(); }));
     checkable(AddAction(HistoryShowTimes, tr("Show Times"), {}, {}, [this] { UpdateHistoryList(); }), true);
@@ -261,20 +269,25 @@ void TMainForm::CreateActions()
     checkable(AddAction(ViewSelectablePositions, tr("Mark Selectable Positions"), {}, {},
                         [&game] { game.SetMarkSelectableSquares(!game.MarkSelectableSquares()); }));
     checkable(AddAction(ViewInvertSquares, tr("Invert Squares"), {}, {}, [this] { InvertSquares(); }));
+    checkable(AddAction(ViewHighlightLastMove, tr("Highlight Last Move"), {}, {},
+                        [this, &game] {
+                            game.SetHighlightLastMove(!game.HighlightLastMove());
+                            UpdateHistoryList();
+                        }));
     checkable(AddAction(ViewAnimationMoves, tr("Animate Moves"), {}, {},
                         [&game] { game.SetAnimateMoves(!game.AnimateMoves()); }));
     AddAction(ViewFullScreen, tr("Full Screen"), QKeySequence("F11"), {}, [this] { SetFullScreen(true); });
     checkable(AddAction(BoardSizeSmall, tr("Small"), {}, {}, [&game] { game.SetSquareSize(SQUARE_SMALL); }));
     checkable(AddAction(BoardSizeMedium, tr("Medium"), {}, {}, [&game] { game.SetSquareSize(SQUARE_MEDIUM); }));
     checkable(AddAction(BoardSizeLarge, tr("Large"), {}, {}, [&game] { game.SetSquareSize(SQUARE_LARGE); }));
-    checkable(AddAction(Rotate000, QString::fromUtf8("0\u00B0"), {}, {}, [&game] { game.SetBoardAngle(0); }));
-    checkable(AddAction(Rotate090, QString::fromUtf8("90\u00B0"), {}, {}, [&game] { game.SetBoardAngle(90); }));
-    checkable(AddAction(Rotate180, QString::fromUtf8("180\u00B0"), {}, {}, [&game] { game.SetBoardAngle(180); }));
-    checkable(AddAction(Rotate270, QString::fromUtf8("270\u00B0"), {}, {}, [&game] { game.SetBoardAngle(270); }));
+    checkable(AddAction(Rotate000, QString::fromUtf8("0\u00B0"), {}, {}, [this] { SetBoardAngle(0); }));
+    checkable(AddAction(Rotate090, QString::fromUtf8("90\u00B0"), {}, {}, [this] { SetBoardAngle(90); }));
+    checkable(AddAction(Rotate180, QString::fromUtf8("180\u00B0"), {}, {}, [this] { SetBoardAngle(180); }));
+    checkable(AddAction(Rotate270, QString::fromUtf8("270\u00B0"), {}, {}, [this] { SetBoardAngle(270); }));
     AddAction(RotateClockwise, tr("Rotate Right"), {}, "rotate-right",
-              [&game] { game.SetBoardAngle(game.BoardAngle() + 90); });
+              [this] { SetBoardAngle(FBoardAngle + 90); });
     AddAction(RotateConterClockwise, tr("Rotate Left"), {}, "rotate-left",
-              [&game] { game.SetBoardAngle(game.BoardAngle() - 90); });
+              [this] { SetBoardAngle(FBoardAngle - 90); });
     // Help
     AddAction(HelpRules, tr("The Basic Rules of Checkers"), {}, {},
               [] { OpenWebPage(QStringLiteral(VELK_RULES_PAGE)); });
@@ -308,7 +321,8 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, Separator, GameSetupBoard, Separator, GameMemoryOptions, Separator, GameExit});
+        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GameSetupBoard, Separator, GameDeclareDraws,
+         GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
          ControlListPositionMoves, Separator, ControlEnableSounds});
@@ -318,13 +332,14 @@ void TMainForm::CreateMenus()
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
     add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelCustom});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
-                                            HistoryShow, HistoryShowTimes, Separator, HistoryCopy});
+                                            HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
+                                            HistoryCopy});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
     add(view, {ViewToolbar, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
     add(view->addMenu(tr("Board Angle")), {Rotate000, Rotate090, Rotate180, Rotate270});
-    add(view, {ViewInvertSquares, Separator, ViewCoordinates, ViewSelectablePositions, Separator, ViewAnimationMoves, Separator,
-               ViewFullScreen});
+    add(view, {ViewInvertSquares, Separator, ViewCoordinates, ViewSelectablePositions, ViewHighlightLastMove, Separator,
+               ViewAnimationMoves, Separator, ViewFullScreen});
     add(FMenuBar->addMenu(tr("He&lp")), {HelpRules, HelpHomePage, Separator, HelpAbout});
 }
 
@@ -340,8 +355,8 @@ void TMainForm::CreateToolbar()
     FToolbar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     using enum TActionId;
     for (const TActionId id : {GameNew, GameOpen, GameSave, Separator, ControlResume, ControlPause, HistoryFirst,
-                               HistoryBackward, HistoryFoward, HistoryLast, Separator, HistoryShow, Separator,
-                               RotateConterClockwise, RotateClockwise}) {
+                               HistoryBackward, HistoryFoward, HistoryLast, HistoryTakeBack, Separator, HistoryShow,
+                               Separator, RotateConterClockwise, RotateClockwise}) {
         if (id == Separator)
             FToolbar->addSeparator();
         else
@@ -459,6 +474,9 @@ void TMainForm::CreateHistoryPanel()
     FHistoryList->setColumnCount(3);
     FHistoryList->setHeaderLabels({tr("Turn"), tr("Red"), tr("White")});
     FHistoryList->header()->setSectionsClickable(false);
+    // A double-click or Enter on a move shows the position after it.
+    connect(FHistoryList, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* Item, int Column) { ShowPositionAfter(Item, Column); });
     FHistoryList->header()->setStretchLastSection(true);
     FHistoryList->setColumnWidth(0, 42);
     FHistoryList->setColumnWidth(1, 100);
@@ -570,6 +588,9 @@ void TMainForm::UpdateActions()
     enable(HistoryBackward, game.CanUndo());
     enable(HistoryFoward, game.CanRedo());
     enable(HistoryLast, game.CanRedo());
+    enable(HistoryTakeBack, game.CanTakeBack());
+    check(GameDeclareDraws, game.DeclareDraws());
+    check(ViewHighlightLastMove, game.HighlightLastMove());
     check(HistoryShow, FShowHistory);
     enable(HistoryShow, FBoardSetupBar->isHidden());
     const int row = FHistoryList->currentItem() ? FHistoryList->indexOfTopLevelItem(FHistoryList->currentItem()) : -1;
@@ -584,10 +605,10 @@ void TMainForm::UpdateActions()
     check(BoardSizeSmall, game.SquareSize() == SQUARE_SMALL);
     check(BoardSizeMedium, game.SquareSize() == SQUARE_MEDIUM);
     check(BoardSizeLarge, game.SquareSize() == SQUARE_LARGE);
-    check(Rotate000, game.BoardAngle() == 0);
-    check(Rotate090, game.BoardAngle() == 90);
-    check(Rotate180, game.BoardAngle() == 180);
-    check(Rotate270, game.BoardAngle() == 270);
+    check(Rotate000, FBoardAngle == 0);
+    check(Rotate090, FBoardAngle == 90);
+    check(Rotate180, FBoardAngle == 180);
+    check(Rotate270, FBoardAngle == 270);
     // A suggestion waits out a pause: the game refuses moves until it resumes.
     if (auto* play = FSuggestionCommands->findChild<QPushButton*>())
         play->setEnabled(game.CanPlayMoves());

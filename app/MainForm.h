@@ -26,6 +26,8 @@ class QToolButton;
 class QTreeWidget;
 class QFrame;
 
+class QTreeWidgetItem;
+
 namespace velk {
 
 
@@ -42,15 +44,15 @@ constexpr int SQUARE_LARGE = 75;
 // The window's commands. An action is found by its id, so that a misspelt name does not
 // compile; the id's name is also the action's object name.
 #define VELK_ACTIONS(X) \
-    X(GameNew) X(GameOpen) X(GameSave) X(GameSetupBoard) \
+    X(GameNew) X(GameOpen) X(GameSave) X(GameSaveAs) X(GameSetupBoard) X(GameDeclareDraws) \
     X(GameMemoryOptions) X(GameExit) X(ControlPause) X(ControlResume) \
     X(ControlAutoCompleteSelection) X(ControlAutoPlaySelection) X(ControlListPositionMoves) X(ControlEnableSounds) \
     X(ComputerSuggest) X(ComputerPlayNow) X(ComputerPlaysNone) X(ComputerPlaysBlack) \
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
     X(LevelDifficult) X(LevelCustom) X(HistoryFirst) X(HistoryBackward) \
-    X(HistoryFoward) X(HistoryLast) X(HistoryShow) X(HistoryShowTimes) \
+    X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(ViewToolbar) \
-    X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) \
+    X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
     X(RotateClockwise) X(RotateConterClockwise) X(HelpRules) X(HelpHomePage) \
@@ -124,6 +126,14 @@ public:
     std::vector<TSettingValue> SettingValues();
     ISoundPlayer& Sounds() const { return *FSounds; }
 
+    // The Board Angle choice. With exactly one human side, that side plays from the bottom and the
+    // choice turns the board from there; otherwise the board is turned by the choice alone.
+    int BoardAngle() const { return FBoardAngle; }
+    void SetBoardAngle(int Angle);
+    void ApplyBoardAngle();
+    // The file the game was last opened from or saved to; empty for a new game.
+    const QString& GameFileName() const { return FGameFileName; }
+
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
@@ -153,7 +163,16 @@ private:
     // Commands
     void NewGame();
     void OpenGame();
+    // The move in the list's row and column (1 the first player's, 2 the other's; 0 the row's
+    // last move): the board shows the position after it.
+    void ShowPositionAfter(QTreeWidgetItem* Item, int Column);
+    // Save writes the game's own file without asking once it has one; Save As always asks.
     void SaveGame();
+    void SaveGameAs();
+    void SetGameFileName(const QString& Name);
+    // Where the file dialogs start: the folder of the last game opened or saved, else the
+    // documents folder.
+    QString GameFolder() const;
     // Leaves full screen, pauses a running game, runs a file command and resumes the game.
     void RunFileCommand(const std::function<void()>& Command);
     void EnterSetup();
@@ -210,6 +229,9 @@ private:
     bool FFullScreen = false;
     bool FShowHistory = true;
     int FSavedSquareSize = SQUARE_MEDIUM;
+    int FBoardAngle = 0;
+    QString FGameFileName;
+    QString FGameFolder;
     QString FGameLogFileName;
     QString FSettingsFileName;
     QMetaObject::Connection FIdleConnection;

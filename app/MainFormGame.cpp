@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,9 +96,9 @@ void TMainForm::UpdateCaption()
         const int depth = FGame->SearchDepth();
         QString label;
         switch (depth) {
-        case 4: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy")); break;
-        case 8: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Medium")); break;
-        case 12: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Difficult")); break;
+        case LEVEL_EASY: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy")); break;
+        case LEVEL_MEDIUM: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Medium")); break;
+        case LEVEL_DIFFICULT: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Difficult")); break;
         default: label = QStringLiteral("%1 [%2]").arg(tr("Computer")).arg(depth); break;
         }
         const QString human = tr("Human");
@@ -112,7 +113,9 @@ void TMainForm::UpdateCaption()
     } else {
         text = tr("Board Setup");
     }
-    const QString caption = Title() + " - " + text;
+    // The game's file, when it has one, goes in front of the caption, as desktop programs do.
+    const QString file = FGameFileName.isEmpty() ? QString() : QFileInfo(FGameFileName).fileName() + " - ";
+    const QString caption = file + Title() + " - " + text;
     setWindowTitle(caption);
     if (FFullScreenWindow)
         FFullScreenWindow->setWindowTitle(caption);
@@ -247,11 +250,21 @@ void TMainForm::UpdateHistoryList()
     const QColor grey = list.palette().color(QPalette::Disabled, QPalette::Text);
     const int current = game.CurrentMoveNumber();
     const int next1 = game.MoveNumberOf(p1), next2 = game.MoveNumberOf(p2);
+    // The move that led to the shown position is highlighted like its squares on the board.
+    int lastRow = -1, lastColumn = 0;
+    const uint8_t mover = game.Turn() ^ 3;
+    if (game.HighlightLastMove() && game.History().Position() > 0 && (mover == 1 || mover == 2)) {
+        lastRow = game.MoveNumberOf(mover) - 2;
+        lastColumn = mover == p1 ? 1 : 2;
+    }
+    const QBrush marked(QColor(255, 190, 40, 110));
     for (int r = 0; r < list.topLevelItemCount(); ++r) {
         QTreeWidgetItem* item = list.topLevelItem(r);
         item->setForeground(0, r < current ? normal : grey);
         item->setForeground(1, next1 > r + 1 ? normal : grey);
         item->setForeground(2, next2 > r + 1 ? normal : grey);
+        for (int c = 1; c <= 2; ++c)
+            item->setBackground(c, r == lastRow && c == lastColumn ? marked : QBrush());
     }
     if (list.topLevelItemCount() >= current && current >= 1)
         list.scrollToItem(list.topLevelItem(current - 1));
@@ -272,6 +285,21 @@ void TMainForm::TimerTick()
 void TMainForm::CopyRecord()
 {
     QGuiApplication::clipboard()->setText(QString::fromStdString(GetGameRecordText()));
+}
+
+void TMainForm::ShowPositionAfter(QTreeWidgetItem* Item, int Column)
+{
+    TCheckers& game = *FGame;
+    const int moveNo = FHistoryList->indexOfTopLevelItem(Item) + 1;
+    const uint8_t p1 = game.FirstPlayer() == 1 ? 1 : 2;
+    uint8_t player = Column == 2 || (Column == 0 && game.HasMove(p1 ^ 3, moveNo)) ? p1 ^ 3 : p1;
+    int32_t index = game.History().IndexOfMove(player, moveNo);
+    if (index < 0)
+        return;
+    const TGameHistory& history = game.History();
+    while (index < history.Count() && !history.Items(index).EndsTurn)
+        ++index;
+    game.ShowPosition(std::min(index + 1, history.Count()));
 }
 
 void TMainForm::MoveHere(uint8_t Player)
@@ -342,6 +370,7 @@ void TMainForm::NewGame()
         return;
     }
     FGame->NewGame();
+    SetGameFileName(QString());
 }
 
 void TMainForm::PauseForShell()
@@ -368,19 +397,52 @@ void TMainForm::OpenGame()
         return;
     }
     RunFileCommand([this] {
-        const QString name = ChooseOpenFileName(this);
-        if (!name.isEmpty())
-            FGame->LoadFromFile(name.toStdString(), Title().toStdString());
+        const QString name = ChooseOpenFileName(this, GameFolder());
+        if (name.isEmpty())
+            return;
+        FGame->LoadFromFile(name.toStdString(), Title().toStdString());
+        SetGameFileName(name);
     });
 }
 
 void TMainForm::SaveGame()
 {
+    if (FGameFileName.isEmpty()) {
+        SaveGameAs();
+        return;
+    }
+    RunFileCommand([this] { FGame->SaveToFile(FGameFileName.toStdString(), Title().toStdString()); });
+}
+
+void TMainForm::SaveGameAs()
+{
     RunFileCommand([this] {
-        const QString name = ChooseSaveFileName(this);
-        if (!name.isEmpty())
-            FGame->SaveToFile(name.toStdString(), Title().toStdString());
+        const QString proposed =
+            FGameFileName.isEmpty()
+                ? QDir(GameFolder()).filePath(tr("Checkers game %1.ckr").arg(QDate::currentDate().toString(Qt::ISODate)))
+                : FGameFileName;
+        const QString name = ChooseSaveFileName(this, proposed);
+        if (name.isEmpty())
+            return;
+        FGame->SaveToFile(name.toStdString(), Title().toStdString());
+        SetGameFileName(name);
     });
+}
+
+QString TMainForm::GameFolder() const
+{
+    if (!FGameFolder.isEmpty())
+        return FGameFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+void TMainForm::SetGameFileName(const QString& Name)
+{
+    FGameFileName = Name;
+    if (!Name.isEmpty())
+        FGameFolder = QFileInfo(Name).absolutePath();
+    UpdateCaption();
 }
 
 void TMainForm::RunFileCommand(const std::function<void()>& Command)
@@ -413,7 +475,21 @@ void TMainForm::Suggest()
 void TMainForm::SetComputerPlayer(uint8_t Value)
 {
     FGame->SetComputerPlayer(Value);
+    ApplyBoardAngle();
     UpdateCaption();
+}
+
+void TMainForm::SetBoardAngle(int Angle)
+{
+    FBoardAngle = ((Angle % 360) + 360) % 360;
+    ApplyBoardAngle();
+}
+
+void TMainForm::ApplyBoardAngle()
+{
+    // Red starts at the top of an unturned board: a lone human playing Red sees it turned round.
+    const bool humanPlaysRedAlone = FGame->ComputerPlayer() == 1;
+    FGame->SetBoardAngle(FBoardAngle + (humanPlaysRedAlone ? 180 : 0));
 }
 
 void TMainForm::SetLevel(uint8_t Depth)
@@ -658,6 +734,7 @@ void TMainForm::StartGame(const QStringList& Arguments)
         FGame->SetBoardMode(gbmPlay);
         try {
             FGame->LoadFromFile(Arguments.front().toStdString(), Title().toStdString());
+            SetGameFileName(QFileInfo(Arguments.front()).absoluteFilePath());
         } catch (...) {
             FGame->NewGame();
             throw;

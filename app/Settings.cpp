@@ -101,8 +101,7 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
          [&game](int64_t v) { game.SetMarkSelectableSquares(v != 0); }},
         {"List Possible Moves", [&game, flag] { return flag(game.ShowHint()); },
          [&game](int64_t v) { game.SetShowHint(v != 0); }},
-        {"Board Angle", [&game] { return int64_t{game.BoardAngle()}; },
-         [&game](int64_t v) { game.SetBoardAngle(QuarterTurn(v)); }},
+        {"Board Angle", [this] { return int64_t{FBoardAngle}; }, [this](int64_t v) { SetBoardAngle(QuarterTurn(v)); }},
         {"Invert Squares", [&game, flag] { return flag(game.InvertSquares()); },
          [&game](int64_t v) { game.SetInvertSquares(v != 0); }},
         {"Board Square Size", [&game] { return int64_t{game.SquareSize()}; },
@@ -117,6 +116,10 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
         {"Auto Play Selection", [&game, flag] { return flag(game.HasSelectionOption(soAutoPlayComplete)); },
          option(soAutoPlayComplete)},
         {"Enable Sounds", soundsGet, soundsSet},
+        {"Declare Draws", [&game, flag] { return flag(game.DeclareDraws()); },
+         [&game](int64_t v) { game.SetDeclareDraws(v != 0); }},
+        {"Highlight Last Move", [&game, flag] { return flag(game.HighlightLastMove()); },
+         [&game](int64_t v) { game.SetHighlightLastMove(v != 0); }},
         {"Max Memory", [&game] { return int64_t{game.MaxMemory()}; },
          [&game](int64_t v) {
              const int64_t most = std::max<int64_t>(MIN_MAX_MEMORY, TotalPhysicalMemory());
@@ -137,6 +140,7 @@ void TMainForm::LoadSettings()
         // Reading stops at the bad value; the window opens with the rest at their defaults.
         ShowErrorMessage(QString::fromStdString(e.what()));
     }
+    ApplyBoardAngle();
     FitToContent();
 }
 

@@ -64,6 +64,7 @@ TGameBoardControl::TGameBoardControl(std::unique_ptr<TGameBoard> Board, QWidget*
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);  // the keyboard plays too
     resize(400, 400);
 
     FBoard->OnChange = [this](TGameBoard*) { BoardChanged(); };
@@ -339,6 +340,11 @@ void TGameBoardControl::SetComputerPlayer(uint8_t Value)
     }
 }
 
+void TGameBoardControl::SetDeclareDraws(bool Value)
+{
+    FDeclareDraws = Value;
+}
+
 void TGameBoardControl::SetSearchDepth(uint8_t Value)
 {
     FSolver->SetDepth(std::clamp<uint8_t>(Value, 1, MAX_SEARCH_DEPTH));
@@ -521,8 +527,9 @@ void TGameBoardControl::NewGame()
     ResetHistory();
     SetBoardMode(gbmPlay);
     FModified = false;
-    // A pause that browsing the old record set has nothing left to browse.
-    if (FAutoPaused)
+    // A new game starts playing: neither a pause set by browsing the old record nor one the
+    // player chose carries into it.
+    if (FPaused)
         SetPaused(false);
     UpdatePlayingState(false);
 }
@@ -664,6 +671,31 @@ void TGameBoardControl::ResetHistory()
     THistoryUpdate update(*FHistory);
     FHistory->Clear();
     FHistory->StartBoard().Assign(*FBoard);
+}
+
+int32_t TGameBoardControl::TakeBackTarget() const
+{
+    const TGameHistory& history = *FHistory;
+    if (FBoardMode != gbmPlay)
+        return -1;
+    if (!FCurrentMove->IsEmpty())
+        return history.Position();
+    // Walk back over turn starts to the first one where a human is to move.
+    for (int32_t i = history.Position() - 1; i >= 0; --i) {
+        if (i > 0 && !history.Items(i - 1).EndsTurn)
+            continue;
+        const auto& state = i == 0 ? std::vector<uint8_t>() : history.Items(i - 1).BoardState.Bytes();
+        const uint8_t turn = i == 0 ? history.StartBoard().Turn() : (state.empty() ? 0 : state[0]);
+        if ((turn & FComputerPlayer) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool TGameBoardControl::TakeBack()
+{
+    const int32_t target = TakeBackTarget();
+    return target >= 0 && Post(WM_GB_GOTO, target, 0);
 }
 
 bool TGameBoardControl::GoToPosition(int32_t Index)

@@ -22,6 +22,7 @@
 #include "platform/Thread.h"
 
 class QHelpEvent;
+class QKeyEvent;
 class QPainter;
 
 namespace velk {
@@ -110,6 +111,8 @@ public:
     bool HasMove(uint8_t Player, int32_t MoveNo) const;
     bool GoToMove(uint8_t Player, int32_t MoveNo);
     virtual bool GoToPosition(int32_t Index);
+    // Asks for the position after Index records, as Undo and Redo do.
+    bool ShowPosition(int32_t Index) { return Index >= 0 && Index <= FHistory->Count() && Post(WM_GB_GOTO, Index, 0); }
     virtual const TGameHistoryRec* GetMoveRecord(uint8_t Player, int32_t MoveNo) const;
     // The whole turn in notation; "->" ends a turn that is not finished yet.
     virtual std::string GetMoveText(uint8_t Player, int32_t MoveNo) const;
@@ -119,6 +122,12 @@ public:
     virtual bool TwoDigitsPositions() const { return true; }
     virtual bool CommitMove();
     virtual void ResetHistory();
+    // Takes back to the start of the last turn a human played before the shown position: against
+    // the computer its reply and the player's move, in a game of two one move, a capture half
+    // entered first. Play goes on from there (the record after it can still be redone).
+    int32_t TakeBackTarget() const;
+    bool CanTakeBack() const { return TakeBackTarget() >= 0; }
+    bool TakeBack();
 
     // ---- Play
     bool IsComputerTurn() const { return (FBoard->Turn() & FComputerPlayer) != 0; }
@@ -156,6 +165,9 @@ public:
     void SetBoardMode(TGameBoardMode Value);
     bool Modified() const { return FModified; }
     void SetModified(bool Value) { FModified = Value; }
+    // Whether a repeated position or a long run of king moves ends the game in a draw.
+    bool DeclareDraws() const { return FDeclareDraws; }
+    void SetDeclareDraws(bool Value);
     bool RecordFullMovesOnly() const { return FRecordFullMovesOnly; }
     void SetRecordFullMovesOnly(bool Value) { FRecordFullMovesOnly = Value; }
     bool AnimateMoves() const { return FAnimateMoves; }
@@ -271,6 +283,11 @@ public:
     void SetMarkerSize(int Value);
     int MarkerOffset() const { return FMarkerOffset; }
     void SetMarkerOffset(int Value);
+    // Marks the squares of the move that led to the shown position: where it started, the
+    // squares it passed through in a capture and where it landed.
+    bool HighlightLastMove() const { return FHighlightLastMove; }
+    void SetHighlightLastMove(bool Value);
+    bool IsLastMovePosition(int Pos) const { return Pos >= 0 && Pos < 64 && ((FLastMoveMask >> Pos) & 1) != 0; }
     TSquareLabel CoordinatesDisplay() const { return FCoordinatesDisplay; }
     void SetCoordinatesDisplay(TSquareLabel Value);
     int CoordinatesOffset() const { return FCoordinatesOffset; }
@@ -278,6 +295,8 @@ public:
     virtual void RedrawBoard();
     virtual void RedrawSquares(bool Force);
     virtual void RedrawSquare(int Pos, bool Force);
+    // Added to a square's mark when the square belongs to the last move.
+    static constexpr int LastMoveMark = 0x100;
     // Draws one square (colour, outline, pattern, mark, label, piece) on any painter.
     virtual void DrawSquare(QPainter& Canvas, int Pos, const QRect& R, int Image, int Mark);
     // The piece images, one per kind, all of one size.
@@ -298,6 +317,10 @@ public:
     void SetShowHint(bool Value) { FShowHint = Value; }
     const std::string& Hint() const { return FHint; }
     void SetHint(const std::string& Value) { FHint = Value; }
+    // The keyboard's square cursor: arrows move it over the board as it is shown, Space or Enter
+    // click the square under it, Esc clears the selection; the mouse hides it. -1 when hidden.
+    int KeyCursor() const { return FKeyCursor; }
+    void SetKeyCursor(int Pos);
     virtual bool BeginPieceDrag(int X, int Y, bool TestOnly);
     virtual bool CanDropPiece(int Source, int X, int Y);
     virtual bool EndPieceDrag(int X, int Y, bool Validate);
@@ -370,6 +393,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
     QSize sizeHint() const override;
 
     virtual void HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam);
@@ -388,6 +412,10 @@ private:
     static void Raise(const TNotifyEvent& Handler, TGameBoardControl* Sender) { if (Handler) Handler(Sender); }
     void Raise(const TNotifyEvent& Handler) { Raise(Handler, this); }
     void HandleClick(int X, int Y);
+    // A click on a square, by the mouse or the keyboard.
+    void ClickPosition(int Pos);
+    void UpdateLastMove();
+    void DrawLastMoveMark(QPainter& Canvas, const QRect& Inner);
     void UpdateCursor(int X, int Y, Qt::MouseButtons Buttons);
     uint32_t ElapsedTurnTime() const;
     void StoreCurrentMoveState();
@@ -455,6 +483,7 @@ private:
     uint32_t FTurnClockTotal = 0;
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
+    bool FDeclareDraws = false;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on
 
@@ -475,6 +504,9 @@ private:
     std::array<TColor, COLOR_ROLE_COUNT> FColors{};
     std::array<QImage, PATTERN_ROLE_COUNT> FPatterns;
     bool FMarkSelectableSquares = true;
+    bool FHighlightLastMove = false;
+    uint64_t FLastMoveMask = 0;
+    int FKeyCursor = -1;
     int FMarkerSize = 2;
     int FMarkerOffset = 2;
     TSquareLabel FCoordinatesDisplay = slNone;

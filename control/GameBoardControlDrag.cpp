@@ -24,6 +24,17 @@ void TGameBoardControl::PaintOverlay(QPainter& Canvas)
 {
     if (FDragSource >= 0 && FDragImage >= 0 && FDragImage < static_cast<int>(FPieceImages.size()))
         Canvas.drawImage(FDragPoint - FDragHotSpot, FPieceImages[FDragImage]);
+    if (FKeyCursor >= 0) {
+        // Black under white dashes: seen on any square colour.
+        const QRect r = GetSquareRect(FKeyCursor).adjusted(1, 1, -2, -2);
+        Canvas.save();
+        Canvas.setBrush(Qt::NoBrush);
+        Canvas.setPen(QPen(Qt::black, 3));
+        Canvas.drawRect(r);
+        Canvas.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        Canvas.drawRect(r);
+        Canvas.restore();
+    }
 }
 
 bool TGameBoardControl::BeginPieceDrag(int X, int Y, bool TestOnly)

@@ -1,5 +1,6 @@
 // Move entry: the selection a human builds by clicking squares, its options, the marks it
 // shows, and the mouse handling that turns a press and release on one square into a click.
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -107,6 +108,7 @@ int TGameBoardControl::GetPositionMark(int Pos)
 void TGameBoardControl::mousePressEvent(QMouseEvent* Event)
 {
     QWidget::mousePressEvent(Event);
+    SetKeyCursor(-1);
     const QPoint p = Event->position().toPoint();
     FDragArmed = false;
     FClickPosition = -1;
@@ -182,17 +184,76 @@ void TGameBoardControl::HandleClick(int X, int Y)
     // The piece that just landed there, moved by one click, is not what this click is for.
     const bool echo = pos == FAutoPlayLanding && GetTickCount() - FAutoPlayTick < AutoPlayEchoMs;
     FAutoPlayLanding = -1;
-    if (IsValidPosition(pos) && !echo) {
-        bool handled = FAnimating || IsDragging();
-        DoPositionClick(pos, handled);
-        if (!handled) {
-            if (FBoardMode == gbmSetup)
-                SetPieceAt(pos, GetPieceAt(pos) + 1);
-            else
-                SelectPosition(pos);
-        }
-    }
+    if (!echo)
+        ClickPosition(pos);
     FClickPosition = -1;
+}
+
+void TGameBoardControl::ClickPosition(int Pos)
+{
+    if (!IsValidPosition(Pos))
+        return;
+    bool handled = FAnimating || IsDragging();
+    DoPositionClick(Pos, handled);
+    if (!handled) {
+        if (FBoardMode == gbmSetup)
+            SetPieceAt(Pos, GetPieceAt(Pos) + 1);
+        else
+            SelectPosition(Pos);
+    }
+}
+
+void TGameBoardControl::SetKeyCursor(int Pos)
+{
+    if (Pos < -1 || Pos >= 64)
+        Pos = -1;
+    if (Pos == FKeyCursor)
+        return;
+    if (FKeyCursor >= 0)
+        update(GetSquareRect(FKeyCursor));
+    FKeyCursor = Pos;
+    if (FKeyCursor >= 0)
+        update(GetSquareRect(FKeyCursor));
+}
+
+void TGameBoardControl::keyPressEvent(QKeyEvent* Event)
+{
+    int dr = 0, dc = 0;
+    switch (Event->key()) {
+    case Qt::Key_Up: dr = -1; break;
+    case Qt::Key_Down: dr = 1; break;
+    case Qt::Key_Left: dc = -1; break;
+    case Qt::Key_Right: dc = 1; break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (FKeyCursor < 0 || Event->modifiers() != Qt::NoModifier)
+            break;  // Enter without the cursor is the window's (it plays a suggestion)
+        ClickPosition(FKeyCursor);
+        return;
+    case Qt::Key_Escape:
+        if (FKeyCursor >= 0 || !FSelection.empty()) {
+            if (!ClearSelection())
+                SetKeyCursor(-1);
+            return;
+        }
+        break;
+    default: break;
+    }
+    if ((dr == 0 && dc == 0) || (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0) {
+        QWidget::keyPressEvent(Event);
+        return;
+    }
+    // The cursor moves over the board as it is shown: the screen cell is turned back to a position.
+    int row = 4, col = 3;
+    if (FKeyCursor >= 0) {
+        PositionToRowCol(FKeyCursor, row, col);
+        RotateRowCol(row, col, FBoardAngle);
+        row = std::clamp(row + dr, 0, RowCount() - 1);
+        col = std::clamp(col + dc, 0, ColCount() - 1);
+    }
+    RotateRowCol(row, col, 360 - FBoardAngle);
+    SetKeyCursor(RowColToPosition(row, col));
 }
 
 }  // namespace velk

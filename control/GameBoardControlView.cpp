@@ -489,9 +489,60 @@ void TGameBoardControl::RedrawSquares(bool Force)
         FSquaresValid = false;
         return;
     }
+    UpdateLastMove();
     for (int p = 0; p < 64; ++p)
         RedrawSquare(p, Force);
     FSquaresValid = true;
+}
+
+void TGameBoardControl::SetHighlightLastMove(bool Value)
+{
+    if (Value == FHighlightLastMove)
+        return;
+    FHighlightLastMove = Value;
+    RedrawSquares(false);
+}
+
+void TGameBoardControl::UpdateLastMove()
+{
+    // The move that led to the shown position: the turn being entered, or else the records of
+    // the last turn before the record position.
+    uint64_t mask = 0;
+    const auto add = [&mask](const TMovementPath& Path) {
+        for (const int32_t pos : Path)
+            if (pos >= 0 && pos < 64)
+                mask |= uint64_t{1} << pos;
+    };
+    if (FHighlightLastMove && FBoardMode == gbmPlay) {
+        const TGameHistory& history = *FHistory;
+        add(FCurrentMove->Path);
+        if (FCurrentMove->IsEmpty()) {
+            for (int32_t i = history.Position() - 1; i >= 0 && i < history.Count(); --i) {
+                if (i < history.Position() - 1 && history.Items(i).EndsTurn)
+                    break;
+                add(history.Items(i).Path);
+            }
+        } else {
+            for (int32_t i = history.Position() - 1; i >= 0 && i < history.Count() && !history.Items(i).EndsTurn; --i)
+                add(history.Items(i).Path);
+        }
+    }
+    FLastMoveMask = mask;
+}
+
+void TGameBoardControl::DrawLastMoveMark(QPainter& Canvas, const QRect& Inner)
+{
+    // Amber, seen through: the wood or colour of the square stays visible, and it differs from
+    // the selection's fill and the selectable squares' frames.
+    Canvas.save();
+    Canvas.fillRect(Inner, QColor(255, 190, 40, 110));
+    const int w = std::max(2, FSquareSize / 20);
+    QPen pen(QColor(255, 170, 0), w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    Canvas.setPen(pen);
+    Canvas.setBrush(Qt::NoBrush);
+    Canvas.setRenderHint(QPainter::Antialiasing, false);
+    Canvas.drawRect(QRectF(Inner).adjusted(w / 2.0, w / 2.0, -w / 2.0 + 1, -w / 2.0 + 1));
+    Canvas.restore();
 }
 
 void TGameBoardControl::RedrawSquare(int Pos, bool Force)
@@ -499,7 +550,7 @@ void TGameBoardControl::RedrawSquare(int Pos, bool Force)
     if (FBoardUpdateCount > 0 || BufferFrozen() || Pos < 0 || Pos >= 64)
         return;
     const int image = Pos == HiddenPiecePosition() ? -1 : GetPieceAt(Pos);
-    const int mark = GetPositionMark(Pos);
+    const int mark = GetPositionMark(Pos) | (IsLastMovePosition(Pos) ? LastMoveMark : 0);
     TSquareCacheEntry& cache = FSquareCache[Pos];
     if (!Force && cache.Mark == mark && cache.Image == image)
         return;
@@ -539,7 +590,9 @@ void TGameBoardControl::DrawSquare(QPainter& Canvas, int Pos, const QRect& R, in
         Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
         Canvas.drawImage(inner, pattern);
     }
-    DrawSquareMark(Canvas, Pos, inner, Mark);
+    if ((Mark & LastMoveMark) != 0)
+        DrawLastMoveMark(Canvas, inner);
+    DrawSquareMark(Canvas, Pos, inner, Mark & ~LastMoveMark);
     DrawSquareLabel(Canvas, Pos, inner);
     DrawPiece(Canvas, inner, Image);
 }

@@ -50,7 +50,7 @@ inline void InstallFailingAnswerers()
         ADD_FAILURE() << "unexpected dialog " << Dialog.objectName().toStdString();
         return mrCancel;
     });
-    SetFileNameAnswerer([](bool) { return QString(); });
+    SetFileNameAnswerer([](bool, const QString&) { return QString(); });
     SetMessageSink([](const QString& Text) { ADD_FAILURE() << "unexpected message: " << Text.toStdString(); });
 }
 
@@ -75,8 +75,9 @@ protected:
     {
         ASSERT_TRUE(Dir.isValid());
         SetDialogAnswerer([this](QDialog& Dialog) { return AnswerDialog(Dialog); });
-        SetFileNameAnswerer([this](bool Save) {
+        SetFileNameAnswerer([this](bool Save, const QString& Proposed) {
             FileRequests.push_back(Save);
+            FileProposals.push_back(Proposed);
             return FileAnswer;
         });
         SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
@@ -201,6 +202,7 @@ protected:
     std::deque<TAnswer> Answers;
     std::vector<TShownDialog> Shown;
     std::vector<bool> FileRequests;  // true for the save dialog
+    std::vector<QString> FileProposals;  // the folder or name each file dialog started with
     QString FileAnswer;
     std::vector<std::string> Messages;
 

@@ -100,6 +100,33 @@ TEST_F(WindowTest, HistoryRowsFollowTheMovesAndGreyWhatLiesAhead)
     EXPECT_EQ(Clipboard(), "NOT FINISHED: 11-15 22-18 15-22 25-18");
 }
 
+TEST_F(WindowTest, ActivatingAMoveShowsThePositionAfterItAndItsCellIsMarked)
+{
+    QTreeWidget& list = W->HistoryList();
+    Move(11, 15);
+    Move(22, 18);
+    Move(15, 22);  // the capture
+    const auto markedCell = [&] {
+        for (int r = 0; r < list.topLevelItemCount(); ++r)
+            for (int c = 1; c <= 2; ++c)
+                if (list.topLevelItem(r)->background(c).style() != Qt::NoBrush)
+                    return std::make_pair(r, c);
+        return std::make_pair(-1, -1);
+    };
+    EXPECT_EQ(markedCell(), std::make_pair(1, 1));  // Red's second move led here
+
+    emit list.itemActivated(list.topLevelItem(0), 2);  // White's first move
+    Pump();
+    EXPECT_EQ(Game().History().Position(), 2);
+    EXPECT_EQ(markedCell(), std::make_pair(0, 2));
+    emit list.itemActivated(list.topLevelItem(0), 1);
+    Pump();
+    EXPECT_EQ(Game().History().Position(), 1);
+    Trigger(TActionId::ViewHighlightLastMove);  // off: neither the board nor the list marks it
+    EXPECT_EQ(markedCell(), std::make_pair(-1, -1));
+    EXPECT_FALSE(Game().IsLastMovePosition(Game().SquareToPosition(P15)));
+}
+
 TEST_F(WindowTest, WhiteMovingFirstSwapsTheColumnsButNotTheRecordOrder)
 {
     QTreeWidget& list = W->HistoryList();

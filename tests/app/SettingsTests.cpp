@@ -43,7 +43,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     for (const TActionId action : {ViewToolbar, HistoryShow, HistoryShowTimes, ComputerPlaysBlack, ViewCoordinates,
                                    ViewSelectablePositions, ControlListPositionMoves, Rotate270, ViewInvertSquares,
                                    BoardSizeLarge, ControlAutoCompleteSelection, ControlAutoPlaySelection,
-                                   ControlEnableSounds})
+                                   ControlEnableSounds, GameDeclareDraws, ViewHighlightLastMove})
         Trigger(action);
     Game().SetSearchDepth(7);
     Game().SetAnimateMoves(false);
@@ -51,14 +51,15 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     W->SaveSettings();
 
     QSettings ini(FilePath("settings.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.allKeys().size(), 18);
+    EXPECT_EQ(ini.allKeys().size(), 20);
     const std::pair<const char*, int64_t> stored[] = {
         {"Window Left", 200},  {"Window Top", 150},     {"Toolbar", 0},
         {"Show History", 0},   {"Show History Time", 0}, {"Computer Player", 2},
         {"Search Depth", 7},   {"Show Coordinates", 1},  {"Mark Selectable Positions", 0},
         {"List Possible Moves", 1}, {"Board Angle", 270}, {"Invert Squares", 1},
         {"Board Square Size", 75}, {"Animate Moves", 0}, {"Auto Complete Selection", 0},
-        {"Auto Play Selection", 0}, {"Enable Sounds", 0}, {"Max Memory", 123 * MB + 5}};
+        {"Auto Play Selection", 0}, {"Enable Sounds", 0}, {"Declare Draws", 0},
+        {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(ini.value(name).toLongLong(), value) << name;
 
@@ -81,14 +82,14 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     EXPECT_EQ(Loaded({{"Computer Player", 7}})->Game().ComputerPlayer(), 1);
     EXPECT_EQ(Loaded({{"Board Square Size", 0}})->Game().SquareSize(), 60);
     EXPECT_EQ(Loaded({{"Board Square Size", -5}})->Game().SquareSize(), 60);
-    EXPECT_EQ(Loaded({{"Board Angle", 450}})->Game().BoardAngle(), 90);
-    EXPECT_EQ(Loaded({{"Board Angle", -90}})->Game().BoardAngle(), 270);
+    EXPECT_EQ(Loaded({{"Board Angle", 450}})->BoardAngle(), 90);
+    EXPECT_EQ(Loaded({{"Board Angle", -90}})->BoardAngle(), 270);
     // Values that would leave no usable window or a table bigger than the machine's memory.
     EXPECT_EQ(Loaded({{"Board Square Size", 2147483647}})->Game().SquareSize(), 256);
     EXPECT_EQ(Loaded({{"Board Square Size", 100000}})->Game().SquareSize(), 256);
     EXPECT_EQ(Loaded({{"Board Square Size", 3}})->Game().SquareSize(), 16);
-    EXPECT_EQ(Loaded({{"Board Angle", 45}})->Game().BoardAngle(), 90);
-    EXPECT_EQ(Loaded({{"Board Angle", -100}})->Game().BoardAngle(), 270);
+    EXPECT_EQ(Loaded({{"Board Angle", 45}})->BoardAngle(), 90);
+    EXPECT_EQ(Loaded({{"Board Angle", -100}})->BoardAngle(), 270);
     EXPECT_EQ(Loaded({{"Max Memory", -1}})->Game().MaxMemory(), 1048576u);
     EXPECT_EQ(Loaded({{"Max Memory", 4294967295u}})->Game().MaxMemory(), TotalPhysicalMemory());
     EXPECT_EQ(Loaded({{"Max Memory", 1000}, {"Search Depth", 0}})->Game().MaxMemory(), 1048576u);
@@ -135,7 +136,7 @@ TEST_F(SettingsTest, ValueOfTheWrongTypeStopsTheRead)
     Messages.clear();
     EXPECT_EQ(window->Game().ComputerPlayer(), 2);  // read before the bad value
     EXPECT_EQ(window->Game().SearchDepth(), 8);
-    EXPECT_EQ(window->Game().BoardAngle(), 0);
+    EXPECT_EQ(window->BoardAngle(), 0);
 }
 
 TEST_F(SettingsTest, InvertedSquaresReadBackGetTheInvertedCoordinateColour)

@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
@@ -68,6 +70,30 @@ TEST_F(WindowTest, CaptionNamesTheSidesAndTheLevel)
 
     Trigger(TActionId::GameSetupBoard);
     EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
+}
+
+TEST_F(WindowTest, TheOneHumanSidePlaysFromTheBottomAndTheAngleTurnsFromThere)
+{
+    // Red starts at the top of an unturned board.
+    const auto redAtBottom = [&] {
+        return Game().GetSquareRect(Game().SquareToPosition(P01)).top() >
+               Game().GetSquareRect(Game().SquareToPosition(P32)).top();
+    };
+    Trigger(TActionId::ControlPause);
+    Trigger(TActionId::ComputerPlaysWhite);
+    EXPECT_TRUE(redAtBottom());
+    Trigger(TActionId::ComputerPlaysBlack);
+    EXPECT_FALSE(redAtBottom());
+    Trigger(TActionId::Rotate180);  // turned on purpose, from where the player sits
+    EXPECT_TRUE(redAtBottom());
+    EXPECT_TRUE(Checked(TActionId::Rotate180));
+    Trigger(TActionId::ComputerPlaysNone);  // two players: the choice alone
+    EXPECT_TRUE(redAtBottom());
+    Trigger(TActionId::Rotate000);
+    EXPECT_FALSE(redAtBottom());
+    Trigger(TActionId::ComputerPlaysWhite);
+    EXPECT_TRUE(redAtBottom());
+    EXPECT_EQ(W->BoardAngle(), 0);
 }
 
 TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)
@@ -183,7 +209,7 @@ TEST_F(WindowTest, SetupEnteredByTheBoardItselfCannotBeReverted)
     ASSERT_EQ(Game().BoardMode(), gbmSetup);
     EXPECT_TRUE(W->SetupCommands().isVisible());
     EXPECT_FALSE(W->RevertButton().isVisible());
-    EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
+    EXPECT_EQ(W->windowTitle(), "nobody.ckr - " + TITLE + "Board Setup");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -464,13 +490,47 @@ TEST_F(WindowTest, SaveQueryBeforeOpenSavesDiscardsOrKeepsTheGame)
     EXPECT_EQ(Game().History().Count(), 1);
     EXPECT_FALSE(Game().Paused());
 
-    // Yes saves first, through the save dialog, then opens.
+    // Yes saves first, to the file the game came from without asking, then opens.
     Move(22, 18);
     Answer(mrYes);
     FileAnswer = saved;
     Trigger(TActionId::GameOpen);
-    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, false, true, false}));
+    EXPECT_EQ(FileRequests, (std::vector<bool>{false, false, false, false}));
     EXPECT_EQ(Game().GetMoveText(1, 1), "22-18");
+}
+
+TEST_F(WindowTest, SaveWritesTheGamesOwnFileSaveAsAsksAndTheTitleNamesTheFile)
+{
+    // A new game has no file: Save asks, starting in the documents folder with a name proposed.
+    Move(11, 15);
+    FileAnswer = FilePath("first.ckr");
+    Trigger(TActionId::GameSave);
+    ASSERT_EQ(FileRequests, std::vector<bool>{true});
+    EXPECT_EQ(QFileInfo(FileProposals.back()).absolutePath(),
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_TRUE(FileProposals.back().endsWith(".ckr"));
+    EXPECT_EQ(W->windowTitle(), "first.ckr - " + TITLE + "Human vs. Human");
+
+    // Once it has one, Save writes it without asking; Save As asks, proposing it.
+    Move(22, 18);
+    Trigger(TActionId::GameSave);
+    EXPECT_EQ(FileRequests.size(), 1u);
+    EXPECT_FALSE(Game().Modified());
+    FileAnswer = FilePath("second.ckr");
+    Trigger(TActionId::GameSaveAs);
+    EXPECT_EQ(FileProposals.back(), FilePath("first.ckr"));
+    EXPECT_TRUE(QFile::exists(FilePath("second.ckr")));
+    EXPECT_EQ(W->GameFileName(), FilePath("second.ckr"));
+
+    // Open starts in the last game's folder; a new game has no file again.
+    FileAnswer = FilePath("first.ckr");
+    Trigger(TActionId::GameOpen);
+    EXPECT_EQ(FileProposals.back(), Dir.path());
+    EXPECT_EQ(Game().History().Count(), 2);  // saved with the second move, without a dialog
+    EXPECT_EQ(W->windowTitle(), "first.ckr - " + TITLE + "Human vs. Human");
+    Trigger(TActionId::GameNew);
+    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Human");
+    EXPECT_TRUE(W->GameFileName().isEmpty());
 }
 
 TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)

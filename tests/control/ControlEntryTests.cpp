@@ -200,6 +200,57 @@ TEST_F(EntryTest, WithoutOptionsACompleteMoveWaitsToBePlayed)
     EXPECT_TRUE(C->IsSelectionComplete());
 }
 
+TEST_F(EntryTest, KeyboardCursorFollowsTheTurnedBoardAndClicksWithSpaceOrEnter)
+{
+    StartGame();
+    const auto press = [this](Qt::Key Key) { QTest::keyClick(C.get(), Key); };
+    press(Qt::Key_Down);  // the first arrow shows the cursor
+    ASSERT_GE(C->KeyCursor(), 0);
+    C->SetKeyCursor(Pos(11));
+    for (const int angle : {0, 90, 180, 270}) {
+        C->SetBoardAngle(angle);
+        // Down on the screen is one row further down whatever the angle.
+        const QRect before = C->GetSquareRect(C->KeyCursor());
+        press(Qt::Key_Down);
+        EXPECT_EQ(C->GetSquareRect(C->KeyCursor()).top(), before.top() + C->SquareSize()) << angle;
+        press(Qt::Key_Up);
+    }
+    C->SetBoardAngle(0);
+    press(Qt::Key_Space);  // 11 has two moves: it is selected
+    EXPECT_EQ(C->Selection(), Path({11}));
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(C->Selection().empty());
+    press(Qt::Key_Space);
+    C->SetKeyCursor(Pos(15));
+    press(Qt::Key_Return);
+    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "11-15");
+    Click(22);  // the mouse hides the cursor
+    EXPECT_EQ(C->KeyCursor(), -1);
+}
+
+TEST_F(EntryTest, LastMoveIsMarkedUntilTheNextAndFollowsTheRecord)
+{
+    C->SetHighlightLastMove(true);
+    StartPosition(BoardText({{1, 'b'}, {6, 'b'}, {10, 'w'}, {19, 'w'}, {32, 'w'}}), PLAYER_BLACK);
+    const auto marked = [this] {
+        std::vector<int> squares;
+        for (int square = 1; square <= 32; ++square)
+            if (C->IsLastMovePosition(Pos(square)))
+                squares.push_back(square);
+        return squares;
+    };
+    EXPECT_TRUE(marked().empty());
+    Click(6);  // 6-15-24, its start, the square between and the landing square
+    EXPECT_EQ(marked(), (std::vector<int>{6, 15, 24}));
+    ASSERT_TRUE(C->PlayPath(Path({32, 27})));
+    EXPECT_EQ(marked(), (std::vector<int>{27, 32}));
+    ASSERT_TRUE(C->Undo());
+    Pump();
+    EXPECT_EQ(marked(), (std::vector<int>{6, 15, 24}));  // the move that led to the shown position
+    C->SetHighlightLastMove(false);
+    EXPECT_TRUE(marked().empty());
+}
+
 TEST_F(EntryTest, OneHumanMoveNotifiesInOrder)
 {
     StartGame();

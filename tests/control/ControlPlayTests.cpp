@@ -144,6 +144,39 @@ TEST_F(PlayTest, ComputerThinksWheneverItsTurnComesInAPlayingGame)
     EXPECT_TRUE(played.front() == Pos(29) || played.front() == Pos(30)) << C->GetGameRecordText();
 }
 
+TEST_F(PlayTest, TakeBackReturnsToThePlayersLastTurnAndANewGamePlays)
+{
+    // Against the computer: its reply and the player's move are taken back, and play goes on.
+    StartGame();
+    C->SetSearchDepth(1);
+    C->SetComputerPlayer(1);
+    EXPECT_FALSE(C->CanTakeBack());
+    ASSERT_TRUE(C->PlayPath(Path({11, 15})));
+    ASSERT_TRUE(WaitRecords(2));
+    ExpectSettled();
+    ASSERT_TRUE(C->TakeBack());
+    Pump();
+    EXPECT_EQ(C->History().Position(), 0);
+    EXPECT_EQ(C->Turn(), PLAYER_BLACK);
+    EXPECT_FALSE(C->Paused());
+    EXPECT_TRUE(C->Playing());
+
+    // Between two players, one move.
+    C->SetComputerPlayer(0);
+    ASSERT_TRUE(C->PlayPath(Path({9, 13})));
+    ASSERT_TRUE(C->PlayPath(Path({22, 18})));
+    ASSERT_TRUE(C->TakeBack());
+    Pump();
+    EXPECT_EQ(C->History().Position(), 1);
+    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
+
+    // A pause the player chose does not carry into a new game.
+    C->SetPaused(true);
+    C->NewGame();
+    EXPECT_FALSE(C->Paused());
+    EXPECT_TRUE(C->Playing());
+}
+
 TEST_F(PlayTest, HumanTakingOverTheThinkingSideGetsTheMove)
 {
     OpenAgainstThinkingComputer();

@@ -31,6 +31,25 @@ TEST_F(PaintTest, SquaresFillTheirCellWithOrWithoutOutline)
     EXPECT_EQ(At(n.left() - 1, n.top() + 30), PaleYellow);
 }
 
+TEST_F(PaintTest, LastMoveTintsItsSquaresOnColoursAndPatterns)
+{
+    C->SetSquareSize(60);
+    C->SetHighlightLastMove(true);
+    C->NewGame();
+    ASSERT_TRUE(C->PlayPath({Pos(9), Pos(13)}));
+    const auto corner = [this](int Square) { return At(Inner(Pos(Square)).topLeft() + QPoint(4, 4)); };
+    // Both squares of the move differ from an untouched dark square, and from the selection's colour.
+    EXPECT_NE(corner(9), Green);
+    EXPECT_NE(corner(13), Green);
+    EXPECT_EQ(corner(14), Green);
+    EXPECT_NE(corner(9), QColor(ToQColor(C->RoleColor(TGameBoardControl::crSquareDarkSelect), C->palette())));
+    QImage wood(40, 40, QImage::Format_RGB32);
+    wood.fill(QColor(120, 70, 30));
+    C->SetPattern(TGameBoardControl::prSquareDark, wood);
+    EXPECT_NE(corner(9), corner(14));
+    EXPECT_EQ(corner(14), QColor(120, 70, 30));
+}
+
 TEST_F(PaintTest, SelectableFrameSitsInsideTheSquare)
 {
     C->SetSquareSize(60);

@@ -106,14 +106,88 @@ void TGameBoard::Clear()
 // ---------------------------------------------------------------------------------------------
 // Search
 
+namespace {
+
+// The positions the game already had, asked about at every node: an open-addressed set built
+// once per search, so that a look-up allocates nothing and mostly costs one probe.
+class TKeySet {
+public:
+    void Build(const std::vector<uint64_t>& Keys)
+    {
+        size_t size = 8;
+        while (size < 2 * Keys.size())
+            size *= 2;
+        FSlots.assign(size, 0);
+        FMask = size - 1;
+        FCount = 0;
+        FHasZero = false;
+        for (const uint64_t key : Keys) {
+            if (Contains(key))
+                continue;
+            ++FCount;
+            if (key == 0) {
+                FHasZero = true;  // 0 marks an empty slot
+                continue;
+            }
+            size_t at = Home(key);
+            while (FSlots[at] != 0)
+                at = (at + 1) & FMask;
+            FSlots[at] = key;
+        }
+    }
+    bool Empty() const { return FCount == 0; }
+    bool Contains(uint64_t Key) const
+    {
+        if (Key == 0)
+            return FHasZero;
+        for (size_t at = Home(Key);; at = (at + 1) & FMask) {
+            if (FSlots[at] == Key)
+                return true;
+            if (FSlots[at] == 0)
+                return false;
+        }
+    }
+
+private:
+    size_t Home(uint64_t Key) const { return static_cast<size_t>(Key ^ (Key >> 32)) & FMask; }
+
+    std::vector<uint64_t> FSlots;
+    size_t FMask = 0;
+    size_t FCount = 0;
+    bool FHasZero = false;
+};
+
+}  // namespace
+
 struct TGameBoard::TSearch {
     std::vector<std::unique_ptr<TGameBoard>> Boards;  // Boards[d - 1] receives children at depth d
     TPositionTable* Table = nullptr;
     const TStopFlag* Stop = nullptr;
     uint64_t Nodes = 0;
+
+    // Only with the game's past: its positions, the keys along the line being searched (Line[0]
+    // the root's), and how many nodes were scored a draw by repetition so far.
+    bool Repetitions = false;
+    TKeySet GameKeys;
+    int RootDepth = 0;
+    uint64_t Line[256] = {};  // a ply for every depth SearchRoot may be given
+    uint64_t RepetitionDraws = 0;
+
+    // A node at Ply whose position the game had, or the line had an even number of plies
+    // before (the same side to move; a position needs four plies at least to come back).
+    bool Repeats(uint64_t Key, int Ply) const
+    {
+        if (GameKeys.Contains(Key))
+            return true;
+        for (int p = Ply - 4; p >= 0; p -= 2)
+            if (Line[p] == Key)
+                return true;
+        return false;
+    }
 };
 
-int32_t TGameBoard::Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag)
+int32_t TGameBoard::Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag,
+                          const std::vector<uint64_t>* GameKeys)
 {
     if (Depth == 0)
         return -1;
@@ -125,10 +199,11 @@ int32_t TGameBoard::Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* St
         ~TEndSearch() { Board->EndSearch(); }
     } endSearch{this};
     TStopFlag never{STOP_NONE};
-    return SearchRoot(Depth, MaxMemory, StopFlag ? *StopFlag : never);
+    return SearchRoot(Depth, MaxMemory, StopFlag ? *StopFlag : never, GameKeys);
 }
 
-int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFlag& StopFlag)
+int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFlag& StopFlag,
+                               const std::vector<uint64_t>* GameKeys)
 {
     FSearchNodes = 0;
     FSearchScore = 0;
@@ -145,6 +220,12 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
     search.Table = &PositionTable();
     search.Table->Plan(BranchingFactor(), Depth, MaxMemory);
     search.Stop = &StopFlag;
+    if (GameKeys != nullptr && !GameKeys->empty()) {
+        search.Repetitions = true;
+        search.GameKeys.Build(*GameKeys);
+        search.RootDepth = Depth;
+        search.Line[0] = PositionKey();
+    }
 
     TGameBoard& child = *search.Boards[Depth - 1];
     for (int32_t i = 0; i < n; ++i) {
@@ -167,6 +248,15 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     ++Search.Nodes;
     int32_t hashMove = -1;
     const uint64_t key = Board.PositionKey();
+    if (Search.Repetitions) {
+        const int ply = Search.RootDepth - Depth;
+        if (Search.Repeats(key, ply)) {
+            ++Search.RepetitionDraws;
+            return 0;
+        }
+        Search.Line[ply] = key;
+    }
+    const uint64_t drawsBefore = Search.RepetitionDraws;
     const uint32_t slot = Search.Table->Slot(key);
     int32_t score = 0;
     if (Search.Table->ProbeAt(slot, Depth, Alpha, Beta, key, score, hashMove))
@@ -221,8 +311,10 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     }
     // Under a stop request the score rests on static guesses somewhere below; stored, it would
     // pass for a full search and answer the next search of this position at once. The request
-    // stays up until the search ends, so no node whose subtree it reached is stored.
-    if (Search.Stop->load(std::memory_order_relaxed) == STOP_NONE)
+    // stays up until the search ends, so no node whose subtree it reached is stored. Likewise a
+    // draw by repetition belongs to this game's past and this line, not to the position: the
+    // table outlives the search, so no node whose subtree met one is stored either.
+    if (Search.Stop->load(std::memory_order_relaxed) == STOP_NONE && Search.RepetitionDraws == drawsBefore)
         Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
     return score;
 }

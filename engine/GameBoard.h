@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Stream.h"
 #include "platform/UpdateBracket.h"
@@ -75,9 +76,13 @@ public:
     void Clear();
 
     // Returns the index of the chosen move, or -1 (depth 0, or no move). StopFlag may be null:
-    // such a search cannot be stopped.
-    int32_t Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag);
-    int32_t SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFlag& StopFlag);
+    // such a search cannot be stopped. GameKeys, when given and not empty, are the position keys
+    // of the positions the game already had: the search scores reaching one of them, or a
+    // position repeated within its own line, as a draw.
+    int32_t Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag,
+                  const std::vector<uint64_t>* GameKeys = nullptr);
+    int32_t SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFlag& StopFlag,
+                       const std::vector<uint64_t>* GameKeys = nullptr);
 
     // Nodes visited by the last SearchRoot on this board (the root not counted).
     uint64_t SearchNodes() const { return FSearchNodes; }

@@ -13,13 +13,14 @@ TGameSolver::~TGameSolver()
     Shutdown();
 }
 
-bool TGameSolver::Start(const TGameBoard& Board)
+bool TGameSolver::Start(const TGameBoard& Board, std::vector<uint64_t> GameKeys)
 {
     if (!Claim())
         return false;
     FState.store(STOP_NONE);
     FBoard = Board.Create();
     FBoard->Assign(Board);
+    FGameKeys = std::move(GameKeys);
     Wake();
     return true;
 }
@@ -44,7 +45,7 @@ void TGameSolver::RunJob()
     int32_t result = SOLVE_FAILED;
     if (!Terminated()) {
         try {
-            result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState);
+            result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState, &FGameKeys);
         } catch (...) {
             // Any failure of the search, the abort included, is reported as one result.
             result = SOLVE_FAILED;

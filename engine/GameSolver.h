@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "GameBoard.h"
 #include "platform/WorkerThread.h"
@@ -23,7 +24,8 @@ public:
     ~TGameSolver() override;
 
     // Starts a search of a private copy of Board; false when a search is still running.
-    bool Start(const TGameBoard& Board);
+    // GameKeys are the keys of the positions the game already had (see TGameBoard::Solve).
+    bool Start(const TGameBoard& Board, std::vector<uint64_t> GameKeys = {});
     // Asks a running search to hurry (STOP_HURRY) or to abort (STOP_ABORT) and waits until it
     // has ended; its WM_GB_THINKEND has then been posted.
     void Stop(uint8_t How);
@@ -40,6 +42,7 @@ protected:
 
 private:
     std::unique_ptr<TGameBoard> FBoard;  // owned by the worker between Start and idle
+    std::vector<uint64_t> FGameKeys;     // likewise
     std::atomic<uint8_t> FDepth{DEFAULT_SEARCH_DEPTH};
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
     TStopFlag FState{STOP_NONE};

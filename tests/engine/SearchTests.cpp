@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
+#include <vector>
 
 #include "TestBoards.h"
 #include "engine/PositionTable.h"
@@ -184,6 +186,80 @@ TEST(Search, AgreesWithPlainMinimaxOnPlayedPositions)
         }
     }
     EXPECT_GT(compared, 40);
+}
+
+// The game's past: a position the game already had scores as a draw below the root, so the side
+// ahead steers clear of it and the side behind heads for it.
+TEST(Search, ThePositionsTheGameHadAreDraws)
+{
+    for (const char* fen : {"B:WK18:BK1,K10", "W:WK18:BK1,K10"}) {
+        auto board = Board(fen);
+        GlobalPositionTable().SetSize(14);
+        const int32_t plain = board->Solve(6, MEMORY, nullptr);
+        const int32_t score = board->SearchScore();
+        const uint64_t nodes = board->SearchNodes();
+        // No past, or an empty one, changes nothing.
+        const std::vector<uint64_t> none;
+        GlobalPositionTable().SetSize(14);
+        board->Solve(6, MEMORY, nullptr, &none);
+        EXPECT_EQ(board->SearchScore(), score);
+        EXPECT_EQ(board->SearchNodes(), nodes);
+
+        const bool ahead = score > 0;
+        EXPECT_EQ(std::abs(score), 7500) << fen;
+        for (int32_t i = 0; i < board->MoveCount(); ++i) {
+            if (ahead && i != plain)
+                continue;
+            TCheckersBoard child;
+            child.ApplyMove(*board, i);
+            const std::vector<uint64_t> past{board->ComputeKey(), child.ComputeKey()};
+            GlobalPositionTable().SetSize(14);
+            const int32_t best = board->Solve(6, MEMORY, nullptr, &past);
+            EXPECT_EQ(board->SearchScore(), ahead ? score : 0) << fen << " " << i;
+            EXPECT_EQ(best == i, !ahead) << fen << " " << i;
+        }
+    }
+}
+
+// A side behind may hold a position in which the other side cannot keep a repetition out of
+// reach: White's man on 29 waits for Black's king to leave 25. Scored as a draw once the
+// search knows the game's past, whatever that past holds.
+TEST(Search, RepetitionsWithinTheLineAreDrawsGivenThePast)
+{
+    auto board = Board("B:W29,K30:BK25");
+    GlobalPositionTable().SetSize(14);
+    board->Solve(8, MEMORY, nullptr);
+    EXPECT_LT(board->SearchScore(), -5000);
+    const std::vector<uint64_t> past{Board("B:W21-32:B1-12")->ComputeKey()};
+    GlobalPositionTable().SetSize(14);
+    board->Solve(8, MEMORY, nullptr, &past);
+    EXPECT_EQ(board->SearchScore(), 0);
+}
+
+// A draw that the game's past puts in a subtree is no value of the positions above it: were it
+// stored, a later search of another game would take it from the table.
+TEST(Search, DrawsFromThePastStayOutOfTheTable)
+{
+    auto board = Board("B:WK18:BK1,K10");
+    GlobalPositionTable().SetSize(14);
+    board->Solve(4, MEMORY, nullptr);
+    const int32_t score = board->SearchScore();
+    const uint64_t nodes = board->SearchNodes();
+    std::vector<uint64_t> past;  // every position two plies ahead
+    for (int32_t i = 0; i < board->MoveCount(); ++i) {
+        TCheckersBoard child, grandchild;
+        child.ApplyMove(*board, i);
+        for (int32_t j = 0; j < child.MoveCount(); ++j) {
+            grandchild.ApplyMove(child, j);
+            past.push_back(grandchild.ComputeKey());
+        }
+    }
+    GlobalPositionTable().SetSize(14);
+    board->Solve(4, MEMORY, nullptr, &past);
+    EXPECT_EQ(board->SearchScore(), 0);
+    board->Solve(4, MEMORY, nullptr);
+    EXPECT_EQ(board->SearchScore(), score);
+    EXPECT_EQ(board->SearchNodes(), nodes);
 }
 
 }  // namespace

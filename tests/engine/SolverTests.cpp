@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Stands in for the board control's window. It writes down what the worker posts, a legal move
-// of the initial position as "move": "begin end(move,0)".
+// of the initial position as "move" unless Indices: "begin end(move,0)".
 class Recorder : public IMessageTarget {
 public:
     void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam) override
@@ -27,7 +27,7 @@ public:
         FLog += Msg == WM_GB_THINKBEGIN ? "begin" : Msg == WM_GB_THINKEND ? "end" : "other";
         if (Msg != WM_GB_THINKBEGIN || WParam != 0 || LParam != 0) {
             FLog += '(';
-            FLog += WParam >= 0 && WParam < 7 ? "move" : std::to_string(WParam);
+            FLog += WParam >= 0 && WParam < 7 && !Indices ? "move" : std::to_string(WParam);
             FLog += ',';
             FLog += std::to_string(LParam);
             FLog += ')';
@@ -44,6 +44,8 @@ public:
         std::lock_guard lock(FMutex);
         return FLog;
     }
+
+    bool Indices = false;
 
 private:
     std::mutex FMutex;
@@ -88,6 +90,21 @@ TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
     ASSERT_TRUE(Solver.Start(Start));
     ASSERT_TRUE(Window.WaitFor("end(-1"));
     EXPECT_EQ(Window.Log(), "begin end(move,0) begin end(-1,0)");
+
+    // The search is told the game's past. White's king would be taken after 23-19 (move 0); as
+    // a position the game already had, that is a draw, better than anything else White has.
+    TCheckersBoard behind, repeated;
+    std::string text(SQUARE_COUNT, ' ');
+    text[P01] = text[P10] = 'B';
+    text[P15] = 'b';
+    text[P23] = 'W';
+    behind.SetAsText(text);
+    behind.SetTurn(PLAYER_WHITE);
+    behind.MoveCount();  // ApplyMove reads the move list
+    repeated.ApplyMove(behind, 0);
+    Window.Indices = true;
+    ASSERT_TRUE(Solver.Start(behind, {behind.ComputeKey(), repeated.ComputeKey()}));
+    ASSERT_TRUE(Window.WaitFor("end(0,0)")) << Window.Log();
 }
 
 TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)

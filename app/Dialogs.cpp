@@ -302,8 +302,11 @@ TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPl
     Prepare(this, tr("The game is finished"));
     setObjectName("GameFinishDialog");
     QString text, picture;
-    if (ComputerPlayer == 0 || ComputerPlayer == 3 || Winner == 0 || Winner == 3) {
-        text = Winner == 1 ? tr("White Player Won!") : Winner == 2 ? tr("Red Player Won!") : tr("The game is draw!");
+    if (Winner != 1 && Winner != 2) {
+        text = tr("The game is draw!");
+        picture = "draw";
+    } else if (ComputerPlayer == 0 || ComputerPlayer == 3) {
+        text = Winner == 1 ? tr("White Player Won!") : tr("Red Player Won!");
         picture = "finish";
     } else if (Winner == ComputerPlayer) {
         text = tr("Sorry, you lost!");

@@ -128,7 +128,9 @@ void TMainForm::UpdateStatusText()
     case 2: text = tr("Red player won!"); break;
     case 1: text = tr("White player won!"); break;
     default:
-        if (FGame->Paused() && FGame->BoardMode() == gbmPlay)
+        if (FGame->IsDraw())
+            text = tr("Drawn game!");
+        else if (FGame->Paused() && FGame->BoardMode() == gbmPlay)
             text = FGame->Turn() == 1 ? tr("White player's turn (paused)...") : tr("Red player's turn (paused)...");
         else if (FGame->Turn() == 2)
             text = tr("Red player's turn...");
@@ -727,6 +729,7 @@ void TMainForm::ActiveWindowChanged()
 
 void TMainForm::StartGame(const QStringList& Arguments)
 {
+    FGame->setFocus();  // the arrow keys move the board's cursor from the start
     // Squares inverted by the settings need the inverted text colour too.
     if (FGame->InvertSquares())
         ComplementTextColour(*FGame);

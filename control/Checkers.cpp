@@ -1,5 +1,6 @@
 #include "Checkers.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace velk {
@@ -160,6 +161,41 @@ void TCheckers::SetPieceAt(int Pos, int Kind)
     if (!PositionToSquare(Pos, square))
         return;
     PlacePiece(square, Kind >= 0 && Kind < 4 ? KindPieces[Kind] : pcNone);
+}
+
+const TGamePositions& TCheckers::GamePositions() const
+{
+    if (FPositionsChange != GameChangeCount()) {
+        FPositionsChange = GameChangeCount();
+        const TGameHistory& history = History();
+        FPositions.Reset(static_cast<const TCheckersBoard&>(history.StartBoard()));
+        TCheckersBoard board;
+        for (int32_t i = 0; i < std::min(history.Position(), history.Count()); ++i) {
+            const TGameHistoryRec& rec = history.Items(i);
+            if (!rec.EndsTurn)
+                continue;
+            TMemoryStream state(rec.BoardState.Bytes());
+            board.LoadFromStream(state);
+            FPositions.Push(board);
+        }
+    }
+    return FPositions;
+}
+
+bool TCheckers::IsDrawPosition() const
+{
+    // Only at a turn's start: a capture half entered, or browsed, is still the same turn.
+    const TGameHistory& history = History();
+    const int32_t shown = history.Position();
+    if (!CurrentMove().IsEmpty() || BoardMode() != gbmPlay ||
+        (shown > 0 && shown <= history.Count() && !history.Items(shown - 1).EndsTurn))
+        return false;
+    return GamePositions().Drawn();
+}
+
+std::vector<uint64_t> TCheckers::PastPositionKeys() const
+{
+    return GamePositions().ReversibleKeys();
 }
 
 TPiece TCheckers::SetupPiece(TPosition Square, TPiece Piece)

@@ -3,6 +3,7 @@
 // Its notifications carry checkers squares (P01 .. P32) instead of raw positions.
 #include "GameBoardControl.h"
 #include "engine/CheckersBoard.h"
+#include "engine/DrawRule.h"
 
 namespace velk {
 
@@ -78,8 +79,15 @@ protected:
     virtual void DoSimpleMove(TPosition SrcPos, TPosition DstPos);
     virtual void DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos);
     virtual void DoPromote(TPosition Pos);
+    bool IsDrawPosition() const override;
+    std::vector<uint64_t> PastPositionKeys() const override;
 
 private:
+    // The positions of the game up to the one shown, one per whole turn, worked out again only
+    // after the board or the record changed.
+    const TGamePositions& GamePositions() const;
+    mutable TGamePositions FPositions;
+    mutable uint64_t FPositionsChange = ~uint64_t{0};
     bool FTwoDigitsPositions = true;
     QImage FPiecesBitmap;
     int FLoadedPieceSize = 0;

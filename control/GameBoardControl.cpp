@@ -342,7 +342,12 @@ void TGameBoardControl::SetComputerPlayer(uint8_t Value)
 
 void TGameBoardControl::SetDeclareDraws(bool Value)
 {
+    if (Value == FDeclareDraws)
+        return;
     FDeclareDraws = Value;
+    // A drawn position may go on without the rule, or end with it.
+    UpdatePlayingState(true);
+    Post(WM_GB_TURNCHANGE, 0, 0);
 }
 
 void TGameBoardControl::SetSearchDepth(uint8_t Value)
@@ -390,7 +395,7 @@ bool TGameBoardControl::StartThinking()
     if (!CanThink())
         return false;
     FThinkingPosition = StreamForm(*FBoard);
-    return FSolver->Start(*FBoard);
+    return FSolver->Start(*FBoard, FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>());
 }
 
 bool TGameBoardControl::StopThinking(bool Abort)
@@ -498,6 +503,7 @@ void TGameBoardControl::BoardTurnEnded()
 
 void TGameBoardControl::BoardChanged()
 {
+    ++FGameChangeCount;
     StopThinking(true);
     FModified = true;
     if (!FMoving) {
@@ -517,6 +523,7 @@ void TGameBoardControl::BoardChanged()
 
 void TGameBoardControl::HistoryChanged()
 {
+    ++FGameChangeCount;
     UpdateTurnClock(true, false);
     Post(WM_GB_HISTORYCHANGE, 0, 0);
 }
@@ -560,7 +567,8 @@ int32_t TGameBoardControl::SuggestMove(int8_t Depth)
         return -1;
     // The table is shared by every search of the process: no solver search may run beside it.
     StopThinking(true);
-    return FBoard->Solve(static_cast<uint8_t>(depth), MaxMemory(), nullptr);
+    const std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
+    return FBoard->Solve(static_cast<uint8_t>(depth), MaxMemory(), nullptr, past.empty() ? nullptr : &past);
 }
 
 int32_t TGameBoardControl::EvaluateMove(int32_t Index) const

@@ -99,7 +99,7 @@ public:
     int32_t CurrentMoveNumber() const { return FHistory->Position() / 2 + 1; }
     int32_t MoveNumberOf(uint8_t Player) const;
     uint32_t PlayerTime(uint8_t Player) const;
-    int Winner() const { return FBoard->Winner(); }
+    int Winner() const { return DrawnByRule() ? 0 : FBoard->Winner(); }
 
     // ---- Record and navigation
     bool CanUndo() const;
@@ -131,8 +131,10 @@ public:
 
     // ---- Play
     bool IsComputerTurn() const { return (FBoard->Turn() & FComputerPlayer) != 0; }
-    bool IsGameOver() const { return FBoard->GameState() != gsPlaying; }
-    bool IsDraw() const { return FBoard->GameState() == gsDraw; }
+    bool IsGameOver() const { return FBoard->GameState() != gsPlaying || DrawnByRule(); }
+    bool IsDraw() const { return FBoard->GameState() == gsDraw || DrawnByRule(); }
+    // The game's draw rule holds at the shown position (only while draws are declared).
+    bool DrawnByRule() const { return FDeclareDraws && IsDrawPosition(); }
     virtual bool UpdatePlayingState(bool KeepTime);
     virtual void UpdateTurnClock(bool Reset, bool Accumulate);
     uint32_t TurnTime() const;
@@ -351,6 +353,14 @@ public:
 protected:
     TGameBoardControl(std::unique_ptr<TGameBoard> Board, QWidget* Parent);
 
+    // The game's own draw rule, and the positions the game has had that the search is to score
+    // as draws; the generic control knows no such rule.
+    virtual bool IsDrawPosition() const { return false; }
+    virtual std::vector<uint64_t> PastPositionKeys() const { return {}; }
+    // Counts every change of the board or the record, so that what is worked out from them can
+    // be kept until the next one.
+    uint64_t GameChangeCount() const { return FGameChangeCount; }
+
     // Virtual raisers of the notifications.
     virtual void DoPositionClick(int Pos, bool& Handled);
     virtual void DoPositionInfoTip(int Pos, std::string& InfoTip);
@@ -484,6 +494,7 @@ private:
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
     bool FDeclareDraws = false;
+    uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on
 

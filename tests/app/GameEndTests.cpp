@@ -71,6 +71,23 @@ TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
     EXPECT_EQ(Game().BoardAsText(), BoardText({{2, 'W'}}));
 }
 
+TEST_F(GameEndTest, ThirdRepetitionIsADrawWithItsOwnWordsPictureAndLogLine)
+{
+    SetUpPosition({{1, 'B'}, {32, 'W'}}, 2);
+    Answer(mrNo);
+    for (int i = 0; i < 2; ++i) {
+        Move(1, 5);
+        Move(32, 28);
+        Move(5, 1);
+        Move(28, 32);
+    }
+    ASSERT_TRUE(WaitFinishDialogs(1));
+    EXPECT_EQ(Shown.back().Text, "The game is draw!");
+    EXPECT_EQ(Shown.back().Picture, "draw");
+    EXPECT_EQ(W->StateLabel().text(), "Drawn game!");
+    EXPECT_EQ(Log(), "DRAW : 01-05 32-28 05-01 28-32 01-05 32-28 05-01 28-32\r\n");
+}
+
 TEST_F(GameEndTest, YesToTheFinishDialogStartsANewMatchAfterTheSaveQuery)
 {
     RedWins(RED_WINS, {mrYes, mrNo});

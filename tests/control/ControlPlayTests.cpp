@@ -1,5 +1,8 @@
 // Playing against the computer: whole games, pausing, hurrying and cancelling the search,
 // handing sides over, and stepping through the record while the game goes on.
+#include <QDir>
+#include <cstdio>
+
 #include "ControlTestSupport.h"
 
 using namespace velk;
@@ -175,6 +178,40 @@ TEST_F(PlayTest, TakeBackReturnsToThePlayersLastTurnAndANewGamePlays)
     C->NewGame();
     EXPECT_FALSE(C->Paused());
     EXPECT_TRUE(C->Playing());
+}
+
+TEST_F(PlayTest, ThirdRepetitionEndsTheGameInADrawThatStaysDrawnWhenSavedAndOpened)
+{
+    TEventLog log;
+    C->SetDeclareDraws(true);
+    StartPosition(BoardText({{1, 'B'}, {32, 'W'}}), PLAYER_BLACK);
+    log.Attach(*C);
+    const TMovementPath round[] = {Path({1, 5}), Path({32, 28}), Path({5, 1}), Path({28, 32})};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_FALSE(C->IsGameOver()) << i;
+        ASSERT_TRUE(C->PlayPath(round[i % 4])) << i;
+    }
+    Pump();
+    EXPECT_TRUE(C->IsGameOver());  // the start position for the third time
+    EXPECT_TRUE(C->IsDraw());
+    EXPECT_EQ(C->Winner(), 0);
+    EXPECT_FALSE(C->Playing());
+    EXPECT_TRUE(C->History().Finished());
+    EXPECT_EQ(log.Count("GameEnded"), 1);
+    EXPECT_EQ(C->GetGameRecordText(), "DRAW : 01-05 32-28 05-01 28-32 01-05 32-28 05-01 28-32");
+
+    // Saved and opened, it is still drawn; without the rule the game goes on.
+    const std::string name = QDir::temp().filePath("velk-drawn-game.ckr").toStdString();
+    C->SaveToFile(name, "Velk Checkers");
+    C->NewGame();
+    C->LoadFromFile(name, "Velk Checkers");
+    std::remove(name.c_str());
+    EXPECT_TRUE(C->IsDraw());
+    EXPECT_FALSE(C->Playing());
+    C->SetDeclareDraws(false);
+    EXPECT_FALSE(C->IsGameOver());
+    EXPECT_TRUE(C->Playing());
+    EXPECT_EQ(C->Winner(), 0);
 }
 
 TEST_F(PlayTest, HumanTakingOverTheThinkingSideGetsTheMove)

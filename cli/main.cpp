@@ -13,6 +13,7 @@
 #include "control/GameFile.h"
 #include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "engine/DrawRule.h"
 #include "engine/GameSolver.h"
 #include "engine/PositionTable.h"
 
@@ -32,6 +33,7 @@ const std::map<std::string, std::string> Help = {
          "  search DEPTH       the move the computer chooses at DEPTH plies\n"
          "  report             the position diagram and the numbered move list\n"
          "  bench              search a fixed set of positions and time it\n"
+         "  selfplay           the computer plays itself to the end of the game\n"
          "  show FILE.ckr      what a saved game holds\n"
          "\n"
          "POSITION (default: the initial position, Black to move):\n"
@@ -61,6 +63,18 @@ const std::map<std::string, std::string> Help = {
     {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES]\n"
               "Searches a fixed set of positions (default depth 14, table 1048576 bytes, cleared\n"
               "for each position) and prints nodes, time and nodes per second for each and in all."},
+    {"selfplay", "usage: velk-checkers-engine selfplay [--depth N] [--memory BYTES] [--no-draws] [POSITION]\n"
+                 "Plays the computer against itself from the position as the game's computer plays:\n"
+                 "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
+                 "BYTES (default 1048576) kept from move to move, and the game's draw rule: a draw at\n"
+                 "the third occurrence of a position or after 40 moves by each side with only kings\n"
+                 "moving and nothing taken; the search knows the positions that would repeat one.\n"
+                 "Prints each move as it is played ('1. 11-15' for Black's first, '1... 23-19' for\n"
+                 "White's first; captures with their whole path), then the game's one-line record as\n"
+                 "the game log writes it: 'BLACK: ...', 'WHITE: ...' or 'DRAW : ...'.\n"
+                 "--no-draws plays without the draw rule; such a game may never end, so it stops after\n"
+                 "1000 half-moves with the record 'NOT FINISHED: ...'.\n"
+                 "Equal best moves are chosen at random, as in the game."},
     {"show", "usage: velk-checkers-engine show FILE.ckr\n"
              "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
              "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"
@@ -100,6 +114,7 @@ TArgs ParseArgs(int argc, char** argv)
 {
     TArgs args;
     static const std::vector<std::string> valued = {"--fen", "--board", "--turn", "--memory", "--depth"};
+    static const std::vector<std::string> flags = {"--no-draws"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -111,12 +126,16 @@ TArgs ParseArgs(int argc, char** argv)
                 name = a.substr(0, eq);
                 value = a.substr(eq + 1);
             }
-            bool known = false;
+            bool known = false, flag = false;
             for (const auto& v : valued)
                 known = known || v == name;
-            if (!known)
+            for (const auto& f : flags)
+                flag = flag || f == name;
+            if (!known && !flag)
                 Fail("unknown option " + name);
-            if (eq == std::string::npos) {
+            if (flag && eq != std::string::npos)
+                Fail(name + " takes no value");
+            if (known && eq == std::string::npos) {
                 if (i + 1 >= argc)
                     Fail(name + " needs a value");
                 value = argv[++i];
@@ -360,6 +379,68 @@ int CmdBench(const TArgs& Args)
     return 0;
 }
 
+constexpr int SELFPLAY_HALF_MOVES = 1000;
+
+// The computer against itself, as the board control plays it: each turn a search of the board
+// on the table the last one left, the move made on the board and recorded in a game history,
+// so that the closing line is the game's own record text.
+int CmdSelfplay(const TArgs& Args)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--memory", "--no-draws"});
+    ExpectPositional(Args, 0);
+    const auto d = Args.Options.find("--depth");
+    const auto mem = Args.Options.find("--memory");
+    const auto depth = static_cast<uint8_t>(
+        d == Args.Options.end() ? DEFAULT_SEARCH_DEPTH : ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
+    const uint32_t memory = mem == Args.Options.end()
+                                ? DEFAULT_MAX_MEMORY
+                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    const bool draws = Args.Options.count("--no-draws") == 0;
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    if (board.Turn() != PLAYER_BLACK && board.Turn() != PLAYER_WHITE)
+        Fail("selfplay needs a side to move");
+
+    TGameHistory history(board);
+    history.StartBoard().Assign(board);
+    TGamePositions positions;
+    positions.Reset(board);
+    int moveNumber[3] = {0, 0, 0};
+    bool drawn = false;
+    for (int half = 0; board.GameState() == gsPlaying; ++half) {
+        if (draws && positions.Drawn()) {
+            drawn = true;
+            break;
+        }
+        if (!draws && half >= SELFPLAY_HALF_MOVES)
+            break;
+        const int32_t best = board.Solve(depth, memory, nullptr, draws ? &positions.ReversibleKeys() : nullptr);
+        const TCheckersMove move = board.Moves()[best];
+        const uint8_t side = board.Turn();
+        std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...", PathToText(move).c_str());
+        std::fflush(stdout);
+
+        auto rec = std::make_unique<TGameHistoryRec>();
+        for (int i = 0; i < move.Count; ++i) {
+            int row, column;
+            PositionToCell(move.Squares[i], row, column);
+            rec->Path.push_back(row * 8 + column);
+        }
+        if (!board.MakeMove(best))
+            Fail("the engine chose a move it cannot make: " + PathToText(move));
+        board.SaveToStream(rec->BoardState);
+        rec->BoardState.SetPosition(0);
+        rec->EndsTurn = true;
+        history.Add(std::move(rec));
+        positions.Push(board);
+    }
+    const bool over = drawn || board.GameState() != gsPlaying;
+    TGameHistoryRec none;
+    const TGameRecordView view{history, none, board.Turn()};
+    std::printf("%s\n", view.GameRecordText(over, drawn ? 0 : board.Winner()).c_str());
+    return 0;
+}
+
 const char* SideName(uint8_t Turn)
 {
     return Turn == PLAYER_BLACK ? "black" : Turn == PLAYER_WHITE ? "white" : "nobody";
@@ -428,6 +509,8 @@ int main(int argc, char** argv)
             return CmdReport(args);
         if (args.Command == "bench")
             return CmdBench(args);
+        if (args.Command == "selfplay")
+            return CmdSelfplay(args);
         if (args.Command == "show")
             return CmdShow(args);
         Fail("unknown command \"" + args.Command + "\" (try --help)");

@@ -94,11 +94,7 @@ TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
     // The search is told the game's past. White's king would be taken after 23-19 (move 0); as
     // a position the game already had, that is a draw, better than anything else White has.
     TCheckersBoard behind, repeated;
-    std::string text(SQUARE_COUNT, ' ');
-    text[P01] = text[P10] = 'B';
-    text[P15] = 'b';
-    text[P23] = 'W';
-    behind.SetAsText(text);
+    behind.SetAsText("B        B    b       W");  // W:WK23:BK1,K10,15
     behind.SetTurn(PLAYER_WHITE);
     behind.MoveCount();  // ApplyMove reads the move list
     repeated.ApplyMove(behind, 0);

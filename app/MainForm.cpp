@@ -72,8 +72,8 @@ QImage Pattern(const char* Name)
 TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
 {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QApplication::applicationDisplayName());
     setWindowIcon(QIcon(":/icons/velk-checkers.svg"));
     move(119, 63);
@@ -82,19 +82,22 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     root->setContentsMargins(0, 0, 0, 0);
     // A line's gap below the toolbar, which goes with it when the toolbar is hidden.
     root->setSpacing(1);
-    // The window is exactly as big as its content; the user does not resize it.
-    root->setSizeConstraint(QLayout::SetFixedSize);
+    // The window opens as big as its content and may be made bigger or maximised: the board
+    // takes the room and its squares follow it.
+    root->setSizeConstraint(QLayout::SetMinimumSize);
 
     FGame = new TCheckers;
     FGame->setObjectName("Game");
-    FGame->SetAutoSize(true);
     FGame->SetBoardMargins(1, 1, 1, 1);
     FGame->SetSquareSize(SQUARE_MEDIUM);
+    FGame->SetFixedSquareSize(false);
     FGame->SetAnimateStep(2);
     FGame->SetRoleColor(TGameBoardControl::crBoardMargin, clBtnFace);
     FGame->SetRoleColor(TGameBoardControl::crBoardBorder, clBtnShadow);
     FGame->SetRoleColor(TGameBoardControl::crSquareBorder, clNone);
-    FGame->SetColor(clBlack);
+    // Around the board, when the window is wider or taller than the board, the window's own
+    // colour; black only in full screen.
+    FGame->SetColor(clBtnFace);
     FGame->SetMarkerOffset(2);
     FGame->SetRecordFullMovesOnly(true);
     FGame->SetShowHint(false);
@@ -108,7 +111,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     QPalette boardPalette = FGame->palette();
     boardPalette.setColor(QPalette::WindowText, Qt::white);
     FGame->setPalette(boardPalette);
-    FGame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FGame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     const char* const patterns[] = {"SquareDark", "SquareLight", "SquareDarkSelect",
                                     "SquareLightSelect", "SquareDarkMark", "SquareLightMark"};
     for (int i = 0; i < TGameBoardControl::PATTERN_ROLE_COUNT; ++i)
@@ -125,14 +128,14 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     client->setContentsMargins(0, 0, 0, 0);
     client->setSpacing(0);
     FGameHost = new QWidget(FClientPanel);
-    FGameHost->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FGameHost->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto* host = new QVBoxLayout(FGameHost);
     host->setContentsMargins(0, 0, 0, 0);
     host->setSpacing(0);
     CreateStatusStrip(FGameHost);
     host->addWidget(FStateInfo);
     host->addWidget(FGame);
-    client->addWidget(FGameHost, 0, Qt::AlignTop);
+    client->addWidget(FGameHost, 1);
     CreateHistoryPanel();
     client->addWidget(FHistoryPanel);
     CreateSetupBar();
@@ -143,6 +146,14 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     FTurnIcon->setFixedSize(50, 50);
     FTurnIcon->setAlignment(Qt::AlignCenter);
     FTurnIcon->hide();
+    // Full screen shows the board alone: whose turn it is and the clock stand beside the picture.
+    FFullScreenStatus = new QLabel(FGame);
+    FFullScreenStatus->setObjectName("FullScreenStatus");
+    FFullScreenStatus->setFont(StripFont());
+    FFullScreenStatus->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 140); padding: 4px 8px; }");
+    FFullScreenStatus->move(56, 8);
+    FFullScreenStatus->hide();
+    FGame->installEventFilter(this);  // Esc in full screen
 
     FTimer = new QTimer(this);
     FTimer->setInterval(250);
@@ -277,9 +288,9 @@ void TMainForm::CreateActions()
     checkable(AddAction(ViewAnimationMoves, tr("Animate Moves"), {}, {},
                         [&game] { game.SetAnimateMoves(!game.AnimateMoves()); }));
     AddAction(ViewFullScreen, tr("Full Screen"), QKeySequence("F11"), {}, [this] { SetFullScreen(true); });
-    checkable(AddAction(BoardSizeSmall, tr("Small"), {}, {}, [&game] { game.SetSquareSize(SQUARE_SMALL); }));
-    checkable(AddAction(BoardSizeMedium, tr("Medium"), {}, {}, [&game] { game.SetSquareSize(SQUARE_MEDIUM); }));
-    checkable(AddAction(BoardSizeLarge, tr("Large"), {}, {}, [&game] { game.SetSquareSize(SQUARE_LARGE); }));
+    checkable(AddAction(BoardSizeSmall, tr("Small"), {}, {}, [this] { SetBoardSquareSize(SQUARE_SMALL); }));
+    checkable(AddAction(BoardSizeMedium, tr("Medium"), {}, {}, [this] { SetBoardSquareSize(SQUARE_MEDIUM); }));
+    checkable(AddAction(BoardSizeLarge, tr("Large"), {}, {}, [this] { SetBoardSquareSize(SQUARE_LARGE); }));
     checkable(AddAction(Rotate000, QString::fromUtf8("0\u00B0"), {}, {}, [this] { SetBoardAngle(0); }));
     checkable(AddAction(Rotate090, QString::fromUtf8("90\u00B0"), {}, {}, [this] { SetBoardAngle(90); }));
     checkable(AddAction(Rotate180, QString::fromUtf8("180\u00B0"), {}, {}, [this] { SetBoardAngle(180); }));

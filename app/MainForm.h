@@ -108,6 +108,7 @@ public:
     // when saving did not happen. "No" leaves the game modified: only replacing it clears that.
     void QuerySaveGame();
     void TimerTick();
+    void UpdateFullScreenStatus();
     // Where the game log is written; the per-user data directory unless a test sets it.
     QString GameLogFileName() const;
     void SetGameLogFileName(const QString& Value) { FGameLogFileName = Value; }
@@ -137,6 +138,7 @@ public:
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -181,6 +183,9 @@ private:
     void ClearSetupBoard();
     void Suggest();
     void SetComputerPlayer(uint8_t Value);
+    // One of the board sizes of the menu, or the size read from the settings: the window takes
+    // the size that shows squares of that size, and the squares follow the window from there.
+    void SetBoardSquareSize(int Size);
     void SetLevel(uint8_t Depth);
     void CustomLevel();
     void MemoryOptions();
@@ -212,6 +217,7 @@ private:
     QToolButton* FPauseButton = nullptr;
     QToolButton* FResumeButton = nullptr;
     QLabel* FElapsedTime = nullptr;
+    QLabel* FFullScreenStatus = nullptr;
     QLabel* FTurnIcon = nullptr;
     QWidget* FHistoryPanel = nullptr;
     QLabel* FTime1 = nullptr;

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
@@ -27,6 +28,7 @@
 #include "ThinkIcon.h"
 #include "control/GameHistory.h"
 #include "platform/AppendFile.h"
+#include "platform/Finally.h"
 #include "platform/Exceptions.h"
 
 namespace velk {
@@ -139,6 +141,7 @@ void TMainForm::UpdateStatusText()
         break;
     }
     FState->setText(text);
+    UpdateFullScreenStatus();
 }
 
 void TMainForm::TurnChanged()
@@ -164,6 +167,7 @@ void TMainForm::SelectionChanged()
 void TMainForm::BoardModeChanged()
 {
     UpdateCaption();
+    FGame->SetFixedSquareSize(!FFullScreen);  // the palette and the move list trade places around it
     if (FGame->BoardMode() == gbmPlay) {
         FSetupCommands->hide();
         FHistoryPanel->setVisible(FShowHistory);
@@ -190,15 +194,48 @@ void TMainForm::SquareResized()
     font.setPointSize(size);
     FGame->setFont(font);
     FGame->SetAnimateStep(s <= SQUARE_MEDIUM ? 2 : 3);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    // The layouts have placed the board at the window's new size by now: its squares follow it.
+    if (!FFullScreen && FGame->FixedSquareSize())
+        FGame->SetFixedSquareSize(false);
+}
+
+void TMainForm::SetBoardSquareSize(int Size)
+{
+    if (FFullScreen) {
+        FSavedSquareSize = Size;
+        return;
+    }
+    if (isMaximized())
+        showNormal();
+    FGame->SetSquareSize(Size);
     FitToContent();
 }
 
+
+
 void TMainForm::FitToContent()
 {
-    FGame->updateGeometry();
+    // Exactly the content's size: adjustSize would cap it at two thirds of the screen.
+    if (isMaximized() || isFullScreen())
+        return;
+    // The squares keep their size while the panels around them come and go; the board follows
+    // the window again from the window's next resize on (see resizeEvent).
+    FGame->SetFixedSquareSize(true);
+    // The nested layouts keep the sizes they were last told until their next event: they are
+    // told now, so that the window's size hint is the board's at once.
+    for (QWidget* widget : std::initializer_list<QWidget*>{FGame, FStateInfo, FGameHost, FHistoryPanel, FClientPanel})
+        widget->updateGeometry();
+    for (QWidget* panel : std::initializer_list<QWidget*>{FGameHost, FClientPanel, this})
+        if (panel->layout())
+            panel->layout()->invalidate();
     if (layout())
         layout()->activate();
-    adjustSize();
+    resize(sizeHint().expandedTo(minimumSizeHint()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -274,10 +311,20 @@ void TMainForm::UpdateHistoryList()
     FTime2->setText(Duration(game.PlayerTime(p2), true));
 }
 
+void TMainForm::UpdateFullScreenStatus()
+{
+    if (!FFullScreen)
+        return;
+    const QString clock = FTimePanel->isVisibleTo(FStateInfo) ? "   " + FElapsedTime->text() : QString();
+    FFullScreenStatus->setText(FState->text() + clock);
+    FFullScreenStatus->adjustSize();
+}
+
 void TMainForm::TimerTick()
 {
     TCheckers& game = *FGame;
     FElapsedTime->setText(Duration(game.TurnTime(), false));
+    UpdateFullScreenStatus();
     if (game.Thinking())
         FThinkIcon->Advance();
     const uint32_t t = game.PlayerTime(game.Turn());
@@ -518,6 +565,7 @@ void TMainForm::MemoryOptions()
 
 void TMainForm::ToggleToolbar()
 {
+    FGame->SetFixedSquareSize(true);  // before the layout squeezes the board for the toolbar
     FToolbar->setVisible(FToolbar->isHidden());
     FitToContent();
 }
@@ -525,6 +573,7 @@ void TMainForm::ToggleToolbar()
 void TMainForm::ToggleShowHistory()
 {
     FShowHistory = !FShowHistory;
+    FGame->SetFixedSquareSize(true);
     FHistoryPanel->setVisible(FShowHistory);
     FitToContent();
 }
@@ -626,37 +675,37 @@ void TMainForm::SetFullScreen(bool On)
     if (On) {
         FFullScreen = true;
         FSavedSquareSize = game.SquareSize();
-        game.SetAutoSize(false);
-        game.SetFixedSquareSize(false);
+        game.SetFixedSquareSize(false);  // the squares fill the screen
+        game.SetColor(clBlack);
         QScreen* screen = windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
         FFullScreenWindow = &game;
         game.setParent(nullptr);
         game.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         game.setWindowTitle(windowTitle());
-        game.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        game.installEventFilter(this);
+
         game.setGeometry(screen->geometry());
         game.showFullScreen();
         game.activateWindow();
         FTurnIcon->show();
         FTurnIcon->raise();
+        UpdateFullScreenStatus();
+        FFullScreenStatus->show();
+        FFullScreenStatus->raise();
     } else {
         FFullScreen = false;
         // The window takes the keyboard back from the board, but not from another window.
         const bool boardActive = game.isActiveWindow();
         FTurnIcon->hide();
-        game.removeEventFilter(this);
+
         FFullScreenWindow = nullptr;
         game.hide();
         game.setParent(FGameHost);
         game.setWindowFlags(Qt::Widget);
-        game.setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         static_cast<QBoxLayout*>(FGameHost->layout())->addWidget(&game);
-        game.SetFixedSquareSize(true);
-        game.SetSquareSize(FSavedSquareSize);
-        game.SetAutoSize(true);
         game.show();
-        FitToContent();
+        FFullScreenStatus->hide();
+        game.SetColor(clBtnFace);
+        SetBoardSquareSize(FSavedSquareSize);
         if (boardActive)
             activateWindow();
     }

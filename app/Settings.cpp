@@ -105,9 +105,9 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
         {"Invert Squares", [&game, flag] { return flag(game.InvertSquares()); },
          [&game](int64_t v) { game.SetInvertSquares(v != 0); }},
         {"Board Square Size", [&game] { return int64_t{game.SquareSize()}; },
-         [&game](int64_t v) {
+         [this](int64_t v) {
              if (v > 0)
-                 game.SetSquareSize(static_cast<int32_t>(std::clamp(v, MIN_SQUARE_SIZE, MAX_SQUARE_SIZE)));
+                 SetBoardSquareSize(static_cast<int32_t>(std::clamp(v, MIN_SQUARE_SIZE, MAX_SQUARE_SIZE)));
          }},
         {"Animate Moves", [&game, flag] { return flag(game.AnimateMoves()); },
          [&game](int64_t v) { game.SetAnimateMoves(v != 0); }},

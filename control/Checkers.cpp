@@ -235,19 +235,44 @@ int TCheckers::PieceSizeFor(int SquareSize)
     return 48;
 }
 
+int TCheckers::PieceCellSize(int SquareSize)
+{
+    // The bitmaps serve the sizes they were drawn for; above the largest board size the pieces
+    // keep the proportion they have there.
+    return SquareSize <= LARGEST_BITMAP_SQUARE ? PieceSizeFor(SquareSize)
+                                               : std::max(1, (SquareSize * 48 + LARGEST_BITMAP_SQUARE / 2) / LARGEST_BITMAP_SQUARE);
+}
+
 bool TCheckers::LoadPieces()
 {
-    if (FPiecesBitmap.isNull()) {
-        const int size = PieceSizeFor(SquareSize());
-        if (size == FLoadedPieceSize)
-            return false;
-        const QImage bitmap(QStringLiteral(":/pieces/CHECKERS_PIECES%1").arg(size));
-        LoadPieceImages(bitmap, 1, 4);
-        FLoadedPieceSize = size;
+    if (!FPiecesBitmap.isNull()) {
+        FLoadedPieceSize = 0;
+        LoadPieceImages(FPiecesBitmap, 1, 4);
         return true;
     }
-    FLoadedPieceSize = 0;
-    LoadPieceImages(FPiecesBitmap, 1, 4);
+    const qreal ratio = devicePixelRatioF();
+    const int cell = PieceCellSize(SquareSize());
+    if (ratio == 1.0 && SquareSize() <= LARGEST_BITMAP_SQUARE) {
+        if (cell == FLoadedPieceSize && FLoadedPieceRatio == ratio)
+            return false;
+        LoadPieceImages(QImage(QStringLiteral(":/pieces/CHECKERS_PIECES%1").arg(cell)), 1, 4);
+    } else {
+        // Larger, or on a denser screen: drawn at the exact device size from the large pictures.
+        if (cell == FLoadedPieceSize && FLoadedPieceRatio == ratio)
+            return false;
+        const int device = std::max(1, qRound(cell * ratio));
+        std::vector<QImage> images;
+        for (const char* name : {"red-man", "red-king", "white-man", "white-king"}) {
+            QImage master(QStringLiteral(":/pieces/large/%1").arg(QLatin1String(name)));
+            QImage image = master.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                               .scaled(device, device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(ratio);
+            images.push_back(std::move(image));
+        }
+        SetPieceImages(std::move(images));
+    }
+    FLoadedPieceSize = cell;
+    FLoadedPieceRatio = ratio;
     return true;
 }
 

@@ -58,6 +58,9 @@ public:
     virtual bool LoadPieces();
     int LoadedPieceSize() const { return FLoadedPieceSize; }
     static int PieceSizeFor(int SquareSize);
+    // The logical size of a piece's picture on squares of SquareSize, at any size.
+    static int PieceCellSize(int SquareSize);
+    static constexpr int LARGEST_BITMAP_SQUARE = 75;
 
     TPositionActionEvent OnPositionClick;
     TPositionInfoTipEvent OnPositionInfoTip;
@@ -91,6 +94,7 @@ private:
     bool FTwoDigitsPositions = true;
     QImage FPiecesBitmap;
     int FLoadedPieceSize = 0;
+    qreal FLoadedPieceRatio = 1.0;
 };
 
 }  // namespace velk

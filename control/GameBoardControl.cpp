@@ -75,7 +75,7 @@ TGameBoardControl::TGameBoardControl(std::unique_ptr<TGameBoard> Board, QWidget*
     FSolver = std::make_unique<TGameSolver>();
     FAnimator = std::make_unique<TAnimator>();
     FAnimator->OnFrame = [this] {
-        QMetaObject::invokeMethod(this, [this] { update(FBoardRect); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { update(GlideArea()); }, Qt::QueuedConnection);
     };
 
     FColors = {clBlack, clWhite, clBlack, clBlack, clWhite, clRed, clRed, clRed, clRed};
@@ -848,6 +848,7 @@ bool TGameBoardControl::AnimatePath(const TMovementPath& Path, bool Reverse)
     }
     setCursor(Qt::BlankCursor);
     FAnimator->ClearFrame();
+    FLastGlideArea = QRect();
     if (!FAnimator->Start(squares)) {
         EndAnimationScreen();
         return false;
@@ -881,16 +882,32 @@ bool TGameBoardControl::StopAnimation()
     return true;
 }
 
+QRect TGameBoardControl::GlideArea()
+{
+    // Where the travelling image is now and where it was at the last frame painted: only that
+    // changes from one frame to the next.
+    const TAnimator::TFrame frame = FAnimator->Frame();
+    QRect now;
+    if (frame.Active) {
+        const QSize image = PieceImageSize();
+        now = QRect(frame.Cur.topLeft() - QPoint((image.width() - FSquareSize) / 2, (image.height() - FSquareSize) / 2),
+                    image.expandedTo(frame.Cur.size()));
+    }
+    const QRect area = now.united(FLastGlideArea);
+    FLastGlideArea = now;
+    return area;
+}
+
 void TGameBoardControl::WaitForAnimation()
 {
     // The user-interface thread handles no messages while the step is shown, but it still
     // paints each frame the animator reaches.
     while (!FAnimator->WaitForIdle(5)) {
         if (isVisible())
-            repaint(FBoardRect);
+            repaint(GlideArea());
     }
     if (isVisible())
-        repaint(FBoardRect);
+        repaint(GlideArea());
 }
 
 uint8_t TGameBoardControl::AnimateDelay() const { return FAnimator->Delay(); }

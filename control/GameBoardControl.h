@@ -304,10 +304,14 @@ public:
     // The piece images, one per kind, all of one size.
     const std::vector<QImage>& PieceImages() const { return FPieceImages; }
     virtual void LoadPieceImages(const QImage& Bitmap, int Rows, int Columns);
+    // Piece images drawn elsewhere (one per kind, all of one size, at their device pixel ratio).
+    void SetPieceImages(std::vector<QImage> Images);
     // Counts square redraws into the buffer, so that tests can see that only changed squares are drawn.
     uint64_t SquareRedrawCount() const { return FSquareRedrawCount; }
-    // A copy of the off-screen buffer (board coordinates).
+    // A copy of the off-screen buffer (board coordinates; device pixels at its device pixel ratio).
     QImage BufferImage() const;
+    // The buffer's size in logical pixels.
+    QSize BufferSize() const;
 
     // ---- Drag and drop, tips
     bool AutoDragDrop() const { return FAutoDragDrop; }
@@ -405,6 +409,7 @@ protected:
     void changeEvent(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     virtual void HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam);
     // Posts a private message to the control's own window; lost (false) when there is none.
@@ -441,6 +446,7 @@ private:
     bool BufferFrozen() const { return FAnimating && !FAnimationScreen.isNull(); }
     void MovePieceDrag(int X, int Y);
     void EndAnimationScreen();
+    QRect GlideArea();
     bool HandleToolTip(QHelpEvent* Event);
     QSize PieceImageSize() const;
     QRect DragImageRect() const;
@@ -466,6 +472,7 @@ private:
     // painted instead of the buffer until the animation's end has been handled.
     QImage FAnimationScreen;
     int FAnimationImage = -1;
+    QRect FLastGlideArea;
 
     bool FHandleAllocated = false;
     TCursor FThinkCursor = crAppStart;
@@ -514,6 +521,8 @@ private:
     TColor FColor = clBtnFace;
     std::array<TColor, COLOR_ROLE_COUNT> FColors{};
     std::array<QImage, PATTERN_ROLE_COUNT> FPatterns;
+    std::array<QImage, PATTERN_ROLE_COUNT> FScaledPatterns;  // at the size of a square, in device pixels
+    const QImage& ScaledPattern(TPatternRole Role, QSize Size);
     bool FMarkSelectableSquares = true;
     bool FHighlightLastMove = false;
     uint64_t FLastMoveMask = 0;

@@ -10,7 +10,7 @@ namespace velk {
 
 QSize TGameBoardControl::PieceImageSize() const
 {
-    return FPieceImages.empty() ? QSize(FSquareSize, FSquareSize) : FPieceImages.front().size();
+    return FPieceImages.empty() ? QSize(FSquareSize, FSquareSize) : FPieceImages.front().deviceIndependentSize().toSize();
 }
 
 QRect TGameBoardControl::DragImageRect() const

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QtMath>
 #include <cmath>
 
 #include "Animator.h"
@@ -114,12 +115,11 @@ std::string TGameBoardControl::GetPositionName(int Pos) const
 
 void TGameBoardControl::AdjustSize()
 {
+    updateGeometry();  // a parent layout asks for the new size
     if (!FHandleAllocated)
         return;
-    if (FAutoSize) {
+    if (FAutoSize)
         resize(GetBoardSize(FSquareSize));
-        updateGeometry();  // a parent layout asks for the new size
-    }
     UpdateLayout(false);
 }
 
@@ -129,7 +129,8 @@ void TGameBoardControl::UpdateLayout(bool Force)
     // least a square can be for hit testing and drawing to make sense.
     const int s = std::max(1, FFixedSquareSize ? FSquareSize : CalcSquareSize(width(), height()));
     const QSize size = GetBoardSize(s);
-    if (!Force && s == FSquareSize && FBuffer.size() == size) {
+    const qreal ratio = devicePixelRatioF();
+    if (!Force && s == FSquareSize && BufferSize() == size && FBuffer.devicePixelRatio() == ratio) {
         UpdateBoardPosition();
         return;
     }
@@ -142,8 +143,12 @@ void TGameBoardControl::UpdateLayout(bool Force)
         FGridRect = FBoardRect.adjusted(FMargins[0], FMargins[1], -FMargins[2], -FMargins[3]);
         {
             std::lock_guard lock(FBufferLock);
-            FBuffer = QImage(size, QImage::Format_RGB32);
+            // Drawn in device pixels, addressed in logical ones: as sharp as the window's text.
+            FBuffer = QImage(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_RGB32);
+            FBuffer.setDevicePixelRatio(ratio);
             FBuffer.fill(Qt::black);
+            for (QImage& scaled : FScaledPatterns)
+                scaled = QImage();
         }
         RedrawBoard();
         DoSquareResize();
@@ -187,7 +192,13 @@ void TGameBoardControl::resizeEvent(QResizeEvent* Event)
 
 QSize TGameBoardControl::sizeHint() const
 {
-    return FAutoSize ? GetBoardSize(FSquareSize) : QSize(400, 400);
+    return GetBoardSize(FSquareSize);
+}
+
+QSize TGameBoardControl::minimumSizeHint() const
+{
+    // Squares smaller than the smallest piece pictures are no use.
+    return FAutoSize ? GetBoardSize(FSquareSize) : GetBoardSize(16);
 }
 
 void TGameBoardControl::SetBoardAngle(int Value)
@@ -280,6 +291,7 @@ void TGameBoardControl::SetRoleColor(TColorRole Role, TColor Value)
 void TGameBoardControl::SetPattern(TPatternRole Role, const QImage& Picture)
 {
     FPatterns[Role] = Picture;
+    FScaledPatterns[Role] = QImage();
     RedrawBoard();
 }
 
@@ -360,10 +372,44 @@ void TGameBoardControl::LoadPieceImages(const QImage& Bitmap, int Rows, int Colu
 // ---------------------------------------------------------------------------------------------
 // Painting
 
+void TGameBoardControl::SetPieceImages(std::vector<QImage> Images)
+{
+    BeginBoardUpdate();
+    TFinally end([this] { EndBoardUpdate(); });
+    FPieceImages = std::move(Images);
+    RedrawSquares(true);
+}
+
 QImage TGameBoardControl::BufferImage() const
 {
     std::lock_guard lock(FBufferLock);
     return FBuffer.copy();
+}
+
+QSize TGameBoardControl::BufferSize() const
+{
+    return FBuffer.deviceIndependentSize().toSize();
+}
+
+const QImage& TGameBoardControl::ScaledPattern(TPatternRole Role, QSize Size)
+{
+    // Scaled down once per square size from a source at least as large, never stretched at
+    // every square; a square bigger than its source is filled with the source tiled.
+    const qreal ratio = FBuffer.isNull() ? devicePixelRatioF() : FBuffer.devicePixelRatio();
+    const QSize device(qCeil(Size.width() * ratio), qCeil(Size.height() * ratio));
+    QImage& scaled = FScaledPatterns[Role];
+    if (scaled.size() != device) {
+        const QImage& source = FPatterns[Role];
+        if (source.width() >= device.width() && source.height() >= device.height()) {
+            scaled = source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        } else {
+            scaled = QImage(device, QImage::Format_RGB32);
+            QPainter tiles(&scaled);
+            tiles.fillRect(scaled.rect(), QBrush(source));
+        }
+        scaled.setDevicePixelRatio(ratio);
+    }
+    return scaled;
 }
 
 void TGameBoardControl::InvalidateRect(const QRect& R)
@@ -379,6 +425,9 @@ void TGameBoardControl::RepaintNow()
 
 void TGameBoardControl::paintEvent(QPaintEvent* Event)
 {
+    // Moved to a screen of another density: the buffer is drawn again for it first.
+    if (!FBuffer.isNull() && FBuffer.devicePixelRatio() != devicePixelRatioF() && !FAnimator->IsBusy())
+        UpdateLayout(true);
     QPainter canvas(this);
     const QColor background = ToQColor(FColor, palette());
     if (!FAnimationScreen.isNull()) {
@@ -387,8 +436,9 @@ void TGameBoardControl::paintEvent(QPaintEvent* Event)
         if (frame.Active && FAnimationImage >= 0 && FAnimationImage < static_cast<int>(FPieceImages.size())) {
             // The image is centred on the travelling square.
             const QImage& image = FPieceImages[FAnimationImage];
-            canvas.drawImage(frame.Cur.left() - (image.width() - FSquareSize) / 2,
-                             frame.Cur.top() - (image.height() - FSquareSize) / 2, image);
+            const QSize size = image.deviceIndependentSize().toSize();
+            canvas.drawImage(frame.Cur.left() - (size.width() - FSquareSize) / 2,
+                             frame.Cur.top() - (size.height() - FSquareSize) / 2, image);
         }
     } else {
         std::lock_guard lock(FBufferLock);
@@ -413,7 +463,7 @@ void TGameBoardControl::RedrawBoard()
         std::lock_guard lock(FBufferLock);
         if (!FBuffer.isNull()) {
             QPainter canvas(&FBuffer);
-            DrawBoard(canvas, FBuffer.rect());
+            DrawBoard(canvas, QRect(QPoint(0, 0), BufferSize()));
         }
     }
     RedrawSquares(true);
@@ -586,10 +636,8 @@ void TGameBoardControl::DrawSquare(QPainter& Canvas, int Pos, const QRect& R, in
         if (color != clNone)
             Canvas.fillRect(inner, ToQColor(color, pal));
     }
-    if (!pattern.isNull()) {
-        Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
-        Canvas.drawImage(inner, pattern);
-    }
+    if (!pattern.isNull())
+        Canvas.drawImage(inner.topLeft(), ScaledPattern(dark ? prSquareDark : prSquareLight, inner.size()));
     if ((Mark & LastMoveMark) != 0)
         DrawLastMoveMark(Canvas, inner);
     DrawSquareMark(Canvas, Pos, inner, Mark & ~LastMoveMark);
@@ -601,20 +649,18 @@ void TGameBoardControl::DrawSquareMark(QPainter& Canvas, int Pos, const QRect& I
 {
     const bool dark = IsDarkSquare(Pos);
     if (Mark == 1) {
-        const QImage& pattern = FPatterns[dark ? prSquareDarkSelect : prSquareLightSelect];
+        const TPatternRole role = dark ? prSquareDarkSelect : prSquareLightSelect;
         const TColor color = FColors[dark ? crSquareDarkSelect : crSquareLightSelect];
-        if (!pattern.isNull()) {
-            Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
-            Canvas.drawImage(Inner, pattern);
+        if (!FPatterns[role].isNull()) {
+            Canvas.drawImage(Inner.topLeft(), ScaledPattern(role, Inner.size()));
         } else if (color != clNone) {
             Canvas.fillRect(Inner, ToQColor(color, palette()));
         }
     } else if (Mark == 2) {
-        const QImage& pattern = FPatterns[dark ? prSquareDarkMark : prSquareLightMark];
+        const TPatternRole role = dark ? prSquareDarkMark : prSquareLightMark;
         const TColor color = FColors[dark ? crSquareDarkMark : crSquareLightMark];
-        if (!pattern.isNull()) {
-            Canvas.setRenderHint(QPainter::SmoothPixmapTransform);
-            Canvas.drawImage(Inner, pattern);
+        if (!FPatterns[role].isNull()) {
+            Canvas.drawImage(Inner.topLeft(), ScaledPattern(role, Inner.size()));
         } else if (color != clNone && FMarkerSize > 0) {
             // The frame's outline runs from (left + offset + 1, top + offset + 1) to
             // (right - offset, bottom - offset), right and bottom exclusive, centred on the pen.
@@ -677,8 +723,9 @@ void TGameBoardControl::DrawPiece(QPainter& Canvas, const QRect& Inner, int Imag
     if (Image < 0 || Image >= static_cast<int>(FPieceImages.size()))
         return;
     const QImage& img = FPieceImages[Image];
-    const int x = (2 * Inner.left() + Inner.width() - img.width()) / 2;
-    const int y = (2 * Inner.top() + Inner.height() - img.height()) / 2;
+    const QSize size = img.deviceIndependentSize().toSize();
+    const int x = (2 * Inner.left() + Inner.width() - size.width()) / 2;
+    const int y = (2 * Inner.top() + Inner.height() - size.height()) / 2;
     Canvas.drawImage(x, y, img);
 }
 

@@ -1,6 +1,7 @@
 // The glide of a piece on the animator thread: its route, its messages, and the ways it is cut
 // short (a resize, the control's end) or waited for (a step being played).
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <mutex>
 
 #include "ViewSupport.h"
@@ -152,6 +153,7 @@ struct TScreenCatcher : QObject {
     QImage Screen;
     QPoint At;
     int Paints = 0;
+    QRect Largest;
     bool Grabbing = false;
     explicit TScreenCatcher(TCheckers* Board) : C(Board) {}
     bool eventFilter(QObject*, QEvent* E) override
@@ -160,6 +162,11 @@ struct TScreenCatcher : QObject {
             return false;
         ++Paints;
         const TAnimator::TFrame f = C->Animator().Frame();
+        if (f.Active && !f.Landed) {
+            const QRect r = static_cast<QPaintEvent*>(E)->rect();
+            if (r.width() * r.height() > Largest.width() * Largest.height())
+                Largest = r;  // the most a frame of the glide repainted
+        }
         const int d = f.Cur.left() - From.left();
         if (Screen.isNull() && f.Active && !f.Landed && f.Cur.top() - From.top() == d && d >= 21 && d <= 40) {
             Grabbing = true;
@@ -199,6 +206,10 @@ TEST_F(AnimationTest, PlayedCaptureGlidesJumpByJumpWhileTheMoveWaits)
     EXPECT_FALSE(frames[42].Landed);
     EXPECT_EQ(frames[42].Cur, C->GetSquareRect(Pos(10)));
     EXPECT_EQ(frames.back().Cur, C->GetSquareRect(Pos(19)));
+    // Each frame repaints where the piece was and where it is, not the board.
+    EXPECT_GT(catcher.Largest.width(), 0);
+    EXPECT_LE(catcher.Largest.width(), 2 * C->SquareSize() + 1);
+    EXPECT_LE(catcher.Largest.height(), 2 * C->SquareSize() + 1);
 
     // Mid-way the screen showed the lifted square empty, the captured man still standing,
     // and the red man in between.

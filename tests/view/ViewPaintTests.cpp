@@ -197,8 +197,9 @@ TEST_F(PaintTest, OnlySquaresWhoseLookChangedAreRedrawn)
 
 TEST_F(PaintTest, PieceSetFollowsTheSquareSize)
 {
-    const std::pair<int, int> sizes[] = {{35, 16}, {36, 24}, {45, 24}, {46, 32}, {55, 32},
-                                         {56, 40}, {65, 40}, {66, 48}, {200, 48}, {60, 40}};
+    // The bitmaps up to the largest board size, then pictures drawn at the same proportion.
+    const std::pair<int, int> sizes[] = {{35, 16}, {36, 24}, {45, 24}, {46, 32}, {55, 32}, {56, 40},
+                                         {65, 40}, {66, 48}, {75, 48}, {76, 49}, {200, 128}, {60, 40}};
     for (const auto& [square, piece] : sizes) {
         C->SetSquareSize(square);
         EXPECT_EQ(C->LoadedPieceSize(), piece) << square;

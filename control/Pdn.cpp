@@ -100,8 +100,10 @@ public:
             while (FPos < FText.size() && (IsDigit(FText[FPos]) || IsMark(FText[FPos])))
                 ++FPos;
             t.Kind = TKind::Skip;
-        } else if (c == ')' || c == '}' || c == ']' || c == '"') {
+        } else if (c == ')' || c == '}' || c == ']') {
             return Bad(t, FPos + 1, std::string("'") + c + "' closes nothing");
+        } else if (c == '"') {
+            return Bad(t, FPos + 1, "a '\"' outside a tag pair");
         } else {
             ReadWord(t);
         }
@@ -342,7 +344,11 @@ private:
     void Tag(const TToken& T, std::string& ResultTag)
     {
         if (T.Name == "GameType") {
-            const std::string kind = T.Value.substr(0, T.Value.find(','));
+            std::string kind = T.Value.substr(0, T.Value.find(','));
+            while (!kind.empty() && IsSpace(kind.back()))
+                kind.pop_back();
+            while (!kind.empty() && IsSpace(kind.front()))
+                kind.erase(0, 1);
             if (kind != "21")
                 Fail("GameType " + Quote(T.Value) + " is not English draughts (21)");
         } else if (T.Name == "FEN") {

@@ -19,7 +19,7 @@ enum class TKind { End, Tag, MoveNumber, Move, Result, Skip, Bad };
 struct TToken {
     TKind Kind = TKind::End;
     size_t Begin = 0, End = 0;
-    std::string_view Text;   // the token as written (a move without its strength marks)
+    std::string_view Text;    // the token as written (a move without its strength marks)
     std::string Name, Value;  // a tag pair
     long Number = 0;          // a move number
     std::string Problem;      // why a Bad token is bad; empty: it is no move
@@ -30,7 +30,10 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool IsMark(char c) { return c == '!' || c == '?'; }
 // Characters that end a word of movetext because they open or close something of their own.
-bool IsDelimiter(char c) { return IsSpace(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == '[' || c == ']' || c == ';' || c == '"'; }
+bool IsDelimiter(char c)
+{
+    return IsSpace(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == '[' || c == ']' || c == ';' || c == '"';
+}
 
 bool IsResult(std::string_view Word)
 {
@@ -235,7 +238,6 @@ private:
     std::string_view FText;
     size_t FPos = 0;
 };
-
 
 // ---------------------------------------------------------------------------------------------
 // Reading a game
@@ -549,7 +551,10 @@ void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History)
 
 std::string WritePdnGame(const TGameHistory& History, const TPdnHeader& Header, bool GameOver, int Winner)
 {
-    const std::string result = !GameOver ? "*" : Winner == PLAYER_BLACK ? "1-0" : Winner == PLAYER_WHITE ? "0-1" : "1/2-1/2";
+    const std::string result = !GameOver                ? "*"
+                               : Winner == PLAYER_BLACK ? "1-0"
+                               : Winner == PLAYER_WHITE ? "0-1"
+                                                        : "1/2-1/2";
     const auto& start = static_cast<const TCheckersBoard&>(History.StartBoard());
     TCheckersBoard initial;
     initial.NewGame();

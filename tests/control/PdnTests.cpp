@@ -48,11 +48,14 @@ TEST(PdnRead, AcceptsEachForm)
         const char* Fen;
         bool Finished;
     } cases[] = {
-        {"tags in any order, numbers, captures", "[Result \"*\"]\n[White \"W\"] [GameType \"21\"] [Event \"E\"]\n[Black \"B\"]\n"
-                                                 "1. 11-15 22-18 2. 15x22 25x18 *", 4, OPENING_END, false},
+        {"tags in any order, numbers, captures",
+         "[Result \"*\"]\n[White \"W\"] [GameType \"21\"] [Event \"E\"]\n[Black \"B\"]\n"
+         "1. 11-15 22-18 2. 15x22 25x18 *",
+         4, OPENING_END, false},
         {"marks, comments, nested variations, line breaks anywhere",
          "1. 11-15! ; a line comment 1-0\n(1. 9-13 (1. 10-14 23-19) 22-18) 22-18?!\n2.\n15x22!! $3\n"
-         "{a comment (with brackets)} 25x18?? 1/2-1/2", 4, OPENING_END, true},
+         "{a comment (with brackets)} 25x18?? 1/2-1/2",
+         4, OPENING_END, true},
         {"byte-order mark, CR LF, a numbered move glued to its number",
          "\xEF\xBB\xBF[Event \"x\"]\r\n\r\n1.11-15\r\n22-18 2...\r\n15x22 25x18 2-0\r\n", 4, OPENING_END, true},
         {"FEN with kings, the capture in full", "[SetUp \"1\"]\n[FEN \"B:W18,24,K10:B12,16,K22\"]\n1. 22x15x6 *", 1,
@@ -62,8 +65,8 @@ TEST(PdnRead, AcceptsEachForm)
         {"White first, 1... after a comment, the text's own numbering",
          "[FEN \"W:W18,24,K10:B12,16,K22\"]\n{White starts} 1... 24-19 2. 16x23 *", 2, "W:WK10,18:B12,K22,23", false},
         {"the Result tag alone decides", "[Result \"0-1\"]\n1. 11-15", 1, nullptr, true},
-        {"tags only", "[Event \"nothing played\"]", 0, "B:W21,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,11,12",
-         false},
+        {"tags only", "[Event \"nothing played\"]", 0,
+         "B:W21,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,11,12", false},
     };
     for (const TCase& c : cases) {
         TCheckersBoard boardClass;
@@ -96,7 +99,8 @@ TEST(PdnRead, ErrorsNameGameMoveAndTextAndChangeNothing)
         {"[FEN \"B:W6,7,14,15:B2\"]\n1. 2x18 *", "Game 2, move 1: 2x18 is ambiguous here: it may be 2x9x18 or 2x11x18"},
         {"1. 11-15 e4", "Game 2, move 1: e4 is not a move"},
         {"1. 11-35", "Game 2, move 1: 11-35 names a square that is not on the board (1-32)"},
-        {"[FEN \"B:W21-32:X1-12\"]", "Game 2: FEN \"B:W21-32:X1-12\": FEN side field must start with W or B: \"X1-12\""},
+        {"[FEN \"B:W21-32:X1-12\"]",
+         "Game 2: FEN \"B:W21-32:X1-12\": FEN side field must start with W or B: \"X1-12\""},
         {"[Event \"unclosed]\n1. 11-15", "Game 2: a tag pair is not written as [Name \"value\"]"},
         {"1. 11-15 {open", "Game 2, move 1: a comment { ... } is not closed"},
         {"1. 11-15 (22-18 (23-19)", "Game 2, move 1: a variation ( ... ) is not closed"},
@@ -144,7 +148,8 @@ TEST(PdnList, SplitsGamesAndReadsTheirTags)
         EXPECT_EQ(g.Result, result);
         EXPECT_EQ(g.Moves, moves) << i;
         EXPECT_EQ(own.rfind(begins, 0), 0u) << own;
-        EXPECT_TRUE(own.size() >= std::strlen(ends) && own.compare(own.size() - std::strlen(ends), std::string::npos, ends) == 0)
+        EXPECT_TRUE(own.size() >= std::strlen(ends) &&
+                    own.compare(own.size() - std::strlen(ends), std::string::npos, ends) == 0)
             << own;
         TCheckersBoard boardClass;
         TGameHistory history(boardClass);
@@ -188,8 +193,8 @@ TEST(PdnWrite, RoundTripsKeepStartMovesAndResult)
         const char* Fen;
         int Plies;
     } cases[] = {
-        {"B:W21-32:B1-12", 70},                     // from the start, long enough to wrap lines
-        {"W:W18,24,K10:B12,16,K22", 200},           // White first, kings, captures of several steps
+        {"B:W21-32:B1-12", 70},                   // from the start, long enough to wrap lines
+        {"W:W18,24,K10:B12,16,K22", 200},         // White first, kings, captures of several steps
         {"B:WK3,18,22,25,K28:B9,13,K14,K23", 9},  // stopped while playing
     };
     for (const TCase& c : cases) {
@@ -198,8 +203,8 @@ TEST(PdnWrite, RoundTripsKeepStartMovesAndResult)
         PlayGame(played, c.Fen, c.Plies);
         TCheckersBoard last;
         played.LoadBoardAt(played.Count(), last);
-        const std::string text =
-            WritePdnGame(played, TPdnHeader{"Club \"night\"", "?", "2026.01.02"}, last.GameState() != gsPlaying, last.Winner());
+        const std::string text = WritePdnGame(played, TPdnHeader{"Club \"night\"", "?", "2026.01.02"},
+                                              last.GameState() != gsPlaying, last.Winner());
 
         TGameHistory read(boardClass);
         ReadPdnGame(text, 1, read);
@@ -251,7 +256,8 @@ TEST(PdnWrite, PdnReadAndWrittenBackKeepsItsGame)
     auto entering = std::make_unique<TGameHistoryRec>();
     entering->Path = {1, 10};
     first.Add(std::move(entering));
-    const std::string written = WritePdnGame(first, TPdnHeader{}, true, PdnResultWinner(ListPdnGames(original)[0].Result));
+    const std::string written =
+        WritePdnGame(first, TPdnHeader{}, true, PdnResultWinner(ListPdnGames(original)[0].Result));
     ReadPdnGame(written, 1, second);
     EXPECT_EQ(Turns(second), Turns(first));
     EXPECT_EQ(Turns(second), "W:WK10,18,24:B12,16,K22 | 24-19 22-15-6 19-15") << written;

@@ -29,15 +29,19 @@ check-tsan: setup
 	cmake --build --preset tsan -j $(JOBS) --target $(THREAD_TESTS)
 	ctest --preset tsan -j $(JOBS)
 
-# The game file fuzzer for FUZZ_TIME seconds on a scratch copy of the seed corpus; any crash,
-# leak or slow input fails, and the input that caused it is left in build-fuzz/.
-FUZZ_TIME ?= 60
+# The game file fuzzer and the PDN reader's, each for FUZZ_TIME seconds on a scratch copy of its
+# seed corpus; any crash, leak or slow input fails, and the input that caused it is left in
+# build-fuzz/.
+FUZZ_TIME ?= 30
 fuzz: setup
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz --target game_stream_fuzz -j $(JOBS)
+	cmake --build --preset fuzz --target game_stream_fuzz pdn_fuzz -j $(JOBS)
 	rm -rf tests/fuzz/corpus-work && cp -r tests/fuzz/corpus tests/fuzz/corpus-work
 	build-fuzz/bin/game_stream_fuzz -max_total_time=$(FUZZ_TIME) -timeout=10 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/ tests/fuzz/corpus-work
+	rm -rf tests/fuzz/pdn-corpus-work && cp -r tests/fuzz/pdn-corpus tests/fuzz/pdn-corpus-work
+	build-fuzz/bin/pdn_fuzz -max_total_time=$(FUZZ_TIME) -timeout=10 -print_final_stats=1 \
+	  -artifact_prefix=build-fuzz/ tests/fuzz/pdn-corpus-work
 
 # Installs into a scratch prefix and checks the desktop files the way distributions do.
 check-install: build

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Fen.h"
+#include "PdnCommands.h"
 #include "control/GameFile.h"
 #include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
@@ -35,6 +36,8 @@ const std::map<std::string, std::string> Help = {
          "  bench              search a fixed set of positions and time it\n"
          "  selfplay           the computer plays itself to the end of the game\n"
          "  show FILE.ckr      what a saved game holds\n"
+         "  pdn FILE.pdn       replay every game of a PDN file, one line each\n"
+         "  convert IN OUT     convert a game between .ckr and .pdn\n"
          "\n"
          "POSITION (default: the initial position, Black to move):\n"
          "  --fen \"B:W21,22,K30:B1,2,K5\"    side to move, then White's and Black's squares;\n"
@@ -43,6 +46,15 @@ const std::map<std::string, std::string> Help = {
          "                                  b B black man/king, w W white man/king, space empty\n"
          "\n"
          "'velk-checkers-engine COMMAND --help' describes one command. Bad input exits with 2."},
+    {"pdn", "usage: velk-checkers-engine pdn FILE.pdn\n"
+            "Replays every game of a PDN file (Portable Draughts Notation, English draughts), checking\n"
+            "each move, and prints one line per game: 'N: PLIES RESULT FEN' (the game's number from\n"
+            "1, its half-moves, its result as written or *, its final position), or 'N: error:\n"
+            "MESSAGE'. Exits with 2 when any game could not be read."},
+    {"convert", "usage: velk-checkers-engine convert IN OUT\n"
+                "Converts one game between a Velk Checkers game file (.ckr) and PDN (.pdn), as the\n"
+                "names end. From a PDN file with several games the first is converted. PDN results\n"
+                "are written from the first mover's side: 1-0 Black (Red) won, 0-1 White won."},
     {"moves", "usage: velk-checkers-engine moves [POSITION]\n"
               "Prints the legal moves of the side to move, one per line, in the engine's list order\n"
               "(captures longest first), in two-digit notation: 12-16, 01-10-17."},
@@ -513,6 +525,10 @@ int main(int argc, char** argv)
             return CmdSelfplay(args);
         if (args.Command == "show")
             return CmdShow(args);
+        if (args.Command == "pdn" || args.Command == "convert") {
+            AllowOptions(args, {});
+            return RunPdnCommand(args.Command, args.Positional);
+        }
         Fail("unknown command \"" + args.Command + "\" (try --help)");
     } catch (const TUsageError& e) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, e.Message.c_str());

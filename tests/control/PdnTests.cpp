@@ -1,0 +1,268 @@
+// Games in PDN: every form the reader accepts, its errors, the game list, the writer's form,
+// and round trips between the program's records and PDN.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "control/Fen.h"
+#include "control/Pdn.h"
+#include "engine/CheckersBoard.h"
+
+using namespace velk;
+
+namespace {
+
+const char* const OPENING_END = "B:W18,21,23,24,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,12";
+
+std::string FinalFen(const TGameHistory& History)
+{
+    TCheckersBoard board;
+    History.LoadBoardAt(History.Count(), board);
+    return BoardToFen(board);
+}
+
+// Each whole turn's squares in the engine's notation, and the start, for comparing records.
+std::string Turns(const TGameHistory& History)
+{
+    std::string text = BoardToFen(static_cast<const TCheckersBoard&>(History.StartBoard())) + " |";
+    TMovementPath turn;
+    for (int32_t i = 0; i < History.Count(); ++i) {
+        const TMovementPath& path = History.Items(i).Path;
+        turn.insert(turn.end(), path.begin() + (!turn.empty() && turn.back() == path.front() ? 1 : 0), path.end());
+        if (History.Items(i).EndsTurn) {
+            text += ' ';
+            text += PathNotation(turn, false);
+            turn.clear();
+        }
+    }
+    return text;
+}
+
+TEST(PdnRead, AcceptsEachForm)
+{
+    struct TCase {
+        const char* What;
+        std::string Text;
+        int Plies;
+        const char* Fen;
+        bool Finished;
+    } cases[] = {
+        {"tags in any order, numbers, captures",
+         "[Result \"*\"]\n[White \"W\"] [GameType \"21\"] [Event \"E\"]\n[Black \"B\"]\n"
+         "1. 11-15 22-18 2. 15x22 25x18 *",
+         4, OPENING_END, false},
+        {"marks, comments, nested variations, line breaks anywhere",
+         "1. 11-15! ; a line comment 1-0\n(1. 9-13 (1. 10-14 23-19) 22-18) 22-18?!\n2.\n15x22!! $3\n"
+         "{a comment (with brackets)} 25x18?? 1/2-1/2",
+         4, OPENING_END, true},
+        {"byte-order mark, CR LF, a numbered move glued to its number",
+         "\xEF\xBB\xBF[Event \"x\"]\r\n\r\n1.11-15\r\n22-18 2...\r\n15x22 25x18 2-0\r\n", 4, OPENING_END, true},
+        {"FEN with kings, the capture in full", "[SetUp \"1\"]\n[FEN \"B:W18,24,K10:B12,16,K22\"]\n1. 22x15x6 *", 1,
+         "W:W24:BK6,12,16", false},
+        {"a capture by its first and last squares; the side left without a move has lost",
+         "[FEN \"B:W15,22:B11\"]\n1. 11x25", 1, "W:W:B25", true},
+        {"White first, 1... after a comment, the text's own numbering",
+         "[FEN \"W:W18,24,K10:B12,16,K22\"]\n{White starts} 1... 24-19 2. 16x23 *", 2, "W:WK10,18:B12,K22,23", false},
+        {"the Result tag alone decides", "[Result \"0-1\"]\n1. 11-15", 1, nullptr, true},
+        {"tags only", "[Event \"nothing played\"]", 0,
+         "B:W21,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,11,12", false},
+    };
+    for (const TCase& c : cases) {
+        TCheckersBoard boardClass;
+        TGameHistory history(boardClass);
+        ReadPdnGame(c.Text, 1, history);
+        EXPECT_EQ(history.Count(), c.Plies) << c.What;
+        EXPECT_EQ(history.Position(), c.Plies) << c.What;
+        if (c.Fen) {
+            EXPECT_EQ(FinalFen(history), c.Fen) << c.What;
+        }
+        EXPECT_EQ(history.Finished(), c.Finished) << c.What;
+        for (int32_t i = 0; i < history.Count(); ++i)
+            EXPECT_TRUE(history.Items(i).EndsTurn && history.Items(i).Duration == 0) << c.What;
+    }
+    // Every result form; only * leaves a game that still has moves unfinished.
+    for (const char* result : {"1-0", "0-1", "1/2-1/2", "2-0", "0-2", "1-1", "*"}) {
+        TCheckersBoard boardClass;
+        TGameHistory history(boardClass);
+        ReadPdnGame(std::string("1. 11-15 ") + result, 1, history);
+        EXPECT_EQ(history.Finished(), std::string(result) != "*") << result;
+    }
+}
+
+TEST(PdnRead, ErrorsNameGameMoveAndTextAndChangeNothing)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        {"[GameType \"20\"]\n1. 32-28 *", "Game 2: GameType 20 is not English draughts (21)"},
+        {"1. 11-15 22-18 2. 9-13 *", "Game 2, move 2: 9-13 is not a legal move here"},  // captures are compulsory
+        {"17. 11-15 22-26 *", "Game 2, move 17: 22-26 is not a legal move here"},
+        {"[FEN \"B:W6,7,14,15:B2\"]\n1. 2x18 *", "Game 2, move 1: 2x18 is ambiguous here: it may be 2x9x18 or 2x11x18"},
+        {"1. 11-15 e4", "Game 2, move 1: e4 is not a move"},
+        {"1. 11-35", "Game 2, move 1: 11-35 names a square that is not on the board (1-32)"},
+        {"[FEN \"B:W21-32:X1-12\"]",
+         "Game 2: FEN \"B:W21-32:X1-12\": FEN side field must start with W or B: \"X1-12\""},
+        {"[Event \"unclosed]\n1. 11-15", "Game 2: a tag pair is not written as [Name \"value\"]"},
+        {"1. 11-15 {open", "Game 2, move 1: a comment { ... } is not closed"},
+        {"1. 11-15 (22-18 (23-19)", "Game 2, move 1: a variation ( ... ) is not closed"},
+        {"1. 11-15 ) *", "Game 2, move 1: ')' closes nothing"},
+    };
+    TCheckersBoard boardClass;
+    TGameHistory history(boardClass);
+    ReadPdnGame("[FEN \"W:W18,24,K10:B12,16,K22\"]\n1... 24-19 *", 1, history);
+    const std::string before = Turns(history);
+    for (const auto& [text, message] : cases) {
+        try {
+            ReadPdnGame(text, 2, history);
+            ADD_FAILURE() << "read: " << text;
+        } catch (const EPdnError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+        EXPECT_EQ(Turns(history), before) << text;
+    }
+}
+
+TEST(PdnList, SplitsGamesAndReadsTheirTags)
+{
+    const std::string text =
+        "\xEF\xBB\xBF[Event \"Open \\\"A\\\"\"]\r\n[Black \"Ann\"]\r\n[White \"Bob\"]\r\n[Result \"1-0\"]\r\n\r\n"
+        "1. 11-15 22-18 2. 15x22 {2. 12-16} 25x18 1-0\r\n\r\n"
+        "{between games} 1. 9-13 22-18 2. 13-17 21x14 0-1\n"
+        "[Event \"no result\"]\n1. 9-14 (1. 10-15)\n"
+        "[Event \"last\"]\n[Result \"1/2-1/2\"]\n";
+    const std::vector<TPdnGameInfo> games = ListPdnGames(text);
+    ASSERT_EQ(games.size(), 4u);
+    const std::tuple<const char*, const char*, const char*, const char*, int, const char*, const char*> expected[] = {
+        {"Open \"A\"", "Ann", "Bob", "1-0", 2, "[Event", "25x18 1-0"},
+        {"", "", "", "0-1", 2, "1. 9-13", "21x14 0-1"},
+        {"no result", "", "", "*", 1, "[Event", "(1. 10-15)"},
+        {"last", "", "", "1/2-1/2", 0, "[Event", "\"1/2-1/2\"]"},
+    };
+    for (size_t i = 0; i < games.size(); ++i) {
+        const auto& [event, black, white, result, moves, begins, ends] = expected[i];
+        const TPdnGameInfo& g = games[i];
+        const std::string own = text.substr(g.Offset, g.Length);
+        EXPECT_EQ(g.Number, static_cast<int>(i + 1));
+        EXPECT_EQ(g.Event, event);
+        EXPECT_EQ(g.Black, black);
+        EXPECT_EQ(g.White, white);
+        EXPECT_EQ(g.Result, result);
+        EXPECT_EQ(g.Moves, moves) << i;
+        EXPECT_EQ(own.rfind(begins, 0), 0u) << own;
+        EXPECT_TRUE(own.size() >= std::strlen(ends) &&
+                    own.compare(own.size() - std::strlen(ends), std::string::npos, ends) == 0)
+            << own;
+        TCheckersBoard boardClass;
+        TGameHistory history(boardClass);
+        ReadPdnGame(own, g.Number, history);
+    }
+    EXPECT_TRUE(ListPdnGames("").empty());
+    EXPECT_TRUE(ListPdnGames("\xEF\xBB\xBF \r\n{only a comment}\n").empty());
+}
+
+// Plays from Fen choosing moves by a fixed rule, every step its own record the way the board
+// control keeps a capture entered a step at a time, until the game ends or Plies are played.
+void PlayGame(TGameHistory& History, const char* Fen, int Plies)
+{
+    TCheckersBoard board;
+    std::string error;
+    ASSERT_TRUE(ParseFen(Fen, board, error)) << error;
+    History.StartBoard().Assign(board);
+    for (int ply = 0; ply < Plies && board.MoveCount() > 0; ++ply) {
+        const TCheckersMove move = board.Moves()[(ply * 7) % board.MoveCount()];
+        for (int i = 0; i + 1 < move.Count; ++i) {
+            auto rec = std::make_unique<TGameHistoryRec>();
+            board.MakeStep(move.Squares[i], move.Squares[i + 1]);
+            rec->EndsTurn = board.Moves().Count() == 0;
+            if (rec->EndsTurn)
+                board.EndTurn();
+            int row, column;
+            for (const TPosition p : {move.Squares[i], move.Squares[i + 1]}) {
+                PositionToCell(p, row, column);
+                rec->Path.push_back(row * 8 + column);
+            }
+            board.SaveToStream(rec->BoardState);
+            rec->Duration = 700;
+            History.Add(std::move(rec));
+        }
+    }
+}
+
+TEST(PdnWrite, RoundTripsKeepStartMovesAndResult)
+{
+    struct TCase {
+        const char* Fen;
+        int Plies;
+    } cases[] = {
+        {"B:W21-32:B1-12", 70},                   // from the start, long enough to wrap lines
+        {"W:W18,24,K10:B12,16,K22", 200},         // White first, kings, captures of several steps
+        {"B:WK3,18,22,25,K28:B9,13,K14,K23", 9},  // stopped while playing
+    };
+    for (const TCase& c : cases) {
+        TCheckersBoard boardClass;
+        TGameHistory played(boardClass);
+        PlayGame(played, c.Fen, c.Plies);
+        TCheckersBoard last;
+        played.LoadBoardAt(played.Count(), last);
+        const std::string text = WritePdnGame(played, TPdnHeader{"Club \"night\"", "?", "2026.01.02"},
+                                              last.GameState() != gsPlaying, last.Winner());
+
+        TGameHistory read(boardClass);
+        ReadPdnGame(text, 1, read);
+        EXPECT_EQ(Turns(read), Turns(played)) << text;
+        EXPECT_EQ(FinalFen(read), FinalFen(played));
+        const std::vector<TPdnGameInfo> games = ListPdnGames(text);
+        ASSERT_EQ(games.size(), 1u);
+        EXPECT_EQ(games[0].Event, "Club \"night\"");
+        EXPECT_EQ(PdnResultWinner(games[0].Result), last.GameState() != gsPlaying ? last.Winner() : -1) << text;
+        EXPECT_EQ(read.Finished(), last.GameState() != gsPlaying);
+
+        // The written form: the seven tags in order, FEN only for another start, numbered moves,
+        // captures in full, short lines and a closing newline.
+        EXPECT_EQ(text.rfind("[Event \"Club \\\"night\\\"\"]\n[Site \"?\"]\n[Date \"2026.01.02\"]\n[Round \"?\"]\n"
+                             "[Black \"?\"]\n[White \"?\"]\n[Result \"",
+                             0),
+                  0u);
+        const bool initial = std::string(c.Fen) == "B:W21-32:B1-12";
+        const std::string fen = BoardToFen(static_cast<const TCheckersBoard&>(played.StartBoard()));
+        EXPECT_EQ(text.find("[SetUp \"1\"]\n[FEN \"" + fen + "\"]\n") != std::string::npos, !initial);
+        EXPECT_NE(text.find(c.Fen[0] == 'W' ? "\n\n1... " : "\n\n1. "), std::string::npos) << text;
+        EXPECT_EQ(text.back(), '\n');
+        size_t longest = 0, lines = 0;
+        for (size_t at = 0, eol; (eol = text.find('\n', at)) != std::string::npos; at = eol + 1, ++lines)
+            longest = std::max(longest, eol - at);
+        EXPECT_LT(longest, 80u);
+        if (c.Plies > 50) {
+            EXPECT_GT(lines, 10u) << text;
+        }
+    }
+    // An empty date is today's, YYYY.MM.DD; an empty game is its result alone.
+    const std::string empty = WritePdnGame(TGameHistory(TCheckersBoard()), TPdnHeader{}, false, 0);
+    const size_t date = empty.find("[Date \"") + 7;
+    std::string digits = empty.substr(date, 11);
+    for (size_t i : {4, 7})
+        digits[i] = digits[i] == '.' ? '0' : 'x';
+    EXPECT_EQ(digits.find_first_not_of("0123456789"), 10u) << empty;
+    EXPECT_EQ(empty.substr(empty.size() - 4), "\n\n*\n");
+}
+
+TEST(PdnWrite, PdnReadAndWrittenBackKeepsItsGame)
+{
+    const std::string original = "[FEN \"W:W18,24,K10:B12,16,K22\"]\n[Result \"0-1\"]\n"
+                                 "1... 24-19 {forced reply} 2. 22x15x6 (2. 16x23) 19-15 0-1";
+    TCheckersBoard boardClass;
+    TGameHistory first(boardClass), second(boardClass);
+    ReadPdnGame(original, 1, first);
+    // A turn still being entered at the end is left out.
+    auto entering = std::make_unique<TGameHistoryRec>();
+    entering->Path = {1, 10};
+    first.Add(std::move(entering));
+    const std::string written =
+        WritePdnGame(first, TPdnHeader{}, true, PdnResultWinner(ListPdnGames(original)[0].Result));
+    ReadPdnGame(written, 1, second);
+    EXPECT_EQ(Turns(second), Turns(first));
+    EXPECT_EQ(Turns(second), "W:WK10,18,24:B12,16,K22 | 24-19 22-15-6 19-15") << written;
+    EXPECT_EQ(ListPdnGames(written)[0].Result, "0-1");
+    EXPECT_NE(written.find("1... 24-19 2. 22x15x6 19-15 0-1\n"), std::string::npos) << written;
+}
+
+}  // namespace

@@ -10,11 +10,13 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,7 +41,10 @@ TFileNameAnswerer& FileNameAnswerer()
     return answerer;
 }
 
-constexpr const char* FILE_FILTER = "Checkers Game (*.ckr);;All Files (*)";
+// Opening takes either kind of game; saving writes the kind whose filter is chosen (or whose
+// ending the name has).
+constexpr const char* OPEN_FILTER = "Games (*.ckr *.pdn);;Checkers Game (*.ckr);;PDN games (*.pdn);;All Files (*)";
+constexpr const char* SAVE_FILTER = "Checkers Game (*.ckr);;PDN game (*.pdn)";
 
 TMessageSink& MessageSink()
 {
@@ -144,13 +149,20 @@ QString ChooseFileName(QWidget* Parent, bool Save, const QString& Proposed)
     if (FileNameAnswerer())
         return FileNameAnswerer()(Save, Proposed);
     QFileDialog dialog(Parent, Save ? QObject::tr("Save Game As") : QObject::tr("Load Game"), Proposed,
-                       QObject::tr(FILE_FILTER));
+                       QObject::tr(Save ? SAVE_FILTER : OPEN_FILTER));
     dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (!Save)
+    if (!Save) {
         dialog.setFileMode(QFileDialog::ExistingFile);
-    else
+    } else {
         dialog.selectFile(Proposed);
-    dialog.setDefaultSuffix("ckr");
+        if (Proposed.endsWith(".pdn", Qt::CaseInsensitive))
+            dialog.selectNameFilter(QObject::tr("PDN game (*.pdn)"));
+        // The ending follows the filter chosen, unless the name already has one.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& Filter) {
+            dialog.setDefaultSuffix(Filter.contains("*.pdn") ? "pdn" : "ckr");
+        });
+    }
+    dialog.setDefaultSuffix(Proposed.endsWith(".pdn", Qt::CaseInsensitive) ? "pdn" : "ckr");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                   : QString();
 }
@@ -423,6 +435,77 @@ void TAboutDialog::mousePressEvent(QMouseEvent* Event)
     QDialog::mousePressEvent(Event);
     if (!HomePage->geometry().contains(Event->position().toPoint()))
         accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo>& Games) : QDialog(Parent)
+{
+    Prepare(this, tr("Choose a Game"));
+    setObjectName("PdnGameChooser");
+    Filter = new QLineEdit;
+    Filter->setObjectName("Filter");
+    Filter->setPlaceholderText(tr("Type to find a game by its event, players or result"));
+    List = new QTreeWidget;
+    List->setObjectName("Games");
+    List->setRootIsDecorated(false);
+    List->setUniformRowHeights(true);  // ten thousand games list at once
+    List->setHeaderLabels({tr("No."), tr("Event"), tr("Red"), tr("White"), tr("Result"), tr("Moves")});
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(Games.size()));
+    for (const TPdnGameInfo& game : Games) {
+        auto* item = new QTreeWidgetItem(QStringList{QString::number(game.Number), QString::fromStdString(game.Event),
+                                                     QString::fromStdString(game.Black),
+                                                     QString::fromStdString(game.White),
+                                                     QString::fromStdString(game.Result),
+                                                     QString::number(game.Moves)});
+        item->setData(0, Qt::UserRole, game.Number);
+        items.push_back(item);
+    }
+    List->addTopLevelItems(items);
+    for (int c = 0; c < List->columnCount(); ++c)
+        List->resizeColumnToContents(c);
+    if (!items.isEmpty())
+        List->setCurrentItem(items.front());
+    connect(Filter, &QLineEdit::textChanged, this, [this](const QString& Text) { ApplyFilter(Text); });
+    connect(List, &QTreeWidget::itemActivated, this, [this] { done(mrOk); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Filter);
+    layout->addWidget(List, 1);
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    resize(640, 420);
+}
+
+void TPdnGameChooser::ApplyFilter(const QString& Text)
+{
+    QTreeWidgetItem* first = nullptr;
+    for (int r = 0; r < List->topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = List->topLevelItem(r);
+        bool match = Text.isEmpty();
+        for (int c = 0; c < List->columnCount() && !match; ++c)
+            match = item->text(c).contains(Text, Qt::CaseInsensitive);
+        item->setHidden(!match);
+        if (match && first == nullptr)
+            first = item;
+    }
+    if (List->currentItem() == nullptr || List->currentItem()->isHidden())
+        List->setCurrentItem(first);
+}
+
+int TPdnGameChooser::Chosen() const
+{
+    const QTreeWidgetItem* item = List->currentItem();
+    return item != nullptr && !item->isHidden() ? item->data(0, Qt::UserRole).toInt() : 0;
+}
+
+int TPdnGameChooser::Execute(QWidget* Parent, const std::vector<TPdnGameInfo>& Games)
+{
+    TPdnGameChooser dialog(Parent, Games);
+    // The list keeps the size the dialog was given; it is not fitted like the small dialogs.
+    if (Answerer())
+        return Answerer()(dialog) == mrOk ? dialog.Chosen() : 0;
+    return dialog.exec() == mrOk ? dialog.Chosen() : 0;
 }
 
 }  // namespace velk

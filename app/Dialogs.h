@@ -4,8 +4,13 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "control/Pdn.h"
 
 class QLabel;
+class QLineEdit;
+class QTreeWidget;
 class QMessageBox;
 class QSpinBox;
 
@@ -85,6 +90,18 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
+};
+
+// The games of a PDN file with several: the player picks one, finding it by typing.
+class TPdnGameChooser : public QDialog {
+public:
+    // The number of the game chosen (from 1), 0 when cancelled.
+    static int Execute(QWidget* Parent, const std::vector<TPdnGameInfo>& Games);
+    TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo>& Games);
+    void ApplyFilter(const QString& Text);
+    int Chosen() const;
+    QLineEdit* Filter;
+    QTreeWidget* List;
 };
 
 }  // namespace velk

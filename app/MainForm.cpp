@@ -272,6 +272,8 @@ void TMainForm::CreateActions()
     AddAction(HistoryMoveToBlack, tr("Red: Move Here"), {}, {}, [this] { MoveHere(2); });
     AddAction(HistoryMoveToWhite, tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
     AddAction(HistoryCopy, tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
+    AddAction(HistoryCopyPdn, tr("Copy Game as PDN"), {}, {}, [this] { CopyPdn(); });
+    AddAction(GamePaste, tr("Paste Game"), QKeySequence("Shift+Ctrl+V"), {}, [this] { PasteGame(); });
     // View
     checkable(AddAction(ViewToolbar, tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
     checkable(AddAction(ViewCoordinates, tr("Show Coordinates"), {}, {}, [&game] {
@@ -332,8 +334,8 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GameSetupBoard, Separator, GameDeclareDraws,
-         GameMemoryOptions, Separator, GameExit});
+        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, Separator, GameSetupBoard, Separator,
+         GameDeclareDraws, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
          ControlListPositionMoves, Separator, ControlEnableSounds});
@@ -344,7 +346,7 @@ void TMainForm::CreateMenus()
     add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelCustom});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
-                                            HistoryCopy});
+                                            HistoryCopy, HistoryCopyPdn});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
     add(view, {ViewToolbar, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
@@ -505,6 +507,7 @@ void TMainForm::CreateHistoryPanel()
     separator->setSeparator(true);
     FHistoryList->addAction(separator);
     FHistoryList->addAction(Action(TActionId::HistoryCopy));
+    FHistoryList->addAction(Action(TActionId::HistoryCopyPdn));
     layout->addWidget(FHistoryList, 1);
 }
 

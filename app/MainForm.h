@@ -51,7 +51,7 @@ constexpr int SQUARE_LARGE = 75;
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
     X(LevelDifficult) X(LevelCustom) X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
-    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(ViewToolbar) \
+    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(GamePaste) X(ViewToolbar) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -171,6 +171,17 @@ private:
     // Save writes the game's own file without asking once it has one; Save As always asks.
     void SaveGame();
     void SaveGameAs();
+    // A game file of either kind, .ckr or PDN (a PDN file of several games asks which); false
+    // when the player chose none.
+    bool LoadGameFile(const QString& Name);
+    bool LoadPdnText(const std::string& Text);
+    void SaveGameFile(const QString& Name);
+    // The game as PDN, its players named as in the caption.
+    std::string GamePdn() const;
+    void CopyPdn();
+    void PasteGame();
+    // "Human", or the computer with its level, as the caption names the side.
+    QString PlayerName(uint8_t Player) const;
     void SetGameFileName(const QString& Name);
     // Where the file dialogs start: the folder of the last game opened or saved, else the
     // documents folder.
@@ -238,6 +249,7 @@ private:
     int FBoardAngle = 0;
     QString FGameFileName;
     QString FGameFolder;
+    int FPdnWinner = -1;  // the result of the PDN game opened, while its record says it is finished
     QString FGameLogFileName;
     QString FSettingsFileName;
     QMetaObject::Connection FIdleConnection;

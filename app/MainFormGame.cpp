@@ -27,7 +27,9 @@
 #include "Sounds.h"
 #include "ThinkIcon.h"
 #include "control/GameHistory.h"
+#include "control/Pdn.h"
 #include "platform/AppendFile.h"
+#include "platform/FileStream.h"
 #include "platform/Finally.h"
 #include "platform/Exceptions.h"
 
@@ -91,30 +93,23 @@ void TMainForm::WireGame()
 // ---------------------------------------------------------------------------------------------
 // Caption, status and turn
 
+QString TMainForm::PlayerName(uint8_t Player) const
+{
+    if ((FGame->ComputerPlayer() & Player) == 0)
+        return tr("Human");
+    const int depth = FGame->SearchDepth();
+    switch (depth) {
+    case LEVEL_EASY: return QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy"));
+    case LEVEL_MEDIUM: return QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Medium"));
+    case LEVEL_DIFFICULT: return QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Difficult"));
+    default: return QStringLiteral("%1 [%2]").arg(tr("Computer")).arg(depth);
+    }
+}
+
 void TMainForm::UpdateCaption()
 {
-    QString text;
-    if (FGame->BoardMode() == gbmPlay) {
-        const int depth = FGame->SearchDepth();
-        QString label;
-        switch (depth) {
-        case LEVEL_EASY: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy")); break;
-        case LEVEL_MEDIUM: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Medium")); break;
-        case LEVEL_DIFFICULT: label = QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Difficult")); break;
-        default: label = QStringLiteral("%1 [%2]").arg(tr("Computer")).arg(depth); break;
-        }
-        const QString human = tr("Human");
-        QString red = label, white = label;
-        switch (FGame->ComputerPlayer()) {
-        case 0: red = white = human; break;
-        case 1: red = human; break;
-        case 2: white = human; break;
-        default: break;
-        }
-        text = tr("%1 vs. %2").arg(red, white);
-    } else {
-        text = tr("Board Setup");
-    }
+    const QString text =
+        FGame->BoardMode() == gbmPlay ? tr("%1 vs. %2").arg(PlayerName(2), PlayerName(1)) : tr("Board Setup");
     // The game's file, when it has one, goes in front of the caption, as desktop programs do.
     const QString file = FGameFileName.isEmpty() ? QString() : QFileInfo(FGameFileName).fileName() + " - ";
     const QString caption = file + Title() + " - " + text;
@@ -447,10 +442,8 @@ void TMainForm::OpenGame()
     }
     RunFileCommand([this] {
         const QString name = ChooseOpenFileName(this, GameFolder());
-        if (name.isEmpty())
-            return;
-        FGame->LoadFromFile(name.toStdString(), Title().toStdString());
-        SetGameFileName(name);
+        if (!name.isEmpty() && LoadGameFile(name))
+            SetGameFileName(name);
     });
 }
 
@@ -460,7 +453,7 @@ void TMainForm::SaveGame()
         SaveGameAs();
         return;
     }
-    RunFileCommand([this] { FGame->SaveToFile(FGameFileName.toStdString(), Title().toStdString()); });
+    RunFileCommand([this] { SaveGameFile(FGameFileName); });
 }
 
 void TMainForm::SaveGameAs()
@@ -473,8 +466,93 @@ void TMainForm::SaveGameAs()
         const QString name = ChooseSaveFileName(this, proposed);
         if (name.isEmpty())
             return;
-        FGame->SaveToFile(name.toStdString(), Title().toStdString());
+        SaveGameFile(name);
         SetGameFileName(name);
+    });
+}
+
+namespace {
+bool IsPdnName(const QString& Name)
+{
+    return Name.endsWith(".pdn", Qt::CaseInsensitive);
+}
+}  // namespace
+
+bool TMainForm::LoadGameFile(const QString& Name)
+{
+    if (!IsPdnName(Name)) {
+        FGame->LoadFromFile(Name.toStdString(), Title().toStdString());
+        FPdnWinner = -1;
+        return true;
+    }
+    TFileStream file(QFile::encodeName(Name).toStdString(), fmOpenRead);
+    std::string text(static_cast<size_t>(std::max<int64_t>(0, file.Size())), '\0');
+    file.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
+    return LoadPdnText(text);
+}
+
+bool TMainForm::LoadPdnText(const std::string& Text)
+{
+    const std::vector<TPdnGameInfo> games = ListPdnGames(Text);
+    if (games.empty())
+        throw Exception(tr("No game was found in the PDN text.").toStdString());
+    const int number = games.size() == 1 ? 1 : TPdnGameChooser::Execute(this, games);
+    if (number < 1 || number > static_cast<int>(games.size()))
+        return false;
+    const TPdnGameInfo& game = games[static_cast<size_t>(number - 1)];
+    TGameHistory history(FGame->Board());
+    ReadPdnGame(std::string_view(Text).substr(game.Offset, game.Length), game.Number, history);
+    // A result the board does not show (a resignation, an agreed draw) is kept for writing back.
+    FPdnWinner = PdnResultWinner(game.Result);
+    TMemoryStream stream;
+    history.SaveToStream(stream);
+    stream.SetPosition(0);
+    FGame->SetBoardMode(gbmPlay);
+    FGame->LoadFromStream(stream);
+    return true;
+}
+
+std::string TMainForm::GamePdn() const
+{
+    TPdnHeader header;
+    header.Black = PlayerName(2).toStdString();
+    header.White = PlayerName(1).toStdString();
+    bool over = FGame->IsGameOver();
+    int winner = FGame->Winner();
+    if (!over && FGame->History().Finished() && FPdnWinner >= 0) {
+        over = true;
+        winner = FPdnWinner;
+    }
+    return WritePdnGame(FGame->History(), header, over, winner);
+}
+
+void TMainForm::SaveGameFile(const QString& Name)
+{
+    if (!IsPdnName(Name)) {
+        FGame->SaveToFile(Name.toStdString(), Title().toStdString());
+        return;
+    }
+    const std::string text = GamePdn();
+    SaveFileReplacing(QFile::encodeName(Name).toStdString(), text.data(), text.size(), "game file");
+    FGame->SetModified(false);
+}
+
+void TMainForm::CopyPdn()
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(GamePdn()));
+}
+
+void TMainForm::PasteGame()
+{
+    const std::string text = QGuiApplication::clipboard()->text().toStdString();
+    try {
+        QuerySaveGame();
+    } catch (const EAbort&) {
+        return;
+    }
+    RunFileCommand([this, &text] {
+        if (LoadPdnText(text))
+            SetGameFileName(QString());
     });
 }
 

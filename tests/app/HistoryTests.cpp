@@ -1,6 +1,8 @@
 // The history panel, the clocks, the status text and the record on the clipboard, as moves
 // are made, stepped back and shown with or without their times.
 #include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTreeWidget>
@@ -125,6 +127,52 @@ TEST_F(WindowTest, ActivatingAMoveShowsThePositionAfterItAndItsCellIsMarked)
     Trigger(TActionId::ViewHighlightLastMove);  // off: neither the board nor the list marks it
     EXPECT_EQ(markedCell(), std::make_pair(-1, -1));
     EXPECT_FALSE(Game().IsLastMovePosition(Game().SquareToPosition(P15)));
+}
+
+TEST_F(WindowTest, GamesTravelAsPdnThroughFilesAndTheClipboard)
+{
+    // Saved as PDN: the tags name who played, the moves follow; opened again, the same game.
+    Move(11, 15);
+    Move(22, 18);
+    FileAnswer = FilePath("game.pdn");
+    Trigger(TActionId::GameSaveAs);
+    QFile file(FileAnswer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString pdn = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(pdn.contains("[Black \"Human\"]")) << pdn.toStdString();
+    EXPECT_TRUE(pdn.contains("1. 11-15 22-18")) << pdn.toStdString();
+    Trigger(TActionId::GameNew);
+    Trigger(TActionId::GameOpen);
+    EXPECT_EQ(Game().GetGameRecordText(), "NOT FINISHED: 11-15 22-18");
+    EXPECT_EQ(W->GameFileName(), FileAnswer);
+
+    // Copied as PDN and pasted back; a text of several games lets the player choose one.
+    Trigger(TActionId::HistoryCopyPdn);
+    EXPECT_EQ(Clipboard(), pdn);
+    QGuiApplication::clipboard()->setText("[Event \"A\"]\n1. 9-13 *\n\n[Event \"B\"]\n1. 10-14 22-17 *\n");
+    Answer([](QDialog& Dialog) {
+        auto& chooser = dynamic_cast<TPdnGameChooser&>(Dialog);
+        EXPECT_EQ(chooser.List->topLevelItemCount(), 2);
+        chooser.Filter->setText("B");
+        return mrOk;
+    });
+    Trigger(TActionId::GamePaste);
+    EXPECT_EQ(Game().GetGameRecordText(), "NOT FINISHED: 10-14 22-17");
+    EXPECT_TRUE(W->GameFileName().isEmpty());
+
+    // A text that is no game changes nothing and says why.
+    QGuiApplication::clipboard()->setText("1. 22-26 *");
+    Trigger(TActionId::GamePaste);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_NE(Messages.front().find("22-26"), std::string::npos) << Messages.front();
+    Messages.clear();
+    EXPECT_EQ(Game().GetGameRecordText(), "NOT FINISHED: 10-14 22-17");
+
+    // A resignation the board does not show survives being written back.
+    QGuiApplication::clipboard()->setText("[Result \"0-1\"]\n1. 9-13 0-1\n");
+    Trigger(TActionId::GamePaste);
+    Trigger(TActionId::HistoryCopyPdn);
+    EXPECT_TRUE(Clipboard().contains("[Result \"0-1\"]")) << Clipboard().toStdString();
 }
 
 TEST_F(WindowTest, WhiteMovingFirstSwapsTheColumnsButNotTheRecordOrder)

@@ -7,6 +7,11 @@ edges) and as "marked" (a cooler, subtler tint with a soft frame, for squares th
 chosen). Each square shows one whole picture, so the grain is drawn to fill it: the walnut runs
 across, the maple runs down, as on an inlaid board, with a faint bevel at the edges.
 
+It also writes resources/patterns/large/ with the same six names at 640x640, for squares
+bigger than 160 pixels: the program scales them down to the square's size. They are the same
+pictures sampled four times finer (grain, bevel and glow keep their size relative to the
+square), so one scaled down to 160 looks like the 160-pixel one.
+
 The wood is procedural: ring lines bent by periodic fractal noise, fine fibres and pores, all
 from fixed seeds. The picture is written as a binary PPM and encoded by cjpeg (Debian
 package libjpeg-turbo-progs). Standard library only; deterministic. Usage:
@@ -19,7 +24,8 @@ import shutil
 import subprocess
 import tempfile
 
-SIZE = 160
+SIZE = 160         # the patterns are drawn in units of this square's pixels
+LARGE = 640
 QUALITY = 92
 
 
@@ -157,14 +163,30 @@ PATTERNS = (
 )
 
 
-def render(wood, look):
+def render_wood(wood, size):
+    """The bevelled wood at size x size, unrounded. A pixel is sampled at its centre in units of
+    the 160-pixel square, where pixel x spans x - 0.5 .. x + 0.5, so at 160 the samples fall on
+    whole numbers and a larger picture averaged down lands on the same places."""
+    scale = SIZE / size
+    coords = [(i + 0.5) * scale - 0.5 for i in range(size)]
     rows = []
-    for y in range(SIZE):
+    for y in coords:
         row = []
-        for x in range(SIZE):
-            c = wood.colour(x, y)
+        for x in coords:
             f = bevel(x, y)
-            c = tuple(v * f for v in c)
+            row.append(tuple(v * f for v in wood.colour(x, y)))
+        rows.append(row)
+    return rows
+
+
+def render(base, look):
+    size = len(base)
+    scale = SIZE / size
+    coords = [(i + 0.5) * scale - 0.5 for i in range(size)]
+    rows = []
+    for y, line in zip(coords, base):
+        row = []
+        for x, c in zip(coords, line):
             if look:
                 c = look(c, x, y)
             row.append(tuple(int(round(clamp(v, 0, 255))) for v in c))
@@ -177,25 +199,54 @@ def write_ppm(path, rows):
     path.write_bytes(b"P6\n%d %d\n255\n" % (len(rows[0]), len(rows)) + data)
 
 
+def preview(path, folder):
+    """Per pattern: the 160-pixel file, the large file scaled down to 160, and the large file's
+    top left corner at full size, as decoded from the committed JPEGs."""
+    from preview_board import read_jpeg, scaled, write_png
+    pad = 6
+    width = 3 * (SIZE + pad) + pad
+    height = len(PATTERNS) * (SIZE + pad) + pad
+    img = [[(60, 60, 60)] * width for _ in range(height)]
+    for k, (name, _, _) in enumerate(PATTERNS):
+        big = read_jpeg(folder / "large" / f"{name}.jpg")
+        panels = (read_jpeg(folder / f"{name}.jpg"), scaled(big, SIZE), [r[:SIZE] for r in big[:SIZE]])
+        top = pad + k * (SIZE + pad)
+        for j, panel in enumerate(panels):
+            left = pad + j * (SIZE + pad)
+            for y in range(SIZE):
+                img[top + y][left:left + SIZE] = panel[y]
+    path.parent.mkdir(parents=True, exist_ok=True)
+    write_png(path, width, height, img)
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--out", type=pathlib.Path, default=root / "resources" / "patterns")
+    ap.add_argument("--preview", type=pathlib.Path,
+                    help="also write patterns-large-preview.png here, comparing the two sizes")
     ap.add_argument("--keep-ppm", type=pathlib.Path, help="also keep the lossless pictures here")
     args = ap.parse_args()
     cjpeg = shutil.which("cjpeg")
     if not cjpeg:
         raise SystemExit("gen_patterns: cjpeg not found (Debian package libjpeg-turbo-progs)")
-    args.out.mkdir(parents=True, exist_ok=True)
+    large = args.out / "large"
+    large.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory() as tmp:
-        for name, wood, look in PATTERNS:
-            ppm = pathlib.Path(tmp) / f"{name}.ppm"
-            write_ppm(ppm, render(wood, look))
-            subprocess.run([cjpeg, "-quality", str(QUALITY), "-sample", "1x1", "-optimize",
-                            "-outfile", str(args.out / f"{name}.jpg"), str(ppm)], check=True)
-            if args.keep_ppm:
-                args.keep_ppm.mkdir(parents=True, exist_ok=True)
-                shutil.copy(ppm, args.keep_ppm / ppm.name)
+        for size, folder, suffix in ((SIZE, args.out, ""), (LARGE, large, "-large")):
+            bases = {}
+            for name, wood, look in PATTERNS:
+                if wood not in bases:
+                    bases[wood] = render_wood(wood, size)
+                ppm = pathlib.Path(tmp) / f"{name}{suffix}.ppm"
+                write_ppm(ppm, render(bases[wood], look))
+                subprocess.run([cjpeg, "-quality", str(QUALITY), "-sample", "1x1", "-optimize",
+                                "-outfile", str(folder / f"{name}.jpg"), str(ppm)], check=True)
+                if args.keep_ppm:
+                    args.keep_ppm.mkdir(parents=True, exist_ok=True)
+                    shutil.copy(ppm, args.keep_ppm / ppm.name)
+    if args.preview:
+        preview(args.preview / "patterns-large-preview.png", args.out)
 
 
 if __name__ == "__main__":

@@ -13,6 +13,12 @@ from the top left. Because the mask is binary, the edge is antialiased toward a 
 colour rather than toward the background, and any pixel less than half covered becomes
 magenta. Colours are then mapped onto one fixed 128-entry palette shared by all sets.
 
+It also writes resources/pieces/large/{red-man,red-king,white-man,white-king}.png, 512x512
+RGBA, for pieces bigger than the largest set: the program scales them down to the size it
+needs. They are drawn from the 48-pixel model, sampled finer, so a piece fills its cell in the
+same proportion as in the 48-pixel set and has the same look; the edge fades into a real
+alpha channel instead of a magenta mask.
+
 Standard library only; deterministic. Usage:
     tools/gen_pieces.py [--out DIR] [--preview DIR]
 """
@@ -23,6 +29,9 @@ import struct
 import zlib
 
 SIZES = (16, 24, 32, 40, 48)
+LARGE = 512        # side of the large pictures
+LARGE_MODEL = 48   # the set whose model they are drawn from
+LARGE_NAMES = ("red-man", "red-king", "white-man", "white-king")  # in the cells' order
 MAGENTA = (255, 0, 255)
 SUPERSAMPLE = 6
 
@@ -337,6 +346,58 @@ def render_cell(size, king, red):
     return rows
 
 
+def render_large(king, red):
+    """The piece as LARGE x LARGE RGBA bytes, straight (not premultiplied) alpha.
+
+    A pixel whose four corners agree closely takes their average; one where the corners differ
+    (the outer edge, the crown's edge, a jewel, the seam between a king's discs) is averaged
+    over 8x8 samples, its alpha being the share of samples on the piece. Fully transparent
+    pixels carry the outline colour, so a scaler that ignores alpha does not fringe the edge
+    with black or white."""
+    model = PieceModel(LARGE_MODEL, king, red)
+    k = LARGE_MODEL / LARGE
+
+    def colour(x, y):
+        c = model.sample(x, y)
+        if c is not None and isinstance(c[0], Ramp):
+            return c[0](c[1])
+        return c
+
+    # Smooth shading varies by a few levels across a pixel; the edges this looks for step by
+    # more. A tolerance of 4 takes two and a half times as long and moves no byte by more than 9.
+    tolerance = 12
+    corners = [[colour(x * k, y * k) for x in range(LARGE + 1)] for y in range(LARGE + 1)]
+    n = 8
+    clear = bytes(int(c) for c in model.outline) + b"\x00"
+    out = bytearray()
+    for py in range(LARGE):
+        above, below = corners[py], corners[py + 1]
+        for px in range(LARGE):
+            quad = (above[px], above[px + 1], below[px], below[px + 1])
+            if quad.count(None) == 4:
+                out += clear
+                continue
+            if None not in quad and all(max(ch) - min(ch) <= tolerance for ch in zip(*quad)):
+                acc, hits, total = [sum(ch) for ch in zip(*quad)], 4, 4
+            else:
+                acc, hits, total = [0.0, 0.0, 0.0], 0, n * n
+                for sy in range(n):
+                    y = (py + (sy + 0.5) / n) * k
+                    for sx in range(n):
+                        c = colour((px + (sx + 0.5) / n) * k, y)
+                        if c is not None:
+                            acc[0] += c[0]
+                            acc[1] += c[1]
+                            acc[2] += c[2]
+                            hits += 1
+                if not hits:
+                    out += clear
+                    continue
+            out += bytes(int(round(min(255.0, max(0.0, a / hits)))) for a in acc)
+            out.append(int(round(255 * hits / total)))
+    return bytes(out)
+
+
 # --- files ----------------------------------------------------------------------------------
 
 def write_bmp(path, width, height, palette, indexes):
@@ -362,6 +423,43 @@ def write_png(path, width, height, rgb_rows):
 
     png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
     png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+    path.write_bytes(png)
+
+
+def _paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else b if pb <= pc else c
+
+
+def write_png_rgba(path, width, height, rgba):
+    """An 8-bit RGBA PNG. Each row takes whichever of the five filters leaves the smallest sum
+    of magnitudes, the usual choice: unfiltered, smooth shading would compress poorly."""
+    stride = 4 * width
+    prev = bytes(stride)
+    raw = bytearray()
+    for y in range(height):
+        line = rgba[y * stride:(y + 1) * stride]
+        left = bytes(4) + line[:-4]
+        upleft = bytes(4) + prev[:-4]
+        candidates = (
+            line,
+            bytes((v - a) & 255 for v, a in zip(line, left)),
+            bytes((v - b) & 255 for v, b in zip(line, prev)),
+            bytes((v - ((a + b) >> 1)) & 255 for v, a, b in zip(line, left, prev)),
+            bytes((v - _paeth(a, b, c)) & 255 for v, a, b, c in zip(line, left, prev, upleft)),
+        )
+        costs = [sum(v if v < 128 else 256 - v for v in f) for f in candidates]
+        best = costs.index(min(costs))
+        raw.append(best)
+        raw += candidates[best]
+        prev = line
+
+    def chunk(tag, data):
+        return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data))
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
     path.write_bytes(png)
 
 
@@ -397,6 +495,60 @@ def preview(path, sets, palette):
     write_png(path, width, height, img)
 
 
+def scale_rgba(rgba, size, n):
+    """Area average of a size x size RGBA picture down to n x n, weighting colour by alpha, as
+    a scaler working on premultiplied pixels does. Returns rows of (r, g, b, a) floats 0..1."""
+    rows = []
+    for y in range(n):
+        y0, y1 = y * size / n, (y + 1) * size / n
+        row = []
+        for x in range(n):
+            x0, x1 = x * size / n, (x + 1) * size / n
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(int(y0), min(size, math.ceil(y1))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(size, math.ceil(x1))):
+                    w = (min(x1, sx + 1) - max(x0, sx)) * wy
+                    i = 4 * (sy * size + sx)
+                    wa = w * rgba[i + 3] / 255
+                    acc[0] += wa * rgba[i]
+                    acc[1] += wa * rgba[i + 1]
+                    acc[2] += wa * rgba[i + 2]
+                    acc[3] += wa
+            area = (x1 - x0) * (y1 - y0)
+            a = acc[3] / area
+            row.append((0.0, 0.0, 0.0, 0.0) if a == 0 else tuple(c / acc[3] / 255 for c in acc[:3]) + (a,))
+        rows.append(row)
+    return rows
+
+
+def preview_large(path, cells48, palette, masters):
+    """Per piece, on a dark and a light square: the 48-pixel cell and the large picture scaled
+    to 48, both drawn 4x4, then the large picture scaled to 192, to compare them."""
+    scale, pad, cell = 4, 6, 192
+    squares = ((96, 54, 32), (222, 192, 148))
+    width = 3 * 2 * (cell + pad) + pad
+    height = len(masters) * (cell + pad) + pad
+    img = [[(60, 60, 60)] * width for _ in range(height)]
+    for k, rgba in enumerate(masters):
+        small = scale_rgba(rgba, LARGE, 48)
+        big = scale_rgba(rgba, LARGE, cell)
+        top = pad + k * (cell + pad)
+        for b, back in enumerate(squares):
+            for j in range(3):
+                left = pad + (3 * b + j) * (cell + pad)
+                for y in range(cell):
+                    for x in range(cell):
+                        if j == 0:
+                            idx = cells48[y // scale][k * 48 + x // scale]
+                            c = back if idx == 0 else palette[idx]
+                        else:
+                            r, g, bl, a = small[y // scale][x // scale] if j == 1 else big[y][x]
+                            c = tuple(int(round(255 * a * v + (1 - a) * w)) for v, w in zip((r, g, bl), back))
+                        img[top + y][left + x] = c
+    write_png(path, width, height, img)
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -413,9 +565,17 @@ def main():
             assert indexes[size - 1][cell * size] == 0
         write_bmp(args.out / f"CHECKERS_PIECES{size}.bmp", 4 * size, size, palette, indexes)
         sets[size] = indexes
+    large = args.out / "large"
+    large.mkdir(exist_ok=True)
+    masters = []
+    for name, (king, red) in zip(LARGE_NAMES, KINDS):
+        rgba = render_large(king, red)
+        write_png_rgba(large / f"{name}.png", LARGE, LARGE, rgba)
+        masters.append(rgba)
     if args.preview:
         args.preview.mkdir(parents=True, exist_ok=True)
         preview(args.preview / "pieces-preview.png", sets, palette)
+        preview_large(args.preview / "pieces-large-preview.png", sets[LARGE_MODEL], palette, masters)
 
 
 if __name__ == "__main__":

@@ -60,7 +60,8 @@ void OpenWebPage(const QString& Address)
 QImage Pattern(const char* Name)
 {
     try {
-        return LoadJpeg(QStringLiteral(":/patterns/%1").arg(Name));
+        // The large pictures: the board scales them down to any square, never up.
+        return LoadJpeg(QStringLiteral(":/patterns/large/%1").arg(Name));
     } catch (const std::exception&) {
         // Without its picture a square keeps its colour.
         return QImage();

@@ -50,6 +50,38 @@ TEST_F(PaintTest, LastMoveTintsItsSquaresOnColoursAndPatterns)
     EXPECT_EQ(corner(14), QColor(120, 70, 30));
 }
 
+// Run once at the screen's own density and once with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt).
+TEST_F(PaintTest, DevicePixelsFollowTheScreen)
+{
+    const qreal ratio = C->devicePixelRatioF();
+    C->SetRoleColor(TGameBoardControl::crSquareBorder, clNone);
+    C->SetSquareSize(60);
+    C->NewGame();
+    const QImage buffer = C->BufferImage();
+    EXPECT_EQ(buffer.devicePixelRatio(), ratio);
+    EXPECT_EQ(buffer.size(), C->BufferSize() * ratio);
+    const QImage& man = C->PieceImages()[0];
+    EXPECT_EQ(man.devicePixelRatio(), ratio);
+    EXPECT_EQ(man.deviceIndependentSize().toSize(), QSize(40, 40));  // the same proportion at every density
+    EXPECT_EQ(man.width(), qRound(40 * ratio));
+
+    // The edge between two squares falls between two device pixels, each of its own square.
+    const QRect square = C->GetSquareRect(Pos(1)).translated(-C->BoardRect().topLeft());
+    const int x = qRound(square.left() * ratio), y = qRound((square.top() + 5) * ratio);
+    EXPECT_EQ(QColor(buffer.pixel(x, y)), Green);
+    EXPECT_EQ(QColor(buffer.pixel(x - 1, y)), PaleYellow);
+
+    // Across a piece's edge the picture has the screen's detail: at 2x, not pairs of equal pixels.
+    if (ratio >= 2) {
+        const QRect piece = C->GetSquareRect(Pos(9)).translated(-C->BoardRect().topLeft());
+        const int row = qRound(piece.center().y() * ratio);
+        int differing = 0;
+        for (int d = qRound(piece.left() * ratio); d < qRound(piece.right() * ratio); d += 2)
+            differing += buffer.pixel(d, row) != buffer.pixel(d + 1, row);
+        EXPECT_GT(differing, 2);
+    }
+}
+
 TEST_F(PaintTest, SelectableFrameSitsInsideTheSquare)
 {
     C->SetSquareSize(60);

@@ -251,6 +251,26 @@ TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
     EXPECT_EQ(QSettings(FilePath("settings.ini"), QSettings::IniFormat).value("Board Square Size").toInt(), 45);
 }
 
+TEST_F(WindowTest, SquaresFollowTheWindowAndBoardSizesSetThemAgain)
+{
+    ASSERT_EQ(Game().SquareSize(), 60);
+    const QSize opened = W->size();
+    W->resize(opened + QSize(240, 160));
+    Pump();
+    EXPECT_EQ(Game().SquareSize(), 80);  // the height decides: 160 more pixels, 20 more a square
+    EXPECT_EQ(W->HistoryPanel().geometry().right(), W->width() - 1);  // the move list stays at the right
+    EXPECT_GE(W->HistoryPanel().geometry().left(), Game().mapTo(W.get(), QPoint(0, 0)).x() + 8 * 80);
+    W->resize(opened - QSize(0, 80));
+    Pump();
+    EXPECT_EQ(Game().SquareSize(), 50);
+    Trigger(TActionId::BoardSizeLarge);
+    EXPECT_EQ(Game().SquareSize(), 75);
+    EXPECT_TRUE(Checked(TActionId::BoardSizeLarge));
+    Trigger(TActionId::BoardSizeMedium);
+    EXPECT_EQ(W->size(), opened);
+    EXPECT_EQ(Game().SquareSize(), 60);
+}
+
 TEST_F(WindowTest, HidingTheToolbarOrTheHistoryShrinksTheWindow)
 {
     const QSize size = W->size();

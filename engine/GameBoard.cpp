@@ -68,7 +68,7 @@ int TGameBoard::Loser()
 
 TGameState TGameBoard::GameState()
 {
-    if (MoveCount() > 0)
+    if (HasMoves())
         return gsPlaying;
     switch (FTurn) {
     case 1: return gsPlayer2Won;

@@ -169,8 +169,8 @@ struct TGameBoard::TSearch {
     const TStopFlag* Stop = nullptr;
     uint64_t Nodes = 0;
     // A table beyond a core's own caches makes every probe wait on memory: the children's
-    // entries are then asked for together, before the first of them is searched, so that
-    // the waits overlap instead of following one another.
+    // entries are then asked for together, before the node's own probe, so that the waits
+    // overlap instead of following one another.
     bool FarTable = false;
 
     // Only with the game's past: its positions, the keys along the line being searched (Line[0]
@@ -276,10 +276,19 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     const uint64_t drawsBefore = Search.RepetitionDraws;
     const uint32_t slot = Search.Table->Slot(key);
     // With a far table, what the node needs from its own position is worked out while its
-    // entry is on its way; with a near one, only when the entry does not answer.
+    // entry is on its way, and its children's entries are asked for before it waits on its own;
+    // with a near one, only when the entry does not answer.
     const bool early = Search.FarTable;
     TGameState state = early ? Board.GameState() : gsPlaying;
     const int32_t leafScore = early && Depth == 0 && state == gsPlaying ? Board.Evaluate() : 0;
+    if (early && Depth > 0 && state == gsPlaying) {
+        TGameBoard& child = *Search.Boards[Depth - 1];
+        const int32_t n = Board.MoveCount();
+        for (int32_t i = 0; i < n; ++i) {
+            child.ApplyMove(Board, i);
+            Search.Table->Prefetch(Search.Table->Slot(child.PositionKey()));
+        }
+    }
     int32_t score = 0;
     if (Search.Table->ProbeAt(slot, Depth, Alpha, Beta, key, score, hashMove))
         return score;
@@ -308,12 +317,6 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
             }
             bound = bkUpper;
             score = Alpha;
-            if (Search.FarTable) {
-                for (int32_t i = 0; i < n; ++i) {
-                    child.ApplyMove(Board, SearchOrder(i, hashMove));
-                    Search.Table->Prefetch(Search.Table->Slot(child.PositionKey()));
-                }
-            }
             for (int32_t i = 0; i < n; ++i) {
                 const int32_t m = SearchOrder(i, hashMove);
                 child.ApplyMove(Board, m);

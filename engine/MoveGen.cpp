@@ -245,34 +245,11 @@ inline TSquareSet StepsUp(TSquareSet Pieces, TSquareSet Empty, int Shift)
 // opposite parity, so no square is in both and one count serves them.
 inline int32_t CountSteps(TSquareSet Down, TSquareSet Up, TSquareSet Empty)
 {
-    int32_t count = BitCount(StepsDown(Down, Empty, 4)) + BitCount(StepsDown(Down, Empty, 3) | StepsDown(Down, Empty, 5));
+    int32_t count =
+        BitCount(StepsDown(Down, Empty, 4)) + BitCount(StepsDown(Down, Empty, 3) | StepsDown(Down, Empty, 5));
     if (Up != 0)
         count += BitCount(StepsUp(Up, Empty, 4)) + BitCount(StepsUp(Up, Empty, 3) | StepsUp(Up, Empty, 5));
     return count;
-}
-
-// Whether Side must capture; its pieces and the rest of the position besides.
-struct TSides {
-    TSquareSet Own, Opp, Empty, OwnKings, OwnMen;
-    bool Black;
-    unsigned Forward;
-    bool MustCapture;
-};
-
-TSides Sides(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
-{
-    TSides s;
-    s.Black = Side == PLAYER_BLACK;
-    s.Empty = ~(BlackPieces | WhitePieces);
-    s.Own = s.Black ? BlackPieces : WhitePieces;
-    s.Opp = s.Black ? WhitePieces : BlackPieces;
-    s.Forward = s.Black ? DOWN : UP;
-    s.OwnKings = s.Own & Kings;
-    s.OwnMen = s.Own & ~Kings;
-    const int forwardSign = s.Black ? 1 : -1;
-    s.MustCapture = CanCapture(s.Own, s.Opp, s.Empty, forwardSign) ||
-                    (s.OwnKings != 0 && CanCapture(s.OwnKings, s.Opp, s.Empty, -forwardSign));
-    return s;
 }
 
 }  // namespace
@@ -288,22 +265,30 @@ void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePiec
     List.Clear();
     if (Side != PLAYER_BLACK && Side != PLAYER_WHITE)
         return;
-    const TSides s = Sides(BlackPieces, WhitePieces, Kings, Side);
-    if (s.MustCapture) {
-        if (s.OwnKings != 0)
-            Captures(List, s.OwnKings, s.Opp, s.Empty, DOWN | UP);
-        if (s.OwnMen != 0)
-            Captures(List, s.OwnMen, s.Opp, s.Empty, s.Forward);
+    const TSquareSet empty = ~(BlackPieces | WhitePieces);
+    const bool black = Side == PLAYER_BLACK;
+    const TSquareSet own = black ? BlackPieces : WhitePieces;
+    const TSquareSet opp = black ? WhitePieces : BlackPieces;
+    const unsigned forward = black ? DOWN : UP;
+    const TSquareSet ownKings = own & Kings;
+    const TSquareSet ownMen = own & ~Kings;
+
+    const int forwardSign = black ? 1 : -1;
+    if (CanCapture(own, opp, empty, forwardSign) || (ownKings != 0 && CanCapture(ownKings, opp, empty, -forwardSign))) {
+        if (ownKings != 0)
+            Captures(List, ownKings, opp, empty, DOWN | UP);
+        if (ownMen != 0)
+            Captures(List, ownMen, opp, empty, forward);
         return;
     }
-    if (s.Black) {
-        SimpleDown(List, s.Own, s.Empty);
-        if (s.OwnKings != 0)
-            SimpleUp(List, s.OwnKings, s.Empty);
+    if (black) {
+        SimpleDown(List, own, empty);
+        if (ownKings != 0)
+            SimpleUp(List, ownKings, empty);
     } else {
-        SimpleUp(List, s.Own, s.Empty);
-        if (s.OwnKings != 0)
-            SimpleDown(List, s.OwnKings, s.Empty);
+        SimpleUp(List, own, empty);
+        if (ownKings != 0)
+            SimpleDown(List, ownKings, empty);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "engine/DrawRule.h"
 #include "engine/GameSolver.h"
 #include "engine/PositionTable.h"
+#include "platform/MemoryStatus.h"
 
 using namespace velk;
 
@@ -45,7 +47,8 @@ const std::map<std::string, std::string> Help = {
          "  --board TEXT [--turn black|white] 32 characters for squares 1-32:\n"
          "                                  b B black man/king, w W white man/king, space empty\n"
          "\n"
-         "'velk-checkers-engine COMMAND --help' describes one command. Bad input exits with 2."},
+         "'velk-checkers-engine COMMAND --help' describes one command; --version names the\n"
+         "release. Bad input, and a transposition table that cannot be allocated, exit with 2."},
     {"pdn", "usage: velk-checkers-engine pdn FILE.pdn\n"
             "Replays every game of a PDN file (Portable Draughts Notation, English draughts), checking\n"
             "each move, and prints one line per game: 'N: PLIES RESULT FEN' (the game's number from\n"
@@ -57,30 +60,39 @@ const std::map<std::string, std::string> Help = {
                 "are written from the first mover's side: 1-0 Black (Red) won, 0-1 White won."},
     {"moves", "usage: velk-checkers-engine moves [POSITION]\n"
               "Prints the legal moves of the side to move, one per line, in the engine's list order\n"
-              "(captures longest first), in two-digit notation: 12-16, 01-10-17."},
+              "(captures longest first), in two-digit notation: 12-16, 01-10-17. A position without\n"
+              "a legal move prints nothing and says 'no legal move' on standard error."},
     {"perft", "usage: velk-checkers-engine perft DEPTH [POSITION]\n"
               "Counts the positions reached after DEPTH plies (a whole multi-capture is one ply).\n"
               "First line: perft(DEPTH) = N; then the time and the rate. The last ply is counted\n"
-              "from the move lists without making the moves (bulk counting)."},
+              "without making the moves or listing them (bulk counting)."},
     {"divide", "usage: velk-checkers-engine divide DEPTH [POSITION]\n"
                "Like perft, one line per root move in list order (12-16: N), then the total."},
-    {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES] [POSITION]\n"
-               "Searches DEPTH plies (1-64) exactly as the game does, with a fresh transposition table\n"
-               "of BYTES (default 1048576). Prints 'bestmove MOVE', 'score N' (from the side to\n"
-               "move's view; a won position scores above 999936), then nodes, time and rate.\n"
+    {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [POSITION]\n"
+               "Searches DEPTH plies (1-64) with the game's own search, on a fresh transposition\n"
+               "table of BYTES (default 1048576, the engine's own default; the game gives it a tenth\n"
+               "of the machine's memory unless told otherwise, which --game-memory uses here).\n"
+               "Prints 'bestmove MOVE', 'score N' (from the side to move's view; a won position\n"
+               "scores above 999936), then nodes, the search's time and rate, and last the table's\n"
+               "size and the time spent clearing it, which is not part of the search's time.\n"
                "Equal best moves are chosen at random, as in the game."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
-    {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES]\n"
+    {"bench", "usage: velk-checkers-engine bench [--depth N] [--memory BYTES | --game-memory]\n"
               "Searches a fixed set of positions (default depth 14, table 1048576 bytes, cleared\n"
-              "for each position) and prints nodes, time and nodes per second for each and in all."},
-    {"selfplay", "usage: velk-checkers-engine selfplay [--depth N] [--memory BYTES] [--no-draws] [POSITION]\n"
+              "for each position) and prints nodes, time and nodes per second for each and in all.\n"
+              "The first line gives the table's size; the last, the time spent allocating and\n"
+              "clearing it, which the search times leave out. --game-memory: the game's default\n"
+              "table, a tenth of the machine's memory."},
+    {"selfplay", "usage: velk-checkers-engine selfplay [--depth N] [--memory BYTES | --game-memory] [--no-draws]\n"
+                 "                                    [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
                  "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
-                 "BYTES (default 1048576) kept from move to move, and the game's draw rule: a draw at\n"
-                 "the third occurrence of a position or after 40 moves by each side with only kings\n"
-                 "moving and nothing taken; the search knows the positions that would repeat one.\n"
+                 "BYTES (default 1048576; --game-memory: the game's tenth of the machine's memory)\n"
+                 "kept from move to move, and the game's draw rule: a draw at the third occurrence\n"
+                 "of a position or after 40 moves by each side with only kings moving and nothing\n"
+                 "taken; the search knows the positions that would repeat one.\n"
                  "Prints each move as it is played ('1. 11-15' for Black's first, '1... 23-19' for\n"
                  "White's first; captures with their whole path), then the game's one-line record as\n"
                  "the game log writes it: 'BLACK: ...', 'WHITE: ...' or 'DRAW : ...'.\n"
@@ -107,11 +119,17 @@ struct TUsageError {
 
 uint64_t ParseNumber(const std::string& Text, const char* What, uint64_t Min, uint64_t Max)
 {
-    if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos || Text.size() > 12)
+    if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos)
         Fail(std::string(What) + " must be a number, not \"" + Text + "\"");
-    const uint64_t value = std::strtoull(Text.c_str(), nullptr, 10);
-    if (value < Min || value > Max)
-        Fail(std::string(What) + " must be between " + std::to_string(Min) + " and " + std::to_string(Max));
+    // Saturating, so that a number of any length is judged by its size.
+    uint64_t value = 0;
+    for (const char c : Text)
+        value = value > (UINT64_MAX - 9) / 10 ? UINT64_MAX : value * 10 + static_cast<uint64_t>(c - '0');
+    const std::string range = " must be between " + std::to_string(Min) + " and " + std::to_string(Max);
+    if (value > Max)
+        Fail(std::string(What) + " " + Text + " is too large: it" + range);
+    if (value < Min)
+        Fail(std::string(What) + range);
     return value;
 }
 
@@ -120,17 +138,20 @@ struct TArgs {
     std::vector<std::string> Positional;
     std::map<std::string, std::string> Options;
     bool WantHelp = false;
+    bool WantVersion = false;
 };
 
 TArgs ParseArgs(int argc, char** argv)
 {
     TArgs args;
     static const std::vector<std::string> valued = {"--fen", "--board", "--turn", "--memory", "--depth"};
-    static const std::vector<std::string> flags = {"--no-draws"};
+    static const std::vector<std::string> flags = {"--no-draws", "--game-memory"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             args.WantHelp = true;
+        } else if (a == "--version") {
+            args.WantVersion = true;
         } else if (a.rfind("--", 0) == 0) {
             std::string name = a, value;
             const size_t eq = a.find('=');
@@ -209,13 +230,51 @@ double Seconds(std::chrono::steady_clock::time_point Start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
 }
 
+// The table budget: --memory, or with --game-memory the default the game itself starts with.
+uint32_t MemoryOption(const TArgs& Args)
+{
+    const auto mem = Args.Options.find("--memory");
+    if (Args.Options.count("--game-memory")) {
+        if (mem != Args.Options.end())
+            Fail("give either --memory or --game-memory, not both");
+        return DefaultTableMemory();
+    }
+    return mem == Args.Options.end() ? DEFAULT_MAX_MEMORY
+                                     : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+}
+
+// Sizes the shared table as the search about to run will (so that it keeps it) and clears it,
+// apart from the search's own time: a large table costs its allocation and first touch once.
+double PrepareTable(uint32_t Depth, uint32_t Memory)
+{
+    const auto start = std::chrono::steady_clock::now();
+    TPositionTable& table = GlobalPositionTable();
+    const uint32_t before = table.Count();
+    try {
+        table.Plan(TCheckersBoard().BranchingFactor(), Depth, Memory);
+    } catch (const std::bad_alloc&) {
+        Fail("the transposition table of " + std::to_string(Memory) + " bytes could not be allocated");
+    }
+    if (table.Count() == before)  // a new block comes cleared
+        table.Clear();
+    return Seconds(start);
+}
+
+void PrintTable(double Time)
+{
+    const TPositionTable& table = GlobalPositionTable();
+    std::printf("table %" PRIu64 " bytes, %u entries, cleared in %.3f s apart from the search\n", table.Bytes(),
+                table.Count(), Time);
+}
+
 void PrintRate(const char* What, uint64_t Count, double Time)
 {
     std::printf("time %.3f s\n", Time);
     std::printf("%s %.0f per second\n", What, Time > 0 ? static_cast<double>(Count) / Time : 0.0);
 }
 
-// Perft over the engine's own move lists and ApplyMove, one board per ply.
+// Perft over the engine's own move lists and ApplyMove, one board per ply; the last two plies
+// are counted from the square sets alone.
 class TPerft {
 public:
     explicit TPerft(int Depth)
@@ -226,9 +285,15 @@ public:
 
     uint64_t Count(TCheckersBoard& Board, int Depth)
     {
-        const int32_t n = Board.MoveCount();
         if (Depth <= 1)
-            return Depth == 1 ? static_cast<uint64_t>(n) : 1;
+            return Depth == 1 ? static_cast<uint64_t>(Board.CountMoves()) : 1;
+        const int32_t n = Board.MoveCount();
+        if (Depth == 2) {
+            uint64_t total = 0;
+            for (int32_t i = 0; i < n; ++i)
+                total += static_cast<uint64_t>(Board.CountReplies(i));
+            return total;
+        }
         TCheckersBoard& child = *FBoards[Depth - 2];
         uint64_t total = 0;
         for (int32_t i = 0; i < n; ++i) {
@@ -259,6 +324,8 @@ int CmdMoves(const TArgs& Args)
     const TMoveList& moves = board.Moves();
     for (int32_t i = 0; i < moves.Count(); ++i)
         std::printf("%s\n", PathToText(moves[i]).c_str());
+    if (moves.Count() == 0)
+        std::fprintf(stderr, "no legal move\n");
     return 0;
 }
 
@@ -307,31 +374,29 @@ int32_t ForcedScore(TCheckersBoard& Board, int Depth, uint32_t Memory)
 
 int CmdSearch(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory"});
     ExpectPositional(Args, 1);
-    const int depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 1, 255));
-    const auto mem = Args.Options.find("--memory");
-    const uint32_t memory = mem == Args.Options.end()
-                                ? DEFAULT_MAX_MEMORY
-                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    const int depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 1, MAX_SEARCH_DEPTH));
+    const uint32_t memory = MemoryOption(Args);
     TCheckersBoard board;
     LoadPosition(Args, board);
+    const double tableTime = PrepareTable(static_cast<uint32_t>(depth), memory);
     const auto start = std::chrono::steady_clock::now();
     const int32_t best = board.Solve(static_cast<uint8_t>(depth), memory, nullptr);
     const double time = Seconds(start);
-    const int effective = depth > MAX_SEARCH_DEPTH ? MAX_SEARCH_DEPTH : depth;
     if (best < 0) {
         std::printf("bestmove none\n");
-        std::printf("score %d\n", board.Turn() == 0 ? 0 : -(WIN_SCORE + effective));
+        std::printf("score %d\n", board.Turn() == 0 ? 0 : -(WIN_SCORE + depth));
     } else {
         std::printf("bestmove %s\n", PathToText(board.Moves()[best]).c_str());
         const bool forced = board.MoveCount() == 1;
-        std::printf("score %d\n", forced ? ForcedScore(board, effective, memory) : board.SearchScore());
+        std::printf("score %d\n", forced ? ForcedScore(board, depth, memory) : board.SearchScore());
         if (forced)
             std::printf("only move: not searched\n");
     }
     std::printf("nodes %" PRIu64 "\n", board.SearchNodes());
     PrintRate("nodes", board.SearchNodes(), time);
+    PrintTable(tableTime);
     return 0;
 }
 
@@ -353,14 +418,11 @@ int CmdReport(const TArgs& Args)
 
 int CmdBench(const TArgs& Args)
 {
-    AllowOptions(Args, {"--depth", "--memory"});
+    AllowOptions(Args, {"--depth", "--memory", "--game-memory"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
-    const auto mem = Args.Options.find("--memory");
     const int depth = d == Args.Options.end() ? 14 : static_cast<int>(ParseNumber(d->second, "--depth", 1, 64));
-    const uint32_t memory = mem == Args.Options.end()
-                                ? DEFAULT_MAX_MEMORY
-                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    const uint32_t memory = MemoryOption(Args);
     static const char* const positions[] = {
         "B:W21-32:B1-12",                                                       // the start
         "B:W17,19,21,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,9,10,11,12,15",  // an opening
@@ -370,14 +432,16 @@ int CmdBench(const TArgs& Args)
         "W:WK10,K19,27,32:BK1,K6,12,16",                                        // an ending
     };
     uint64_t totalNodes = 0;
-    double totalTime = 0;
-    std::printf("depth %d, table %u bytes\n", depth, memory);
+    double totalTime = 0, tableTime = PrepareTable(static_cast<uint32_t>(depth), memory);
+    std::printf("depth %d, table %u bytes: %" PRIu64 " bytes in %u entries\n", depth, memory,
+                GlobalPositionTable().Bytes(), GlobalPositionTable().Count());
     for (const char* fen : positions) {
         TCheckersBoard board;
         std::string error;
         if (!ParseFen(fen, board, error))
             Fail(std::string("bench position ") + fen + ": " + error);
-        GlobalPositionTable().SetSize(1);  // a fresh table for every position
+        if (totalNodes != 0)
+            tableTime += PrepareTable(static_cast<uint32_t>(depth), memory);  // fresh for every position
         const auto start = std::chrono::steady_clock::now();
         const int32_t best = board.Solve(static_cast<uint8_t>(depth), memory, nullptr);
         const double time = Seconds(start);
@@ -388,6 +452,7 @@ int CmdBench(const TArgs& Args)
     }
     std::printf("total %" PRIu64 " nodes %.3f s %.0f nodes per second\n", totalNodes, totalTime,
                 totalTime > 0 ? static_cast<double>(totalNodes) / totalTime : 0.0);
+    std::printf("table cleared in %.3f s in all, apart from the search times\n", tableTime);
     return 0;
 }
 
@@ -398,15 +463,12 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 // so that the closing line is the game's own record text.
 int CmdSelfplay(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--memory", "--no-draws"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--memory", "--game-memory", "--no-draws"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
-    const auto mem = Args.Options.find("--memory");
     const auto depth = static_cast<uint8_t>(
         d == Args.Options.end() ? DEFAULT_SEARCH_DEPTH : ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
-    const uint32_t memory = mem == Args.Options.end()
-                                ? DEFAULT_MAX_MEMORY
-                                : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
+    const uint32_t memory = MemoryOption(Args);
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
     LoadPosition(Args, board);
@@ -426,7 +488,12 @@ int CmdSelfplay(const TArgs& Args)
         }
         if (!draws && half >= SELFPLAY_HALF_MOVES)
             break;
-        const int32_t best = board.Solve(depth, memory, nullptr, draws ? &positions.ReversibleKeys() : nullptr);
+        int32_t best = -1;
+        try {
+            best = board.Solve(depth, memory, nullptr, draws ? &positions.ReversibleKeys() : nullptr);
+        } catch (const std::bad_alloc&) {
+            Fail("the transposition table of " + std::to_string(memory) + " bytes could not be allocated");
+        }
         const TCheckersMove move = board.Moves()[best];
         const uint8_t side = board.Turn();
         std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...", PathToText(move).c_str());
@@ -498,6 +565,10 @@ int main(int argc, char** argv)
 {
     try {
         TArgs args = ParseArgs(argc, argv);
+        if (args.WantVersion) {
+            std::printf("%s %s\n", PROGRAM, VELK_VERSION);
+            return 0;
+        }
         if (args.Command == "help") {
             args.WantHelp = true;
             args.Command = args.Positional.empty() ? "" : args.Positional[0];

@@ -280,6 +280,26 @@ void TCheckersBoard::ApplyMove(TGameBoard& Source, int32_t Index)
     FKey = key;
 }
 
+int32_t TCheckersBoard::CountReplies(int32_t Index)
+{
+    const TCheckersMove& m = Moves()[Index];
+    const TSquareSet fromBit = SquareBit(m.Squares[0]);
+    const TSquareSet toBit = SquareBit(m.Squares[m.Count - 1]);
+    const bool black = FTurn == PLAYER_BLACK;
+    TSquareSet mover = black ? FBlackPieces : FWhitePieces;
+    TSquareSet opponent = black ? FWhitePieces : FBlackPieces;
+    TSquareSet kings = FKings;
+    const TSquareSet captured = m.Captured & opponent;  // as in ApplyMove
+    mover = (mover & ~fromBit) | toBit;
+    opponent &= ~captured;
+    if (kings & fromBit)
+        kings = (kings & ~fromBit) | toBit;
+    else if (toBit & (black ? ROW7 : ROW0))
+        kings |= toBit;
+    kings &= ~captured;
+    return velk::CountMoves(black ? mover : opponent, black ? opponent : mover, kings, FTurn ^ 3);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Evaluation and keys
 

@@ -95,6 +95,9 @@ private:
 bool CanCapture(TSquareSet Pieces, TSquareSet Opponents, TSquareSet Empty, int Direction);
 // Fills List with the legal moves of Side (1 white, 2 black) in the game's fixed order.
 void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
+// The length of that list, and whether it has any move, without writing it.
+int32_t CountMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
+bool HasMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
 
 std::string PositionToText(TPosition Pos, bool TwoDigits = true);
 std::string PathToText(const TCheckersMove& Move, bool TwoDigits = true);
@@ -133,6 +136,21 @@ public:
     void DoTurnEnd() override;
     int PlayerCount() const override { return 2; }
     int32_t MoveCount() override { return Moves().Count(); }
+    // The list's length or whether it is empty, from the square sets when the list is not
+    // there yet: counting the last ply of a tree, or asking a leaf whether the game is over,
+    // needs no list. A capture in progress restricts the list, so it is then asked instead.
+    int32_t CountMoves()
+    {
+        return FMovesValid || FPendingStepPos != 0 ? Moves().Count()
+                                                   : velk::CountMoves(FBlackPieces, FWhitePieces, FKings, FTurn);
+    }
+    // CountMoves of the position that move Index leads to, without making the move.
+    int32_t CountReplies(int32_t Index);
+    bool HasMoves() override
+    {
+        return FMovesValid || FPendingStepPos != 0 ? Moves().Count() > 0
+                                                   : velk::HasMoves(FBlackPieces, FWhitePieces, FKings, FTurn);
+    }
     std::string GetAsText() const override;
     void SetAsText(const std::string& Text) override;
     uint32_t BranchingFactor() const override { return 4; }

@@ -68,7 +68,7 @@ int TGameBoard::Loser()
 
 TGameState TGameBoard::GameState()
 {
-    if (MoveCount() > 0)
+    if (HasMoves())
         return gsPlaying;
     switch (FTurn) {
     case 1: return gsPlayer2Won;
@@ -159,11 +159,19 @@ private:
 
 }  // namespace
 
+// Beyond this a table no longer fits a core's own caches (which serve a smaller one faster than
+// the work of asking ahead would save).
+constexpr uint64_t FAR_TABLE_BYTES = uint64_t{2} << 20;
+
 struct TGameBoard::TSearch {
     std::vector<std::unique_ptr<TGameBoard>> Boards;  // Boards[d - 1] receives children at depth d
     TPositionTable* Table = nullptr;
     const TStopFlag* Stop = nullptr;
     uint64_t Nodes = 0;
+    // A table beyond a core's own caches makes every probe wait on memory: the children's
+    // entries are then asked for together, before the node's own probe, so that the waits
+    // overlap instead of following one another.
+    bool FarTable = false;
 
     // Only with the game's past: its positions, the keys along the line being searched (Line[0]
     // the root's), and how many nodes were scored a draw by repetition so far.
@@ -219,6 +227,7 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
         search.Boards.push_back(Create());
     search.Table = &PositionTable();
     search.Table->Plan(BranchingFactor(), Depth, MaxMemory);
+    search.FarTable = search.Table->Bytes() > FAR_TABLE_BYTES;
     search.Stop = &StopFlag;
     if (GameKeys != nullptr && !GameKeys->empty()) {
         search.Repetitions = true;
@@ -243,6 +252,14 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
     return best;
 }
 
+// The move searched I-th: the stored best move goes first, move 0 takes its place in the order.
+inline int32_t SearchOrder(int32_t I, int32_t HashMove)
+{
+    if (I == 0 && HashMove >= 0)
+        return HashMove;
+    return I == HashMove ? 0 : I;
+}
+
 int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta)
 {
     ++Search.Nodes;
@@ -258,13 +275,28 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     }
     const uint64_t drawsBefore = Search.RepetitionDraws;
     const uint32_t slot = Search.Table->Slot(key);
+    // With a far table, what the node needs from its own position is worked out while its
+    // entry is on its way, and its children's entries are asked for before it waits on its own;
+    // with a near one, only when the entry does not answer.
+    const bool early = Search.FarTable;
+    TGameState state = early ? Board.GameState() : gsPlaying;
+    const int32_t leafScore = early && Depth == 0 && state == gsPlaying ? Board.Evaluate() : 0;
+    if (early && Depth > 0 && state == gsPlaying) {
+        TGameBoard& child = *Search.Boards[Depth - 1];
+        const int32_t n = Board.MoveCount();
+        for (int32_t i = 0; i < n; ++i) {
+            child.ApplyMove(Board, i);
+            Search.Table->Prefetch(Search.Table->Slot(child.PositionKey()));
+        }
+    }
     int32_t score = 0;
     if (Search.Table->ProbeAt(slot, Depth, Alpha, Beta, key, score, hashMove))
         return score;
+    if (!early)
+        state = Board.GameState();
 
     TBoundKind bound = bkExact;
     int32_t bestMove = hashMove;
-    const TGameState state = Board.GameState();
     if (state == gsDraw) {
         score = 0;
     } else if (state == gsPlayer1Won || state == gsPlayer2Won) {
@@ -275,7 +307,7 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
         if (Depth == 0 || stop != STOP_NONE) {
             if (stop == STOP_ABORT)
                 throw EAbort();
-            score = Board.Evaluate();
+            score = early && Depth == 0 ? leafScore : Board.Evaluate();
         } else {
             TGameBoard& child = *Search.Boards[Depth - 1];
             const int32_t n = Board.MoveCount();
@@ -286,12 +318,7 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
             bound = bkUpper;
             score = Alpha;
             for (int32_t i = 0; i < n; ++i) {
-                // The stored best move goes first; move 0 takes its place in the order.
-                int32_t m = i;
-                if (i == 0 && hashMove >= 0)
-                    m = hashMove;
-                else if (i == hashMove)
-                    m = 0;
+                const int32_t m = SearchOrder(i, hashMove);
                 child.ApplyMove(Board, m);
                 const int32_t v = -Negamax(Search, child, Depth - 1, -Beta, -Alpha);
                 if (v >= Beta) {

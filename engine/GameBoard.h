@@ -52,6 +52,9 @@ public:
     int Loser();
     virtual TGameState GameState();
     virtual int32_t MoveCount() = 0;
+    // Whether the side to move has a move: what the game's end hangs on. A board that can tell
+    // without listing its moves says so here; the search asks it at every leaf.
+    virtual bool HasMoves() { return MoveCount() > 0; }
     virtual std::string GetAsText() const = 0;
     virtual void SetAsText(const std::string& Text) = 0;
     virtual uint32_t BranchingFactor() const = 0;

@@ -98,6 +98,26 @@ inline void JumpPasses(TSquareSet P, TSquareSet Opp, TSquareSet Empty, unsigned 
     }
 }
 
+// All the landing squares of first jumps at once, without telling the passes apart: enough to
+// learn whether a capture is due.
+inline TSquareSet LandingsDown(TSquareSet P, TSquareSet Opp, TSquareSet Empty)
+{
+    const TSquareSet even = P & EVEN_ROWS;
+    const TSquareSet odd = P & ODD_ROWS;
+    return (((((even >> 4) & Opp) >> 3) & EVEN_ROWS) | ((((even >> 5) & ODD_ROWS & Opp) >> 4)) |
+            ((((odd >> 3) & EVEN_ROWS & Opp) >> 4)) | ((((odd >> 4) & Opp) >> 5) & ODD_ROWS)) &
+           Empty;
+}
+
+inline TSquareSet LandingsUp(TSquareSet P, TSquareSet Opp, TSquareSet Empty)
+{
+    const TSquareSet even = P & EVEN_ROWS;
+    const TSquareSet odd = P & ODD_ROWS;
+    return (((((even << 4) & Opp) << 5) & EVEN_ROWS) | ((((even << 3) & ODD_ROWS & Opp) << 4)) |
+            ((((odd << 5) & EVEN_ROWS & Opp) << 4)) | ((((odd << 4) & Opp) << 3) & ODD_ROWS)) &
+           Empty;
+}
+
 struct TJumpSearch {
     TMoveList& List;
     TCheckersMove Path;
@@ -158,21 +178,86 @@ void Captures(TMoveList& List, TSquareSet Pieces, TSquareSet Opp, TSquareSet Emp
     }
 }
 
+// The number of ways a capture goes on from From, each complete sequence counted as its own move,
+// exactly as ContinueJumps lists them; Length is the number of squares on the path so far.
+int32_t CountJumps(TPosition From, TSquareSet Opponents, TSquareSet Empty, unsigned Directions, int Length)
+{
+    int32_t count = 0;
+    if (Length < MAX_PATH_SQUARES) {
+        for (int d = 0; d < 4; ++d) {
+            if (!(Directions & (d < 2 ? DOWN : UP)))
+                continue;
+            const int over = Jumps.Over[From][d];
+            if (over < 0)
+                continue;
+            const int land = Jumps.Land[From][d];
+            const TSquareSet overBit = SquareBit(over);
+            if ((Opponents & overBit) && (Empty & SquareBit(land)))
+                count += CountJumps(static_cast<TPosition>(land), Opponents & ~overBit, Empty | overBit, Directions,
+                                    Length + 1);
+        }
+    }
+    return count == 0 ? 1 : count;
+}
+
+// The captures of one set of passes, each complete sequence counted as its own move.
+int32_t CountCaptures(const TJumpPass (&Passes)[8], TSquareSet Opp, TSquareSet Empty, unsigned Directions)
+{
+    int32_t count = 0;
+    for (const TJumpPass& pass : Passes) {
+        ForEachSquare(pass.Landings, [&](TPosition land) {
+            const auto from = static_cast<TPosition>(land + pass.FromOffset);
+            const TSquareSet overBit = SquareBit(land + pass.OverOffset);
+            count += CountJumps(land, Opp & ~overBit, Empty | SquareBit(from) | overBit, Directions, 2);
+        });
+    }
+    return count;
+}
+
+// Without a library call where the processor baseline lacks a population count instruction.
+constexpr int32_t BitCount(TSquareSet Set)
+{
+    Set = Set - ((Set >> 1) & 0x55555555u);
+    Set = (Set & 0x33333333u) + ((Set >> 2) & 0x33333333u);
+    return static_cast<int32_t>((((Set + (Set >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}
+
+// The squares a simple move of Pieces can reach, downward and upward, one set per shift.
+inline TSquareSet StepsDown(TSquareSet Pieces, TSquareSet Empty, int Shift)
+{
+    switch (Shift) {
+    case 4: return (Pieces >> 4) & Empty;
+    case 5: return ((Pieces & EVEN_ROWS) >> 5) & ODD_ROWS & Empty;
+    default: return ((Pieces & ODD_ROWS) >> 3) & EVEN_ROWS & Empty;
+    }
+}
+
+inline TSquareSet StepsUp(TSquareSet Pieces, TSquareSet Empty, int Shift)
+{
+    switch (Shift) {
+    case 4: return (Pieces << 4) & Empty;
+    case 3: return ((Pieces & EVEN_ROWS) << 3) & ODD_ROWS & Empty;
+    default: return ((Pieces & ODD_ROWS) << 5) & EVEN_ROWS & Empty;
+    }
+}
+
+// The steps of Down and Up pieces: the 3- and 5-shifts of one direction land on rows of
+// opposite parity, so no square is in both and one count serves them.
+inline int32_t CountSteps(TSquareSet Down, TSquareSet Up, TSquareSet Empty)
+{
+    int32_t count =
+        BitCount(StepsDown(Down, Empty, 4)) + BitCount(StepsDown(Down, Empty, 3) | StepsDown(Down, Empty, 5));
+    if (Up != 0)
+        count += BitCount(StepsUp(Up, Empty, 4)) + BitCount(StepsUp(Up, Empty, 3) | StepsUp(Up, Empty, 5));
+    return count;
+}
+
 }  // namespace
 
 bool CanCapture(TSquareSet Pieces, TSquareSet Opponents, TSquareSet Empty, int Direction)
 {
-    unsigned directions = 0;
-    if (Direction >= 0)
-        directions |= DOWN;
-    if (Direction <= 0)
-        directions |= UP;
-    TJumpPass passes[8];
-    JumpPasses(Pieces, Opponents, Empty, directions, passes);
-    TSquareSet any = 0;
-    for (const TJumpPass& pass : passes)
-        any |= pass.Landings;
-    return any != 0;
+    return (Direction >= 0 && LandingsDown(Pieces, Opponents, Empty) != 0) ||
+           (Direction <= 0 && LandingsUp(Pieces, Opponents, Empty) != 0);
 }
 
 void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
@@ -205,6 +290,53 @@ void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePiec
         if (ownKings != 0)
             SimpleDown(List, ownKings, empty);
     }
+}
+
+int32_t CountMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
+{
+    if (Side != PLAYER_BLACK && Side != PLAYER_WHITE)
+        return 0;
+    const bool black = Side == PLAYER_BLACK;
+    const TSquareSet empty = ~(BlackPieces | WhitePieces);
+    const TSquareSet own = black ? BlackPieces : WhitePieces;
+    const TSquareSet opp = black ? WhitePieces : BlackPieces;
+    const TSquareSet down = black ? own : own & Kings;
+    const TSquareSet up = black ? own & Kings : own;
+    if ((LandingsDown(down, opp, empty) | LandingsUp(up, opp, empty)) == 0)
+        return CountSteps(down, up, empty);
+    const unsigned forward = black ? DOWN : UP;
+    TJumpPass kings[8], men[8];
+    JumpPasses(own & Kings, opp, empty, DOWN | UP, kings);
+    JumpPasses(own & ~Kings, opp, empty, forward, men);
+    int32_t count = CountCaptures(kings, opp, empty, DOWN | UP);
+    TSquareSet menLandings = 0;
+    for (const TJumpPass& pass : men)
+        menLandings |= pass.Landings;
+    // A man's capture can only go on forward, away from the squares it emptied, so when no
+    // landing square has a jump ahead each first jump is a whole move.
+    if (CanCapture(menLandings, opp, empty, black ? 1 : -1))
+        return count + CountCaptures(men, opp, empty, forward);
+    for (const TJumpPass& pass : men)
+        count += BitCount(pass.Landings);
+    return count;
+}
+
+bool HasMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
+{
+    if (Side != PLAYER_BLACK && Side != PLAYER_WHITE)
+        return false;
+    const TSquareSet empty = ~(BlackPieces | WhitePieces);
+    const bool black = Side == PLAYER_BLACK;
+    const TSquareSet own = black ? BlackPieces : WhitePieces;
+    const TSquareSet opp = black ? WhitePieces : BlackPieces;
+    const TSquareSet down = black ? own : own & Kings;
+    const TSquareSet up = black ? own & Kings : own;
+    // Either kind suffices: a capture is compulsory but still a move, and a step is one when
+    // no capture exists.
+    TSquareSet reach = 0;
+    for (const int shift : {3, 4, 5})
+        reach |= StepsDown(down, empty, shift) | StepsUp(up, empty, shift);
+    return reach != 0 || CanCapture(down, opp, empty, 1) || CanCapture(up, opp, empty, -1);
 }
 
 }  // namespace velk

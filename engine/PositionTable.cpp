@@ -2,8 +2,41 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace velk {
+
+namespace {
+
+// A table this large is mapped whole and asked for 2 MiB pages: a search probes it at random,
+// and with small pages nearly every probe would also miss the address translation cache.
+constexpr size_t HUGE_PAGE = size_t{2} << 20;
+constexpr size_t SMALL_PAGE = 4096;
+
+}  // namespace
+
+TPositionTable::~TPositionTable()
+{
+    Release();
+}
+
+void TPositionTable::Release()
+{
+#if defined(__linux__)
+    if (FMapped != 0)
+        munmap(FEntries, FMapped);
+    else
+#endif
+        ::operator delete(FEntries, std::align_val_t{64});
+    FEntries = nullptr;
+    FMapped = 0;
+    FCount = 0;
+    FInverse = 0;
+}
 
 void TPositionTable::Plan(uint32_t Branching, uint32_t Depth, uint32_t MaxMemory)
 {
@@ -20,10 +53,46 @@ void TPositionTable::SetSize(uint32_t Bytes)
     n = std::max<uint32_t>(n, 1);
     if (n == FCount)
         return;
-    FEntries.reset();
-    FCount = 0;
-    FEntries = std::make_unique<TPositionEntry[]>(n);  // value-initialised: all zero
+    Release();
+    const size_t bytes = size_t{n} * sizeof(TPositionEntry);
+    void* block = nullptr;
+#if defined(__linux__)
+    if (bytes >= HUGE_PAGE) {
+        // Mapped a huge page longer than needed, then trimmed to start on a huge page boundary:
+        // only whole aligned huge pages can back it. Where the system gives none, the advice
+        // fails and the small pages serve.
+        const size_t length = (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+        void* raw = mmap(nullptr, length + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto start = (reinterpret_cast<uintptr_t>(raw) + HUGE_PAGE - 1) & ~uintptr_t{HUGE_PAGE - 1};
+        const size_t head = start - reinterpret_cast<uintptr_t>(raw);
+        if (head != 0)
+            munmap(raw, head);
+        if (HUGE_PAGE - head != 0)
+            munmap(reinterpret_cast<char*>(start) + length, HUGE_PAGE - head);
+        block = reinterpret_cast<void*>(start);
+        madvise(block, length, MADV_HUGEPAGE);
+        FMapped = length;
+        // A fresh mapping reads as zeros; one write a page brings the pages in now.
+        auto* bytesAt = static_cast<volatile char*>(block);
+        for (size_t at = 0; at < length; at += SMALL_PAGE)
+            bytesAt[at] = 0;
+    }
+#endif
+    if (block == nullptr) {
+        block = ::operator new(bytes, std::align_val_t{64});
+        std::memset(block, 0, bytes);
+    }
+    FEntries = static_cast<TPositionEntry*>(block);
     FCount = n;
+    FInverse = n > 1 ? UINT64_MAX / n + 1 : 0;
+}
+
+void TPositionTable::Clear()
+{
+    if (FEntries != nullptr)
+        std::memset(static_cast<void*>(FEntries), 0, Bytes());
 }
 
 bool TPositionTable::ProbeAt(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,

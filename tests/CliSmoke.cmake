@@ -13,6 +13,8 @@ check(0 "^perft\\(7\\) = 179740\n" perft 7)
 check(0 "^12-16\n11-15\n10-14\n09-13\n11-16\n10-15\n09-14\n$" moves)
 check(2 "" moves --fen "B:W21-32:X1-12")
 check(2 "" moves --fen "B:W33:B1")
+check(0 "^no legal move\n$" moves --fen "B:W1:B29")
+check(0 "^velk-checkers-engine [0-9]+\\.[0-9.]+\n$" --version)
 # A square listed twice, in one list, in both or inside a range, is refused in one line.
 foreach(case "21 B:W21,K21:B1" "5 B:W5:BK5" "2 B:W30:B1-3,2")
   separate_arguments(case)
@@ -23,12 +25,26 @@ endforeach()
 
 # 21-25 leaves White's last man without a move: a win at once, whatever the depth. After the
 # forced 13-17, 22x13 takes Black's last man; the tool scores the line the search skips.
-check(0 "^bestmove 21-25\nscore 999941\nnodes [0-9]+\n" search 6 --fen "B:W29:B21,22")
+check(0 "^bestmove 21-25\nscore 999941\nnodes [0-9]+\n.*\ntable 19110 bytes, 1365 entries, cleared in [0-9.]+ s"
+      search 6 --memory 19110 --fen "B:W29:B21,22")
 check(0 "^bestmove 13-17\nscore -999940\nonly move: not searched\n" search 6 --fen "B:W22:B13")
 check(0 "\nb \\. b \\. - \\. - \\.\t\t21  22  23  24  \n.*\n\n1\\) 22-26\n2\\) 21-25\n3\\) 22-25\n$"
       report --fen "B:W29:B21,22")
-check(0 "^depth 3, table 1048576 bytes\n([BW]:[^\n]+ nodes +[0-9.]+ s\n)+total [0-9]+ nodes [0-9.]+ s [0-9]+ nodes per second\n$"
+check(0 "^depth 3, table 1048576 bytes: 896 bytes in 64 entries\n([BW]:[^\n]+ nodes +[0-9.]+ s\n)+total [0-9]+ nodes [0-9.]+ s [0-9]+ nodes per second\ntable cleared in [0-9.]+ s in all, apart from the search times\n$"
       bench --depth 3)
+check(0 "^depth 1, table [1-9][0-9]+ bytes: 56 bytes" bench --depth 1 --game-memory)
+# Numbers out of range, the table's budget among them, are refused; so is a table the system
+# will not give, which a sanitizer's reserved address space leaves untestable.
+check(2 "^velk-checkers-engine: DEPTH 65 is too large: it must be between 1 and 64\n$" search 65)
+check(2 "--memory 1000000000000000 is too large: it must be between 1 and 4294967295\n$"
+      search 4 --memory 1000000000000000)
+check(2 "either --memory or --game-memory" search 4 --memory 1048576 --game-memory)
+execute_process(COMMAND sh -c "ulimit -v 400000 && exec \"$0\" search 20 --memory 4000000000" ${ENGINE}
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT err MATCHES "Sanitizer" AND NOT (rc EQUAL 2 AND err STREQUAL
+   "velk-checkers-engine: the transposition table of 4000000000 bytes could not be allocated\n"))
+  message(FATAL_ERROR "an unavailable table: exit ${rc}, printed:\n${out}${err}")
+endif()
 
 # divide splits perft by root move: kings, captures and men together.
 set(fen "B:WK3,18,22,25,K28:B9,13,K14,K23")

@@ -42,7 +42,8 @@ TEST(PositionKeys, SideToMoveFlipsTheTurnKey)
 }
 
 // Plays random games both ways a move can be made: the search's chain of ApplyMove boards must
-// follow the game's MakeMove, its key kept incrementally equal to one computed from scratch.
+// follow the game's MakeMove, its key kept incrementally equal to one computed from scratch, and
+// its move counts equal the lists' lengths.
 TEST(PositionKeys, ApplyMoveAgreesWithMakeMoveOverRandomGames)
 {
     std::mt19937 random(20240611);
@@ -60,7 +61,14 @@ TEST(PositionKeys, ApplyMoveAgreesWithMakeMoveOverRandomGames)
             const bool king = parent->Kings() & SquareBit(move.From());
             kingMoves += king;
             kingsCaptured += (move.Captured & parent->Kings()) != 0;
+            const int32_t replies = parent->CountReplies(index);
             child->ApplyMove(*parent, index);
+            // Counting and the end-of-game test, done without the list, must agree with it.
+            const int32_t counted = child->CountMoves();
+            const bool any = child->HasMoves();
+            ASSERT_EQ(counted, child->MoveCount()) << child->GetAsText();
+            ASSERT_EQ(replies, counted);
+            ASSERT_EQ(any, counted > 0);
             ASSERT_TRUE(played.MakeMove(index));
             promotions += !king && (played.Kings() & SquareBit(move.To()));
             ASSERT_EQ(child->GetAsText(), played.GetAsText()) << "game " << game << " ply " << ply;

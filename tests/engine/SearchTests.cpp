@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "TestBoards.h"
@@ -28,6 +29,15 @@ TEST(PositionTable, SizedInWholeEntriesFromDepthAndBudget)
     EXPECT_EQ(table.Count(), 74899u);
     table.Plan(4, 8, MEMORY);
     EXPECT_EQ(table.Count(), 65536u);
+    // A slot is the folded key modulo the count, for one entry up to a block of huge pages.
+    std::mt19937_64 random(5);
+    for (const uint32_t bytes : {14u, 15u * 14, MEMORY, 3 * MEMORY + 5}) {
+        table.SetSize(bytes);
+        for (int i = 0; i < 1000; ++i) {
+            const uint64_t key = i == 0 ? UINT64_MAX : random();
+            ASSERT_EQ(table.Slot(key), (uint32_t(key) ^ uint32_t(key >> 32)) % table.Count()) << key;
+        }
+    }
 }
 
 TEST(PositionTable, ProbeAnswersOnlyWhatTheEntryProves)
@@ -57,6 +67,9 @@ TEST(PositionTable, ProbeAnswersOnlyWhatTheEntryProves)
     beta = 40;
     EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best));
     EXPECT_EQ(score, 40);  // fail-hard: the bound, not the stored score
+    table.Clear();
+    EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
+    table.Store(4, bkExact, key, 77, 2);
     table.SetSize(1025 * 14);
     EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
 }
@@ -82,6 +95,19 @@ TEST(Search, WinsAsSoonAsPossible)
     EXPECT_EQ(board->GetAsText(), before);
     EXPECT_EQ(board->Turn(), PLAYER_BLACK);
     EXPECT_EQ(board->Key(), board->ComputeKey());  // a search starts from a fresh key
+}
+
+// A table too large for the caches has its entries fetched ahead and each node's state worked
+// out before its probe: more or less work, but the same tree, node for node, as ever.
+TEST(Search, NodeCountsStayPinnedOnNearAndFarTables)
+{
+    auto board = Board("B:W17,19,21,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,9,10,11,12,15");
+    for (const auto& [memory, nodes] : {std::pair{MEMORY, 152791u}, std::pair{4 * MEMORY, 150665u}}) {
+        GlobalPositionTable().SetSize(14);
+        board->Solve(10, memory, nullptr);
+        EXPECT_EQ(board->SearchNodes(), nodes) << memory;
+        EXPECT_EQ(board->SearchScore(), 1) << memory;
+    }
 }
 
 TEST(Search, DeeperRequestsAreSearchedAtSixtyFour)

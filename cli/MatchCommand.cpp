@@ -143,6 +143,7 @@ int RunMatch(const TMatchOptions& Options)
         positions.Reset(board);
         int plies = 0;
         bool drawn = false;
+        std::string record;
         while (board.GameState() == gsPlaying) {
             if (positions.Drawn() || plies >= MAX_GAME_PLIES) {
                 drawn = true;
@@ -154,6 +155,13 @@ int RunMatch(const TMatchOptions& Options)
             const TExpertResult choice = player.Choose(board, &positions.ReversibleKeys());
             seconds[mover] += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             ++moves[mover];
+            if (Options.Moves && choice.Move >= 0 && choice.Move < board.MoveCount())
+            {
+                char text[64];
+                std::snprintf(text, sizeof text, " %s(%d/%d)", PathToText(board.Moves()[choice.Move]).c_str(),
+                              choice.Score, choice.Depth);
+                record += text;
+            }
             if (choice.Move < 0 || !board.MakeMove(choice.Move)) {
                 std::fprintf(stderr, "%s chose no playable move in %s\n", player.Level().Name.c_str(),
                              BoardToFen(board).c_str());
@@ -174,6 +182,8 @@ int RunMatch(const TMatchOptions& Options)
         }
         std::printf("game %d: %s, A %s: %s after %d plies\n", g + 1, label.c_str(),
                     sideA == PLAYER_BLACK ? "black" : "white", result, plies);
+        if (Options.Moves)
+            std::printf("  %s:%s\n", fen.c_str(), record.c_str());
         std::fflush(stdout);
     }
     const double score = games > 0 ? 100.0 * (wins + 0.5 * draws) / games : 0;

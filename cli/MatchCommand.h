@@ -46,6 +46,7 @@ struct TMatchOptions {
     int Games = 0;                     // 0: every opening with both colours
     std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
     uint32_t Memory = 0;               // 0: each level's default
+    bool Moves = false;                // print each game's moves with score/depth
 };
 
 // Plays the match, printing each game and the total; returns the process exit code.

@@ -88,14 +88,15 @@ const std::map<std::string, std::string> Help = {
               "Searches a fixed set of positions (default depth 14, table 1048576 bytes, cleared\n"
               "for each position) and prints nodes, time and nodes per second for each and in all."},
     {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
-              "                                  [--openings FILE] [--memory BYTES]\n"
+              "                                  [--openings FILE] [--memory BYTES] [--moves]\n"
               "Plays level A against level B from opening positions, each opening twice so that each\n"
               "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
               "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
               "three plies from the start; FILE holds one FEN a line ('#' starts a comment). --games N\n"
               "plays N games from openings spread over the list. Prints one line a game ('game 3:\n"
               "OPENING, A black: A wins after 71 plies'), then 'total: A W wins, L losses, D draws,\n"
-              "score S %' (a draw counts half) and the average time per move of each side.\n"
+              "score S %' (a draw counts half) and the average time per move of each side. --moves\n"
+              "adds each game's start and moves, each with its score/depth as the mover saw it.\n"
               "Matches are slow: 0.1 s a move over every opening takes about an hour."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES] [--no-draws] [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
@@ -151,7 +152,7 @@ TArgs ParseArgs(int argc, char** argv)
     TArgs args;
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings"};
-    static const std::vector<std::string> flags = {"--no-draws"};
+    static const std::vector<std::string> flags = {"--no-draws", "--moves"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -533,7 +534,7 @@ int CmdSelfplay(const TArgs& Args)
 
 int CmdMatch(const TArgs& Args)
 {
-    AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--memory"});
+    AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--memory", "--moves"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -575,6 +576,7 @@ int CmdMatch(const TArgs& Args)
             Fail(file->second + " holds no opening");
     }
     options.Memory = MemoryOption(Args, 0);
+    options.Moves = Args.Options.count("--moves") != 0;
     return RunMatch(options);
 }
 

@@ -314,7 +314,14 @@ TExpertEngine::~TExpertEngine() = default;
 
 void TExpertEngine::Clear()
 {
+    const TExpertWeights* weights = F->Weights;
     F = std::make_unique<TImpl>();
+    F->Weights = weights;
+}
+
+void TExpertEngine::SetWeights(const TExpertWeights& Weights)
+{
+    F->Weights = &Weights;
 }
 
 TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
@@ -385,8 +392,13 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
                 alpha = std::max(alpha, v);
             }
         }
-        if (s.Stopped)
+        if (s.Stopped) {
+            // Out of time, a move this iteration has already proven better than the last
+            // iteration's choice is played; Move Now keeps to the last finished iteration.
+            if (best > 0 && !(s.Stop != nullptr && s.Stop->load() != STOP_NONE))
+                result.Move = order[best];
             break;
+        }
         std::rotate(order, order + best, order + best + 1);
         result.Move = order[0];
         result.Score = bestScore;
@@ -397,9 +409,9 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         // A forced result proven within this depth stays as it is.
         if (std::abs(bestScore) > EXPERT_WIN_BOUND && EXPERT_WIN - std::abs(bestScore) < depth)
             break;
-        // An iteration takes longer than all before it together: one begun past half the time
-        // would most likely be cut off, its work lost.
-        if (s.Timed && TClock::now() - start > std::chrono::milliseconds(MoveTimeMs) / 2)
+        // An iteration takes longer than all before it together: one begun late would most
+        // likely be cut off before its first move is proven, its work lost.
+        if (s.Timed && TClock::now() - start > std::chrono::milliseconds(MoveTimeMs) * 3 / 5)
             break;
     }
     result.Nodes = s.Nodes;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CheckersBoard.h"
+#include "ExpertEval.h"
 #include "GameBoard.h"
 
 namespace velk {
@@ -48,6 +49,9 @@ public:
                          int MaxDepth = EXPERT_MAX_DEPTH);
     // Forgets everything learnt from earlier searches, as for a new game.
     void Clear();
+    // The evaluation's numbers, for matches that tune them; ExpertWeights unless set. Weights
+    // must outlive the engine's searches.
+    void SetWeights(const TExpertWeights& Weights);
 
 private:
     struct TImpl;

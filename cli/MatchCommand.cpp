@@ -183,7 +183,7 @@ int RunMatch(const TMatchOptions& Options)
         std::printf("game %d: %s, A %s: %s after %d plies\n", g + 1, label.c_str(),
                     sideA == PLAYER_BLACK ? "black" : "white", result, plies);
         if (Options.Moves)
-            std::printf("  %s:%s\n", fen.c_str(), record.c_str());
+            std::printf("  %s:%s\n  end %s\n", fen.c_str(), record.c_str(), BoardToFen(board).c_str());
         std::fflush(stdout);
     }
     const double score = games > 0 ? 100.0 * (wins + 0.5 * draws) / games : 0;

@@ -96,7 +96,7 @@ const std::map<std::string, std::string> Help = {
               "plays N games from openings spread over the list. Prints one line a game ('game 3:\n"
               "OPENING, A black: A wins after 71 plies'), then 'total: A W wins, L losses, D draws,\n"
               "score S %' (a draw counts half) and the average time per move of each side. --moves\n"
-              "adds each game's start and moves, each with its score/depth as the mover saw it.\n"
+              "adds each game's start, its moves (score/depth as the mover saw them) and its end.\n"
               "Matches are slow: 0.1 s a move over every opening takes about an hour."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES] [--no-draws] [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"

@@ -1,5 +1,6 @@
 // velk-checkers-engine: the game engine from a terminal, for players who analyse positions and
 // for anyone checking or timing the engine.
+#include <cctype>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -11,11 +12,13 @@
 #include <vector>
 
 #include "Fen.h"
+#include "MatchCommand.h"
 #include "PdnCommands.h"
 #include "control/GameFile.h"
 #include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
 #include "engine/DrawRule.h"
+#include "engine/ExpertSearch.h"
 #include "engine/GameSolver.h"
 #include "engine/PositionTable.h"
 #include "platform/MemoryStatus.h"
@@ -34,9 +37,11 @@ const std::map<std::string, std::string> Help = {
          "  perft DEPTH        count the positions DEPTH plies ahead\n"
          "  divide DEPTH       perft split by root move\n"
          "  search DEPTH       the move the computer chooses at DEPTH plies\n"
+         "  search --level L   the move the computer chooses at a level (expert: for a time)\n"
          "  report             the position diagram and the numbered move list\n"
          "  bench              search a fixed set of positions and time it\n"
          "  selfplay           the computer plays itself to the end of the game\n"
+         "  match --a L --b L  two levels play each other from many openings\n"
          "  show FILE.ckr      what a saved game holds\n"
          "  pdn FILE.pdn       replay every game of a PDN file, one line each\n"
          "  convert IN OUT     convert a game between .ckr and .pdn\n"
@@ -69,13 +74,20 @@ const std::map<std::string, std::string> Help = {
     {"divide", "usage: velk-checkers-engine divide DEPTH [POSITION]\n"
                "Like perft, one line per root move in list order (12-16: N), then the total."},
     {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [POSITION]\n"
+               "       velk-checkers-engine search --level LEVEL [--movetime SECONDS] [--memory BYTES] [POSITION]\n"
                "Searches DEPTH plies (1-64) with the game's own search, on a fresh transposition\n"
                "table of BYTES (default 1048576, the engine's own default; the game gives it a tenth\n"
                "of the machine's memory unless told otherwise, which --game-memory uses here).\n"
                "Prints 'bestmove MOVE', 'score N' (from the side to move's view; a won position\n"
                "scores above 999936), then nodes, the search's time and rate, and last the table's\n"
                "size and the time spent clearing it, which is not part of the search's time.\n"
-               "Equal best moves are chosen at random, as in the game."},
+               "Equal best moves are chosen at random, as in the game.\n"
+               "--level easy, medium, difficult or depth:N searches as above at 4, 8, 12 or N plies.\n"
+               "--level expert searches as the Expert level does: deeper and deeper until SECONDS\n"
+               "have passed (default 1; 0.001-3600), with a table of BYTES (default 16777216). It\n"
+               "also prints 'depth D', the last depth finished; its score is in hundredths of a man\n"
+               "(a won position scores above 29000). With a single legal move it answers at once\n"
+               "with depth 0."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
@@ -85,8 +97,19 @@ const std::map<std::string, std::string> Help = {
               "The first line gives the table's size; the last, the time spent allocating and\n"
               "clearing it, which the search times leave out. --game-memory: the game's default\n"
               "table, a tenth of the machine's memory."},
-    {"selfplay", "usage: velk-checkers-engine selfplay [--depth N] [--memory BYTES | --game-memory] [--no-draws]\n"
-                 "                                    [POSITION]\n"
+    {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
+              "                                  [--openings FILE] [--memory BYTES] [--moves]\n"
+              "Plays level A against level B from opening positions, each opening twice so that each\n"
+              "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
+              "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
+              "three plies from the start; FILE holds one FEN a line ('#' starts a comment). --games N\n"
+              "plays N games from openings spread over the list. Prints one line a game ('game 3:\n"
+              "OPENING, A black: A wins after 71 plies'), then 'total: A W wins, L losses, D draws,\n"
+              "score S %' (a draw counts half) and the average time per move of each side. --moves\n"
+              "adds each game's start, its moves (score/depth as the mover saw them) and its end.\n"
+              "Matches are slow: 0.1 s a move over every opening takes about an hour."},
+    {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES | --game-memory]\n"
+                 "                                    [--no-draws] [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
                  "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
                  "BYTES (default 1048576; --game-memory: the game's tenth of the machine's memory)\n"
@@ -98,7 +121,9 @@ const std::map<std::string, std::string> Help = {
                  "the game log writes it: 'BLACK: ...', 'WHITE: ...' or 'DRAW : ...'.\n"
                  "--no-draws plays without the draw rule; such a game may never end, so it stops after\n"
                  "1000 half-moves with the record 'NOT FINISHED: ...'.\n"
-                 "Equal best moves are chosen at random, as in the game."},
+                 "Equal best moves are chosen at random, as in the game.\n"
+                 "--level plays at a level instead, as for search (expert: 1 s a move unless\n"
+                 "expert:SECONDS)."},
     {"show", "usage: velk-checkers-engine show FILE.ckr\n"
              "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
              "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"
@@ -144,8 +169,9 @@ struct TArgs {
 TArgs ParseArgs(int argc, char** argv)
 {
     TArgs args;
-    static const std::vector<std::string> valued = {"--fen", "--board", "--turn", "--memory", "--depth"};
-    static const std::vector<std::string> flags = {"--no-draws", "--game-memory"};
+    static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
+                                                  "--level", "--movetime", "--a", "--b", "--games", "--openings"};
+    static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -231,7 +257,7 @@ double Seconds(std::chrono::steady_clock::time_point Start)
 }
 
 // The table budget: --memory, or with --game-memory the default the game itself starts with.
-uint32_t MemoryOption(const TArgs& Args)
+uint32_t MemoryOption(const TArgs& Args, uint32_t Default = DEFAULT_MAX_MEMORY)
 {
     const auto mem = Args.Options.find("--memory");
     if (Args.Options.count("--game-memory")) {
@@ -239,7 +265,7 @@ uint32_t MemoryOption(const TArgs& Args)
             Fail("give either --memory or --game-memory, not both");
         return DefaultTableMemory();
     }
-    return mem == Args.Options.end() ? DEFAULT_MAX_MEMORY
+    return mem == Args.Options.end() ? Default
                                      : static_cast<uint32_t>(ParseNumber(mem->second, "--memory", 1, 0xFFFFFFFFu));
 }
 
@@ -372,11 +398,58 @@ int32_t ForcedScore(TCheckersBoard& Board, int Depth, uint32_t Memory)
     return -child.SearchScore();
 }
 
+// The level of --level, with the time of --movetime when it is expert; without --level, a
+// level with depth 0.
+TLevel LevelOption(const TArgs& Args)
+{
+    TLevel level;
+    const auto lev = Args.Options.find("--level");
+    const auto time = Args.Options.find("--movetime");
+    if (lev != Args.Options.end()) {
+        std::string error;
+        if (!ParseLevel(lev->second, 1.0, level, error))
+            Fail(error);
+    }
+    if (time != Args.Options.end()) {
+        if (!level.Expert())
+            Fail("--movetime goes with --level expert");
+        if (!ParseSeconds(time->second, level.MoveTimeMs))
+            Fail("--movetime must be seconds from 0.001 to 3600, not \"" + time->second + "\"");
+    }
+    return level;
+}
+
+int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
+{
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    const auto start = std::chrono::steady_clock::now();
+    const TExpertResult result =
+        SearchExpert(board, Level.MoveTimeMs, MemoryOption(Args, EXPERT_TOOL_MEMORY), nullptr, nullptr);
+    const double time = Seconds(start);
+    std::printf("bestmove %s\n", result.Move < 0 ? "none" : PathToText(board.Moves()[result.Move]).c_str());
+    std::printf("score %d\n", result.Score);
+    std::printf("depth %d\n", result.Depth);
+    std::printf("nodes %" PRIu64 "\n", result.Nodes);
+    PrintRate("nodes", result.Nodes, time);
+    return 0;
+}
+
 int CmdSearch(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory"});
-    ExpectPositional(Args, 1);
-    const int depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 1, MAX_SEARCH_DEPTH));
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime"});
+    const TLevel level = LevelOption(Args);
+    if (level.Expert()) {
+        ExpectPositional(Args, 0);
+        return CmdSearchExpert(Args, level);
+    }
+    int depth = level.Depth;
+    if (depth == 0) {
+        ExpectPositional(Args, 1);
+        depth = static_cast<int>(ParseNumber(Args.Positional[0], "DEPTH", 1, MAX_SEARCH_DEPTH));
+    } else {
+        ExpectPositional(Args, 0);
+    }
     const uint32_t memory = MemoryOption(Args);
     TCheckersBoard board;
     LoadPosition(Args, board);
@@ -463,12 +536,17 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 // so that the closing line is the game's own record text.
 int CmdSelfplay(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--memory", "--game-memory", "--no-draws"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
-    const auto depth = static_cast<uint8_t>(
-        d == Args.Options.end() ? DEFAULT_SEARCH_DEPTH : ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
-    const uint32_t memory = MemoryOption(Args);
+    TLevel level = LevelOption(Args);
+    if (level.Depth == 0 && !level.Expert())
+        level.Depth = d == Args.Options.end() ? DEFAULT_SEARCH_DEPTH
+                                              : static_cast<int>(ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
+    else if (d != Args.Options.end())
+        Fail("give either --depth or --level, not both");
+    const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
+    TPlayer player(level, memory);
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
     LoadPosition(Args, board);
@@ -490,7 +568,7 @@ int CmdSelfplay(const TArgs& Args)
             break;
         int32_t best = -1;
         try {
-            best = board.Solve(depth, memory, nullptr, draws ? &positions.ReversibleKeys() : nullptr);
+            best = player.Choose(board, draws ? &positions.ReversibleKeys() : nullptr).Move;
         } catch (const std::bad_alloc&) {
             Fail("the transposition table of " + std::to_string(memory) + " bytes could not be allocated");
         }
@@ -518,6 +596,54 @@ int CmdSelfplay(const TArgs& Args)
     const TGameRecordView view{history, none, board.Turn()};
     std::printf("%s\n", view.GameRecordText(over, drawn ? 0 : board.Winner()).c_str());
     return 0;
+}
+
+int CmdMatch(const TArgs& Args)
+{
+    AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--memory", "--moves"});
+    ExpectPositional(Args, 0);
+    TMatchOptions options;
+    for (const char* side : {"--a", "--b"}) {
+        const auto level = Args.Options.find(side);
+        if (level == Args.Options.end())
+            Fail(std::string("match needs ") + side + " LEVEL");
+        std::string error;
+        if (!ParseLevel(level->second, 1.0, side[2] == 'a' ? options.A : options.B, error))
+            Fail(error);
+    }
+    const auto games = Args.Options.find("--games");
+    if (games != Args.Options.end())
+        options.Games = static_cast<int>(ParseNumber(games->second, "--games", 1, 100000));
+    const auto file = Args.Options.find("--openings");
+    if (file != Args.Options.end()) {
+        std::FILE* f = std::fopen(file->second.c_str(), "r");
+        if (f == nullptr)
+            Fail("cannot read " + file->second);
+        char line[512];
+        for (int number = 1; std::fgets(line, sizeof line, f) != nullptr; ++number) {
+            std::string text = line;
+            text = text.substr(0, text.find('#'));
+            while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+                text.pop_back();
+            while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+                text.erase(0, 1);
+            if (text.empty())
+                continue;
+            TCheckersBoard board;
+            std::string error;
+            if (!ParseFen(text, board, error)) {
+                std::fclose(f);
+                Fail(file->second + ":" + std::to_string(number) + ": " + error);
+            }
+            options.Openings.push_back(text);
+        }
+        std::fclose(f);
+        if (options.Openings.empty())
+            Fail(file->second + " holds no opening");
+    }
+    options.Memory = MemoryOption(Args, 0);
+    options.Moves = Args.Options.count("--moves") != 0;
+    return RunMatch(options);
 }
 
 const char* SideName(uint8_t Turn)
@@ -594,6 +720,8 @@ int main(int argc, char** argv)
             return CmdBench(args);
         if (args.Command == "selfplay")
             return CmdSelfplay(args);
+        if (args.Command == "match")
+            return CmdMatch(args);
         if (args.Command == "show")
             return CmdShow(args);
         if (args.Command == "pdn" || args.Command == "convert") {

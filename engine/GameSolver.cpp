@@ -1,5 +1,8 @@
 #include "GameSolver.h"
 
+#include "CheckersBoard.h"
+#include "ExpertSearch.h"
+
 namespace velk {
 
 TGameSolver::TGameSolver()
@@ -21,6 +24,20 @@ bool TGameSolver::Start(const TGameBoard& Board, std::vector<uint64_t> GameKeys)
     FBoard = Board.Create();
     FBoard->Assign(Board);
     FGameKeys = std::move(GameKeys);
+    FExpertMoveTime = 0;
+    Wake();
+    return true;
+}
+
+bool TGameSolver::StartExpert(const TGameBoard& Board, uint32_t MoveTimeMs, std::vector<uint64_t> GameKeys)
+{
+    if (dynamic_cast<const TCheckersBoard*>(&Board) == nullptr || !Claim())
+        return false;
+    FState.store(STOP_NONE);
+    FBoard = Board.Create();
+    FBoard->Assign(Board);
+    FGameKeys = std::move(GameKeys);
+    FExpertMoveTime = MoveTimeMs == 0 ? 1 : MoveTimeMs;  // 0 would mean no limit at all
     Wake();
     return true;
 }
@@ -45,7 +62,12 @@ void TGameSolver::RunJob()
     int32_t result = SOLVE_FAILED;
     if (!Terminated()) {
         try {
-            result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState, &FGameKeys);
+            if (FExpertMoveTime != 0)
+                result = SearchExpert(static_cast<const TCheckersBoard&>(*FBoard), FExpertMoveTime, FMaxMemory.load(),
+                                      &FState, &FGameKeys)
+                             .Move;
+            else
+                result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState, &FGameKeys);
         } catch (...) {
             // Any failure of the search, the abort included, is reported as one result.
             result = SOLVE_FAILED;

@@ -26,6 +26,10 @@ public:
     // Starts a search of a private copy of Board; false when a search is still running.
     // GameKeys are the keys of the positions the game already had (see TGameBoard::Solve).
     bool Start(const TGameBoard& Board, std::vector<uint64_t> GameKeys = {});
+    // The same for the Expert level: a TCheckersBoard searched for MoveTimeMs by SearchExpert.
+    // The messages mean what they mean for Start; a hurried search answers with the best move
+    // of its last finished iteration, an aborted one with SOLVE_FAILED.
+    bool StartExpert(const TGameBoard& Board, uint32_t MoveTimeMs, std::vector<uint64_t> GameKeys = {});
     // Asks a running search to hurry (STOP_HURRY) or to abort (STOP_ABORT) and waits until it
     // has ended; its WM_GB_THINKEND has then been posted.
     void Stop(uint8_t How);
@@ -43,6 +47,7 @@ protected:
 private:
     std::unique_ptr<TGameBoard> FBoard;  // owned by the worker between Start and idle
     std::vector<uint64_t> FGameKeys;     // likewise
+    uint32_t FExpertMoveTime = 0;        // likewise; 0 for a search of Depth plies
     std::atomic<uint8_t> FDepth{DEFAULT_SEARCH_DEPTH};
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
     TStopFlag FState{STOP_NONE};

@@ -87,3 +87,19 @@ if(tag STREQUAL "NOT FINISHED:" AND NOT count EQUAL 1000)
 endif()
 check_selfplay("WHITE:" --fen "B:W1:B29")  # Black cannot move
 check(2 "takes no value" selfplay --no-draws=yes)
+
+# The levels by name. Expert searches for its time and says how deep it got; a single legal
+# move is answered unsearched. A match plays each opening with both colours and adds them up.
+check(0 "^bestmove [0-9-]+\nscore -?[0-9]+\ndepth [1-9][0-9]*\nnodes [0-9]+\n" search --level expert --movetime 0.05)
+check(0 "^bestmove 14-23\nscore -?[0-9]+\ndepth 0\n" search --level expert --fen "B:W18:B14")
+check(0 "^bestmove 21-25\nscore 9999[0-9][0-9]\n" search --level easy --fen "B:W29:B21,22")
+check_selfplay("BLACK:" --level expert:0.01 --fen "B:WK32:BK14,K15")
+foreach(bad "search --level hard" "search --level depth:0" "search --level easy --movetime 1"
+            "search --level expert --movetime 0" "search 4 --level easy" "selfplay --depth 3 --level easy"
+            "match --a easy" "match --a easy --b expert:x")
+  separate_arguments(bad)
+  check(2 "^velk-checkers-engine: " ${bad})
+endforeach()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/openings.fen "# one opening\nW:W21-32:B1-12\n")
+check(0 "^match: A depth:3 against B depth:1, 2 games\ngame 1: [^\n]*A white: [^\n]+\ngame 2: [^\n]*A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ %\ntime per move: A [0-9.]+ s, B [0-9.]+ s\n$"
+      match --a depth:3 --b depth:1 --openings ${CMAKE_CURRENT_BINARY_DIR}/openings.fen)

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/CheckersBoard.h"
 #include "engine/GameSolver.h"
@@ -113,6 +114,25 @@ TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)
     Solver.Stop(STOP_ABORT);
     Solver.SetDepth(2);  // an aborted search leaves the solver ready
     EXPECT_TRUE(Solver.Start(Start));
+    EXPECT_TRUE(Solver.WaitIdle());
+    EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
+}
+
+// The Expert level on the same thread and messages: given a minute a move, only Move Now
+// (hurry: the last finished iteration's move) or an abort ends it before its time.
+TEST_F(SolverTest, ExpertSearchHurriesOrAbortsLikeTheOthersAndEndsOnItsClock)
+{
+    ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+    ASSERT_TRUE(Window.WaitFor("begin"));
+    EXPECT_FALSE(Solver.StartExpert(Start, 10));
+    std::this_thread::sleep_for(20ms);
+    const auto before = std::chrono::steady_clock::now();
+    Solver.Stop(STOP_HURRY);
+    ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+    ASSERT_TRUE(Window.WaitFor("end(move,1) begin"));
+    Solver.Stop(STOP_ABORT);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    ASSERT_TRUE(Solver.StartExpert(Start, 20));
     EXPECT_TRUE(Solver.WaitIdle());
     EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
 }

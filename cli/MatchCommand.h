@@ -1,0 +1,58 @@
+#pragma once
+// The computer's levels as the tool names them, a player of one level, and the match of two.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/CheckersBoard.h"
+#include "engine/ExpertSearch.h"
+
+namespace velk {
+
+constexpr uint32_t EXPERT_TOOL_MEMORY = 16u << 20;
+
+// easy, medium, difficult (the game's depths 4, 8, 12), depth:N, or expert with a time per move.
+struct TLevel {
+    std::string Name;
+    int Depth = 0;            // for a fixed-depth level
+    uint32_t MoveTimeMs = 0;  // for expert; 0 otherwise
+    bool Expert() const { return MoveTimeMs != 0; }
+};
+
+// Reads "easy", "medium", "difficult", "depth:N" or "expert[:SECONDS]" (SECONDS default
+// DefaultSeconds). False with a message for anything else.
+bool ParseLevel(const std::string& Text, double DefaultSeconds, TLevel& Level, std::string& Error);
+// A time in seconds (0.001 to 3600) as milliseconds; false for anything else.
+bool ParseSeconds(const std::string& Text, uint32_t& Ms);
+
+// One side of a game: the level's search with its own table kept from move to move.
+class TPlayer {
+public:
+    TPlayer(const TLevel& Level, uint32_t Memory) : FLevel(Level), FMemory(Memory) {}
+
+    // The move for Board (an index in its list) as the game's computer would choose it at this
+    // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null.
+    TExpertResult Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past);
+    const TLevel& Level() const { return FLevel; }
+
+private:
+    TLevel FLevel;
+    uint32_t FMemory;
+    TExpertEngine FExpert;
+};
+
+struct TMatchOptions {
+    TLevel A, B;
+    int Games = 0;                     // 0: every opening with both colours
+    std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
+    uint32_t Memory = 0;               // 0: each level's default
+    bool Moves = false;                // print each game's moves with score/depth
+};
+
+// Plays the match, printing each game and the total; returns the process exit code.
+int RunMatch(const TMatchOptions& Options);
+
+// Every position three plies from the start, each once, as FEN with the moves that reach it.
+std::vector<std::pair<std::string, std::string>> ThreePlyOpenings();
+
+}  // namespace velk

@@ -1,0 +1,66 @@
+#pragma once
+// The Expert level: a search that plays for strength within a time per move, beside the
+// fixed-depth search of the other levels. It shares their board, move lists, position keys
+// and the draw rule's past positions, and keeps its own table from one move to the next.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "CheckersBoard.h"
+#include "ExpertEval.h"
+#include "GameBoard.h"
+
+namespace velk {
+
+struct TExpertResult {
+    int32_t Move = -1;   // index in the board's move list; -1 when there is no legal move
+    int32_t Score = 0;   // hundredths of a man, from the side to move's view; see EXPERT_WIN
+    int Depth = 0;       // nominal depth of the last finished iteration (0: only move)
+    uint64_t Nodes = 0;
+};
+
+// A won position scores EXPERT_WIN less the plies to the win; anything beyond
+// EXPERT_WIN_BOUND in either direction is a forced result.
+constexpr int32_t EXPERT_WIN = 30000;
+constexpr int32_t EXPERT_WIN_BOUND = EXPERT_WIN - 1000;
+constexpr int EXPERT_MAX_DEPTH = 96;
+constexpr uint32_t EXPERT_DEFAULT_MOVE_TIME_MS = 1000;
+constexpr uint32_t EXPERT_MIN_MOVE_TIME_MS = 100;
+constexpr uint32_t EXPERT_MAX_MOVE_TIME_MS = 60000;
+// The table never takes more than this, whatever the memory budget allows.
+constexpr uint32_t EXPERT_MAX_TABLE_BYTES = 64u << 20;
+
+// One player's search: its table, history and killers live from one move to the next. A match
+// gives each side its own; the game uses the process-wide one behind SearchExpert.
+class TExpertEngine {
+public:
+    TExpertEngine();
+    ~TExpertEngine();
+    TExpertEngine(const TExpertEngine&) = delete;
+    TExpertEngine& operator=(const TExpertEngine&) = delete;
+
+    // Iterative deepening until MoveTimeMs has passed (0: no limit) or MaxDepth is finished.
+    // StopFlag (may be null): STOP_HURRY returns the best move of the last finished iteration
+    // at once; STOP_ABORT throws EAbort, as the fixed-depth search does. GameKeys: the
+    // positions the game had since its last irreversible move (TGamePositions::ReversibleKeys),
+    // reaching one scores a draw, and their count brings the forty-move rule into the search.
+    TExpertResult Search(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
+                         const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys,
+                         int MaxDepth = EXPERT_MAX_DEPTH);
+    // Forgets everything learnt from earlier searches, as for a new game.
+    void Clear();
+    // The evaluation's numbers, for matches that tune them; ExpertWeights unless set. Weights
+    // must outlive the engine's searches.
+    void SetWeights(const TExpertWeights& Weights);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> F;
+};
+
+// The Expert level's move, searched with the process-wide Expert engine (one search at a time;
+// a second caller waits). MaxMemory is the table's budget in bytes.
+TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
+                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys);
+
+}  // namespace velk

@@ -15,11 +15,13 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QDoubleSpinBox>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "Version.h"
 #include "control/JpegDecoder.h"
@@ -246,6 +248,42 @@ bool TSearchDepthDialog::Execute(QWidget* Parent, int& Depth)
 }
 
 // ---------------------------------------------------------------------------------------------
+
+TExpertMoveTimeDialog::TExpertMoveTimeDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Expert Move Time"));
+    setObjectName("ExpertMoveTimeDialog");
+    Seconds = new QDoubleSpinBox;
+    Seconds->setObjectName("Seconds");
+    Seconds->setRange(0.1, 60.0);
+    Seconds->setDecimals(1);
+    Seconds->setSingleStep(0.1);
+    Seconds->setSuffix(tr(" s"));
+    auto* label = new QLabel(tr("Time per Move:"));
+    label->setBuddy(Seconds);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
+    grid->addWidget(Text(tr("Please specify how long the Expert level thinks about each move.")), 0, 1, 1, 2);
+    grid->addWidget(label, 1, 1);
+    grid->addWidget(Seconds, 1, 2);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(264);
+}
+
+bool TExpertMoveTimeDialog::Execute(QWidget* Parent, int& Milliseconds)
+{
+    TExpertMoveTimeDialog dialog(Parent);
+    dialog.Seconds->setValue(Milliseconds / 1000.0);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Milliseconds = static_cast<int>(std::lround(dialog.Seconds->value() * 1000.0));
+    return true;
+}
 
 TMemoryOptionsDialog::TMemoryOptionsDialog(QWidget* Parent) : QDialog(Parent)
 {

@@ -13,6 +13,7 @@ class QLineEdit;
 class QTreeWidget;
 class QMessageBox;
 class QSpinBox;
+class QDoubleSpinBox;
 
 namespace velk {
 
@@ -54,6 +55,14 @@ public:
     static bool Execute(QWidget* Parent, int& Depth);
     explicit TSearchDepthDialog(QWidget* Parent);
     QSpinBox* SearchDepth;
+};
+
+// The Expert level's time per move, in seconds from 0.1 to 60 (milliseconds to the caller).
+class TExpertMoveTimeDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, int& Milliseconds);
+    explicit TExpertMoveTimeDialog(QWidget* Parent);
+    QDoubleSpinBox* Seconds;
 };
 
 class TMemoryOptionsDialog : public QDialog {

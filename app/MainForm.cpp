@@ -257,7 +257,9 @@ void TMainForm::CreateActions()
     checkable(AddAction(LevelEasy, tr("Easy"), {}, {}, [this] { SetLevel(LEVEL_EASY); }));
     checkable(AddAction(LevelMedium, tr("Medium"), {}, {}, [this] { SetLevel(LEVEL_MEDIUM); }));
     checkable(AddAction(LevelDifficult, tr("Difficult"), {}, {}, [this] { SetLevel(LEVEL_DIFFICULT); }));
+    checkable(AddAction(LevelExpert, tr("Expert"), {}, {}, [this] { SetExpertLevel(); }));
     checkable(AddAction(LevelCustom, tr("Custom..."), {}, {}, [this] { CustomLevel(); }));
+    AddAction(LevelExpertMoveTime, tr("Expert Move Time..."), {}, {}, [this] { ExpertMoveTimeDialog(); });
     // History
     AddAction(HistoryFirst, tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
     AddAction(HistoryBackward, tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
@@ -311,7 +313,7 @@ void TMainForm::CreateActions()
 
     for (const auto& group : {std::initializer_list<TActionId>{ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite,
                                                                ComputerPlaysBoth},
-                              {LevelEasy, LevelMedium, LevelDifficult, LevelCustom},
+                              {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, LevelCustom},
                               {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge},
                               {Rotate000, Rotate090, Rotate180, Rotate270}}) {
         // Radio marks in the menus; a custom depth or size may leave none of them checked.
@@ -344,7 +346,8 @@ void TMainForm::CreateMenus()
     add(computer, {ComputerSuggest, Separator, ComputerPlayNow, Separator});
     add(computer->addMenu(tr("Play As")),
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
-    add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelCustom});
+    add(computer->addMenu(tr("Skill Level")),
+        {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
                                             HistoryCopy, HistoryCopyPdn});
@@ -594,11 +597,12 @@ void TMainForm::UpdateActions()
     check(ComputerPlaysBlack, computer == 2);
     check(ComputerPlaysWhite, computer == 1);
     check(ComputerPlaysBoth, computer == 3);
-    const int depth = game.SearchDepth();
+    const int depth = game.Expert() ? 0 : game.SearchDepth();
     check(LevelEasy, depth == LEVEL_EASY);
     check(LevelMedium, depth == LEVEL_MEDIUM);
     check(LevelDifficult, depth == LEVEL_DIFFICULT);
-    check(LevelCustom, depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
+    check(LevelExpert, game.Expert());
+    check(LevelCustom, !game.Expert() && depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
     enable(HistoryFirst, game.CanUndo());
     enable(HistoryBackward, game.CanUndo());
     enable(HistoryFoward, game.CanRedo());

@@ -49,7 +49,7 @@ constexpr int SQUARE_LARGE = 75;
     X(ControlAutoCompleteSelection) X(ControlAutoPlaySelection) X(ControlListPositionMoves) X(ControlEnableSounds) \
     X(ComputerSuggest) X(ComputerPlayNow) X(ComputerPlaysNone) X(ComputerPlaysBlack) \
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
-    X(LevelDifficult) X(LevelCustom) X(HistoryFirst) X(HistoryBackward) \
+    X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(GamePaste) X(ViewToolbar) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
@@ -197,6 +197,8 @@ private:
     // One of the board sizes of the menu, or the size read from the settings: the window takes
     // the size that shows squares of that size, and the squares follow the window from there.
     void SetBoardSquareSize(int Size);
+    void SetExpertLevel();
+    void ExpertMoveTimeDialog();
     void SetLevel(uint8_t Depth);
     void CustomLevel();
     void MemoryOptions();

@@ -97,6 +97,8 @@ QString TMainForm::PlayerName(uint8_t Player) const
 {
     if ((FGame->ComputerPlayer() & Player) == 0)
         return tr("Human");
+    if (FGame->Expert())
+        return QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Expert"));
     const int depth = FGame->SearchDepth();
     switch (depth) {
     case LEVEL_EASY: return QStringLiteral("%1 (%2)").arg(tr("Computer"), tr("Easy"));
@@ -621,6 +623,7 @@ void TMainForm::ApplyBoardAngle()
 
 void TMainForm::SetLevel(uint8_t Depth)
 {
+    FGame->SetExpert(false);
     FGame->SetSearchDepth(Depth);
     UpdateCaption();
 }
@@ -629,9 +632,24 @@ void TMainForm::CustomLevel()
 {
     int depth = FGame->SearchDepth();
     if (TSearchDepthDialog::Execute(this, depth)) {
+        FGame->SetExpert(false);
         FGame->SetSearchDepth(static_cast<uint8_t>(depth));
         UpdateCaption();
     }
+}
+
+void TMainForm::SetExpertLevel()
+{
+    // The level takes effect from the computer's next search.
+    FGame->SetExpert(true);
+    UpdateCaption();
+}
+
+void TMainForm::ExpertMoveTimeDialog()
+{
+    int milliseconds = static_cast<int>(FGame->ExpertMoveTime());
+    if (TExpertMoveTimeDialog::Execute(this, milliseconds))
+        FGame->SetExpertMoveTime(static_cast<uint32_t>(milliseconds));
 }
 
 void TMainForm::MemoryOptions()

@@ -395,7 +395,9 @@ bool TGameBoardControl::StartThinking()
     if (!CanThink())
         return false;
     FThinkingPosition = StreamForm(*FBoard);
-    return FSolver->Start(*FBoard, FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>());
+    std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
+    return FExpert ? FSolver->StartExpert(*FBoard, FExpertMoveTime, std::move(past))
+                   : FSolver->Start(*FBoard, std::move(past));
 }
 
 bool TGameBoardControl::StopThinking(bool Abort)

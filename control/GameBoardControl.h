@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -181,6 +182,12 @@ public:
     void SetThinkPriority(TThreadPriority Value) { FSolver->SetPriority(Value); }
     uint8_t SearchDepth() const { return FSolver->Depth(); }
     void SetSearchDepth(uint8_t Value);
+    // The Expert level: the computer thinks for a time per move (milliseconds, 100 to 60000)
+    // with the search made for strength instead of to the fixed depth.
+    bool Expert() const { return FExpert; }
+    void SetExpert(bool Value) { FExpert = Value; }
+    uint32_t ExpertMoveTime() const { return FExpertMoveTime; }
+    void SetExpertMoveTime(uint32_t Value) { FExpertMoveTime = std::clamp<uint32_t>(Value, 100, 60000); }
     uint32_t MaxMemory() const { return FSolver->MaxMemory(); }
     void SetMaxMemory(uint32_t Value) { FSolver->SetMaxMemory(Value); }
     int32_t NavigationDepth() const { return FNavigationDepth; }
@@ -501,6 +508,8 @@ private:
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
     bool FDeclareDraws = false;
+    bool FExpert = false;
+    uint32_t FExpertMoveTime = 1000;
     uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on

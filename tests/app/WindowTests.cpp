@@ -3,6 +3,8 @@
 // another window, and the save query before New, Open and closing.
 #include <QActionGroup>
 #include <QDesktopServices>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -94,6 +96,34 @@ TEST_F(WindowTest, TheOneHumanSidePlaysFromTheBottomAndTheAngleTurnsFromThere)
     Trigger(TActionId::ComputerPlaysWhite);
     EXPECT_TRUE(redAtBottom());
     EXPECT_EQ(W->BoardAngle(), 0);
+}
+
+TEST_F(WindowTest, ExpertThinksForItsTimeAndPlaysAtOnceWhenHurried)
+{
+    // The time dialog shows seconds and stores them only on OK.
+    Answer([](QDialog& Dialog) {
+        auto& dialog = dynamic_cast<TExpertMoveTimeDialog&>(Dialog);
+        EXPECT_DOUBLE_EQ(dialog.Seconds->value(), 1.0);
+        dialog.Seconds->setValue(60);
+        return mrOk;
+    });
+    Trigger(TActionId::LevelExpertMoveTime);
+    EXPECT_EQ(Game().ExpertMoveTime(), 60000u);
+
+    Trigger(TActionId::LevelExpert);
+    Trigger(TActionId::ComputerPlaysWhite);
+    EXPECT_TRUE(Checked(TActionId::LevelExpert));
+    EXPECT_FALSE(Checked(TActionId::LevelMedium));
+    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Computer (Expert)");
+    Move(11, 15);
+    ASSERT_TRUE(PumpUntil([&] { return Game().Thinking(); }));
+    QElapsedTimer timer;
+    timer.start();
+    Trigger(TActionId::ComputerPlayNow);  // a minute to think, but it answers now
+    ASSERT_TRUE(PumpUntil([&] { return Game().History().Count() == 2; }, 5000));
+    EXPECT_LT(timer.elapsed(), 5000);
+    Trigger(TActionId::LevelMedium);
+    EXPECT_FALSE(Game().Expert());
 }
 
 TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QDoubleSpinBox>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QUrl>
@@ -114,10 +114,7 @@ void Prepare(QDialog* Dialog, const QString& Caption)
 
 }  // namespace
 
-void SetDialogAnswerer(TDialogAnswerer Answerer_)
-{
-    Answerer() = std::move(Answerer_);
-}
+void SetDialogAnswerer(TDialogAnswerer Answerer_) { Answerer() = std::move(Answerer_); }
 
 void FitDialog(QDialog& Dialog)
 {
@@ -140,10 +137,7 @@ int ExecDialog(QDialog& Dialog)
     return Dialog.exec();
 }
 
-void SetFileNameAnswerer(TFileNameAnswerer Answerer_)
-{
-    FileNameAnswerer() = std::move(Answerer_);
-}
+void SetFileNameAnswerer(TFileNameAnswerer Answerer_) { FileNameAnswerer() = std::move(Answerer_); }
 
 namespace {
 QString ChooseFileName(QWidget* Parent, bool Save, const QString& Proposed)
@@ -166,29 +160,17 @@ QString ChooseFileName(QWidget* Parent, bool Save, const QString& Proposed)
     }
     dialog.setDefaultSuffix(Proposed.endsWith(".pdn", Qt::CaseInsensitive) ? "pdn" : "ckr");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                  : QString();
+                                                                                   : QString();
 }
 }  // namespace
 
-QString ChooseOpenFileName(QWidget* Parent, const QString& Folder)
-{
-    return ChooseFileName(Parent, false, Folder);
-}
+QString ChooseOpenFileName(QWidget* Parent, const QString& Folder) { return ChooseFileName(Parent, false, Folder); }
 
-QString ChooseSaveFileName(QWidget* Parent, const QString& Proposed)
-{
-    return ChooseFileName(Parent, true, Proposed);
-}
+QString ChooseSaveFileName(QWidget* Parent, const QString& Proposed) { return ChooseFileName(Parent, true, Proposed); }
 
-void SetMessageSink(TMessageSink Sink)
-{
-    MessageSink() = std::move(Sink);
-}
+void SetMessageSink(TMessageSink Sink) { MessageSink() = std::move(Sink); }
 
-void SetMessageOwner(QWidget* Owner)
-{
-    MessageOwner() = Owner;
-}
+void SetMessageOwner(QWidget* Owner) { MessageOwner() = Owner; }
 
 std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text)
 {
@@ -213,6 +195,28 @@ void ShowErrorMessage(const QString& Text)
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+// The computer's picture, a question, one labelled value and OK and Cancel: the custom level's
+// and the Expert move time's dialogs.
+void LayOutComputerQuestion(QDialog* Dialog, const QString& Question, const QString& Label, QWidget* Value)
+{
+    auto* label = new QLabel(Label);
+    label->setBuddy(Value);
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
+    grid->addWidget(Text(Question), 0, 1, 1, 2);
+    grid->addWidget(label, 1, 1);
+    grid->addWidget(Value, 1, 2);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(Dialog);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(
+        ButtonRow({Button(Dialog, QObject::tr("OK"), mrOk, true), Button(Dialog, QObject::tr("Cancel"), mrCancel)}));
+    Dialog->setMinimumWidth(264);
+}
+}  // namespace
+
 TSearchDepthDialog::TSearchDepthDialog(QWidget* Parent) : QDialog(Parent)
 {
     Prepare(this, tr("Custom Skill Level"));
@@ -220,20 +224,8 @@ TSearchDepthDialog::TSearchDepthDialog(QWidget* Parent) : QDialog(Parent)
     SearchDepth = new QSpinBox;
     SearchDepth->setObjectName("SearchDepth");
     SearchDepth->setRange(1, 64);
-    auto* label = new QLabel(tr("Search Depth:"));
-    label->setBuddy(SearchDepth);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
-    grid->addWidget(Text(tr("Please specify how deep the application looks for the best move.")), 0, 1, 1, 2);
-    grid->addWidget(label, 1, 1);
-    grid->addWidget(SearchDepth, 1, 2);
-    grid->setColumnStretch(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(Bevel());
-    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
-    setMinimumWidth(264);
+    LayOutComputerQuestion(this, tr("Please specify how deep the application looks for the best move."),
+                           tr("Search Depth:"), SearchDepth);
 }
 
 bool TSearchDepthDialog::Execute(QWidget* Parent, int& Depth)
@@ -259,20 +251,8 @@ TExpertMoveTimeDialog::TExpertMoveTimeDialog(QWidget* Parent) : QDialog(Parent)
     Seconds->setDecimals(1);
     Seconds->setSingleStep(0.1);
     Seconds->setSuffix(tr(" s"));
-    auto* label = new QLabel(tr("Time per Move:"));
-    label->setBuddy(Seconds);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
-    grid->addWidget(Text(tr("Please specify how long the Expert level thinks about each move.")), 0, 1, 1, 2);
-    grid->addWidget(label, 1, 1);
-    grid->addWidget(Seconds, 1, 2);
-    grid->setColumnStretch(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(Bevel());
-    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
-    setMinimumWidth(264);
+    LayOutComputerQuestion(this, tr("Please specify how long the Expert level thinks about each move."),
+                           tr("Time per Move:"), Seconds);
 }
 
 bool TExpertMoveTimeDialog::Execute(QWidget* Parent, int& Milliseconds)
@@ -332,8 +312,8 @@ TSaveQueryDialog::TSaveQueryDialog(QWidget* Parent) : QDialog(Parent)
     top->addWidget(Text(tr("The current game is not saved. Do you want to save it?")), 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(ButtonRow({Button(this, tr("&Yes"), mrYes, true), Button(this, tr("&No"), mrNo),
-                                 Button(this, tr("Cancel"), mrCancel)}));
+    layout->addLayout(ButtonRow(
+        {Button(this, tr("&Yes"), mrYes, true), Button(this, tr("&No"), mrNo), Button(this, tr("Cancel"), mrCancel)}));
     setMinimumWidth(307);
 }
 
@@ -492,11 +472,9 @@ TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(Games.size()));
     for (const TPdnGameInfo& game : Games) {
-        auto* item = new QTreeWidgetItem(QStringList{QString::number(game.Number), QString::fromStdString(game.Event),
-                                                     QString::fromStdString(game.Black),
-                                                     QString::fromStdString(game.White),
-                                                     QString::fromStdString(game.Result),
-                                                     QString::number(game.Moves)});
+        auto* item = new QTreeWidgetItem(QStringList{
+            QString::number(game.Number), QString::fromStdString(game.Event), QString::fromStdString(game.Black),
+            QString::fromStdString(game.White), QString::fromStdString(game.Result), QString::number(game.Moves)});
         item->setData(0, Qt::UserRole, game.Number);
         items.push_back(item);
     }

@@ -116,7 +116,7 @@ TEST(ExpertSearch, ThePositionsTheGameHadAreDraws)
     EXPECT_LT(engine.Search(*behind, 0, 1 << 20, nullptr, nullptr, 8).Score, -100);
     const TExpertResult r = engine.Search(*behind, 0, 1 << 20, nullptr, &past, 8);
     EXPECT_EQ(r.Move, 0);
-    EXPECT_EQ(r.Score, 0);
+    EXPECT_EQ(r.Score, -ExpertWeights.Contempt);
 }
 
 // The Expert search keeps its own table: the fixed-depth levels choose, score and count nodes

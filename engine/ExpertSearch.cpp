@@ -203,7 +203,7 @@ int32_t TExpertEngine::TImpl::Node(int Ply, int Depth, int32_t Alpha, int32_t Be
     const uint64_t key = board.Key();
     Line[Ply] = key;
     if (Reversible[Ply] >= DRAW_PLIES || Repeats(Ply, key))
-        return 0;
+        return Ply % 2 == 0 ? -Weights->Contempt : Weights->Contempt;
     const TMoveList& moves = board.Moves();
     const int n = std::min<int>(moves.Count(), MAX_MOVES);
     if (n == 0)
@@ -410,8 +410,8 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         if (std::abs(bestScore) > EXPERT_WIN_BOUND && EXPERT_WIN - std::abs(bestScore) < depth)
             break;
         // An iteration takes longer than all before it together: one begun late would most
-        // likely be cut off before its first move is proven, its work lost.
-        if (s.Timed && TClock::now() - start > std::chrono::milliseconds(MoveTimeMs) * 3 / 5)
+        // likely be cut off before it proves anything, its work lost.
+        if (s.Timed && TClock::now() - start > std::chrono::milliseconds(MoveTimeMs) * 7 / 10)
             break;
     }
     result.Nodes = s.Nodes;

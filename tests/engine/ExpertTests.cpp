@@ -35,6 +35,7 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
     };
     for (const Case& c : {
              Case{"B:W20,22,23,24,28,29,30,31,32:B1,4,6,9,11,12,13,15,16", "06-10"},
+             Case{"B:W18,19,20,21,23,25,26,27,29,30,31,32:B1,2,3,4,5,6,9,10,11,12,14,16", "03-08"},
          }) {
         auto board = Board(c.Fen);
         TExpertEngine engine;
@@ -48,7 +49,7 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
                 after.MakeMove(i);
                 break;
             }
-        const TExpertResult shot = engine.Search(after, 0, 1 << 20, nullptr, nullptr, 10);
+        const TExpertResult shot = TExpertEngine().Search(after, 0, 1 << 20, nullptr, nullptr, 10);
         EXPECT_GT(shot.Score, 100) << c.Fen << " after " << c.Losing;
     }
 }
@@ -116,7 +117,7 @@ TEST(ExpertSearch, ThePositionsTheGameHadAreDraws)
     EXPECT_LT(engine.Search(*behind, 0, 1 << 20, nullptr, nullptr, 8).Score, -100);
     const TExpertResult r = engine.Search(*behind, 0, 1 << 20, nullptr, &past, 8);
     EXPECT_EQ(r.Move, 0);
-    EXPECT_EQ(r.Score, 0);
+    EXPECT_EQ(r.Score, -ExpertWeights.Contempt);
 }
 
 // The Expert search keeps its own table: the fixed-depth levels choose, score and count nodes

@@ -228,6 +228,34 @@ bool TCheckersBoard::MakeMove(int32_t Index)
     return MakePath(move);
 }
 
+namespace {
+
+// How move M changes the key of a position with Black or White to move, given the opponent's
+// pieces and all kings: the mover leaves its square and arrives, crowned on the far row, and
+// the pieces it takes leave theirs; only pieces still on the board count, as in ApplyMove (which
+// works the key out along with the squares, measurably faster than through this).
+inline uint64_t MoveKeyChange(const TCheckersMove& M, bool Black, TSquareSet Opponent, TSquareSet Kings)
+{
+    const unsigned from = M.Squares[0];
+    const unsigned to = M.Squares[M.Count - 1];
+    const int man = Black ? KIND_BLACK_MAN : KIND_WHITE_MAN;
+    const int king = Black ? KIND_BLACK_KING : KIND_WHITE_KING;
+    uint64_t change = TurnKey;
+    if (Kings & SquareBit(from))
+        change ^= PieceKey(from, king) ^ PieceKey(to, king);
+    else
+        change ^= PieceKey(from, man) ^ PieceKey(to, (SquareBit(to) & (Black ? ROW7 : ROW0)) ? king : man);
+    const int oppMan = Black ? KIND_WHITE_MAN : KIND_BLACK_MAN;
+    const int oppKing = Black ? KIND_WHITE_KING : KIND_BLACK_KING;
+    for (TSquareSet captured = M.Captured & Opponent; captured != 0; captured &= captured - 1) {
+        const unsigned s = 31 - std::countr_zero(captured);
+        change ^= PieceKey(s, (Kings & SquareBit(s)) ? oppKing : oppMan);
+    }
+    return change;
+}
+
+}  // namespace
+
 void TCheckersBoard::ApplyMove(TGameBoard& Source, int32_t Index)
 {
     auto& src = static_cast<TCheckersBoard&>(Source);
@@ -278,6 +306,22 @@ void TCheckersBoard::ApplyMove(TGameBoard& Source, int32_t Index)
         }
     }
     FKey = key;
+}
+
+uint64_t TCheckersBoard::MoveKey(int32_t Index)
+{
+    const bool black = FTurn == PLAYER_BLACK;
+    return FKey ^ MoveKeyChange(Moves()[Index], black, black ? FWhitePieces : FBlackPieces, FKings);
+}
+
+bool TCheckersBoard::PrefetchChildEntries(const TPositionTable& Table)
+{
+    const TMoveList& moves = Moves();
+    const bool black = FTurn == PLAYER_BLACK;
+    const TSquareSet opponent = black ? FWhitePieces : FBlackPieces;
+    for (int32_t i = 0; i < moves.Count(); ++i)
+        Table.Prefetch(Table.Slot(FKey ^ MoveKeyChange(moves[i], black, opponent, FKings)));
+    return true;
 }
 
 int32_t TCheckersBoard::CountReplies(int32_t Index)

@@ -158,6 +158,9 @@ public:
     int32_t Evaluate() const override;
     TPositionTable& PositionTable() const override { return GlobalPositionTable(); }
     void ApplyMove(TGameBoard& Source, int32_t Index) override;
+    bool PrefetchChildEntries(const TPositionTable& Table) override;
+    // The key of the position move Index leads to, without making the move.
+    uint64_t MoveKey(int32_t Index);
     void BeginSearch() override;
     std::unique_ptr<TGameBoard> Create() const override { return std::make_unique<TCheckersBoard>(); }
     void SaveToStream(TStream& Stream) const override;

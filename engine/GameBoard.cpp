@@ -159,19 +159,13 @@ private:
 
 }  // namespace
 
-// Beyond this a table no longer fits a core's own caches (which serve a smaller one faster than
-// the work of asking ahead would save).
-constexpr uint64_t FAR_TABLE_BYTES = uint64_t{2} << 20;
-
 struct TGameBoard::TSearch {
-    std::vector<std::unique_ptr<TGameBoard>> Boards;  // Boards[d - 1] receives children at depth d
+    // Boards[d - 1] receives children at depth d; Spares[d - 1] a child made ahead of its turn.
+    std::vector<std::unique_ptr<TGameBoard>> Boards;
+    std::vector<std::unique_ptr<TGameBoard>> Spares;
     TPositionTable* Table = nullptr;
     const TStopFlag* Stop = nullptr;
     uint64_t Nodes = 0;
-    // A table beyond a core's own caches makes every probe wait on memory: the children's
-    // entries are then asked for together, before the node's own probe, so that the waits
-    // overlap instead of following one another.
-    bool FarTable = false;
 
     // Only with the game's past: its positions, the keys along the line being searched (Line[0]
     // the root's), and how many nodes were scored a draw by repetition so far.
@@ -222,12 +216,14 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
     int32_t bestScore = -INFINITE_SCORE;
 
     TSearch search;
-    search.Boards.reserve(Depth);
-    for (int d = 0; d < Depth; ++d)
-        search.Boards.push_back(Create());
     search.Table = &PositionTable();
     search.Table->Plan(BranchingFactor(), Depth, MaxMemory);
-    search.FarTable = search.Table->Bytes() > FAR_TABLE_BYTES;
+    const bool large = search.Table->Large();
+    search.Boards.reserve(Depth);
+    for (int d = 0; d < Depth; ++d) {
+        search.Boards.push_back(Create());
+        search.Spares.push_back(large && d == 1 ? Create() : nullptr);
+    }
     search.Stop = &StopFlag;
     if (GameKeys != nullptr && !GameKeys->empty()) {
         search.Repetitions = true;
@@ -239,7 +235,8 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
     TGameBoard& child = *search.Boards[Depth - 1];
     for (int32_t i = 0; i < n; ++i) {
         child.ApplyMove(*this, i);
-        const int32_t v = -Negamax(search, child, Depth - 1, -INFINITE_SCORE, INFINITE_SCORE);
+        const int32_t v = large ? -Negamax<true>(search, child, Depth - 1, -INFINITE_SCORE, INFINITE_SCORE, arFresh)
+                                : -Negamax<false>(search, child, Depth - 1, -INFINITE_SCORE, INFINITE_SCORE, arFresh);
         if (v > bestScore) {
             bestScore = v;
             best = i;
@@ -260,7 +257,33 @@ inline int32_t SearchOrder(int32_t I, int32_t HashMove)
     return I == HashMove ? 0 : I;
 }
 
-int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta)
+// Lists a node's moves, tells whether its game goes on (cheaply, the list being there), and
+// if so asks for its children's table entries.
+TGameState TGameBoard::PrepareChildren(TSearch& Search, TGameBoard& Board, int Depth)
+{
+    const int32_t n = Board.MoveCount();
+    const TGameState state = Board.GameState();
+    if (state == gsPlaying && !Board.PrefetchChildEntries(*Search.Table)) {
+        TGameBoard& child = *Search.Boards[Depth - 1];
+        for (int32_t i = 0; i < n; ++i) {
+            child.ApplyMove(Board, i);
+            Search.Table->Prefetch(Search.Table->Slot(child.PositionKey()));
+        }
+    }
+    return state;
+}
+
+// Large: the table is too large for the caches, and every probe would wait on memory. Each node
+// then asks for its children's entries together, once it has its move list, so that the waits
+// overlap instead of following one another. A node whose own entry was asked for just now
+// (Arrival arFresh) does that, and works out what a leaf needs, before it waits on its entry;
+// one whose entry has long arrived probes first and spares the work when the entry answers.
+// What is left is the wait of a node's first leaf, asked for just before it is needed: a node
+// two plies above the leaves therefore makes each next child and asks for that child's leaves
+// while it searches the one before (arPrepared), which costs a wasted child at a cut-off.
+template <bool Large>
+int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta,
+                            TArrival Arrival)
 {
     ++Search.Nodes;
     int32_t hashMove = -1;
@@ -275,25 +298,23 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     }
     const uint64_t drawsBefore = Search.RepetitionDraws;
     const uint32_t slot = Search.Table->Slot(key);
-    // With a far table, what the node needs from its own position is worked out while its
-    // entry is on its way, and its children's entries are asked for before it waits on its own;
-    // with a near one, only when the entry does not answer.
-    const bool early = Search.FarTable;
-    TGameState state = early ? Board.GameState() : gsPlaying;
-    const int32_t leafScore = early && Depth == 0 && state == gsPlaying ? Board.Evaluate() : 0;
-    if (early && Depth > 0 && state == gsPlaying) {
-        TGameBoard& child = *Search.Boards[Depth - 1];
-        const int32_t n = Board.MoveCount();
-        for (int32_t i = 0; i < n; ++i) {
-            child.ApplyMove(Board, i);
-            Search.Table->Prefetch(Search.Table->Slot(child.PositionKey()));
+    const bool early = Large && Arrival == arFresh;
+    TGameState state = gsPlaying;
+    int32_t leafScore = 0;
+    if (early) {
+        if (Depth == 0) {
+            state = Board.GameState();
+            if (state == gsPlaying)
+                leafScore = Board.Evaluate();
+        } else {
+            state = PrepareChildren(Search, Board, Depth);
         }
     }
     int32_t score = 0;
-    if (Search.Table->ProbeAt(slot, Depth, Alpha, Beta, key, score, hashMove))
+    if (Search.Table->template ProbeIn<Large>(slot, Depth, Alpha, Beta, key, score, hashMove))
         return score;
     if (!early)
-        state = Board.GameState();
+        state = Large && Depth > 0 && Arrival == arArrived ? PrepareChildren(Search, Board, Depth) : Board.GameState();
 
     TBoundKind bound = bkExact;
     int32_t bestMove = hashMove;
@@ -309,18 +330,38 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
                 throw EAbort();
             score = early && Depth == 0 ? leafScore : Board.Evaluate();
         } else {
-            TGameBoard& child = *Search.Boards[Depth - 1];
             const int32_t n = Board.MoveCount();
             if (hashMove >= n) {
                 hashMove = -1;
                 bestMove = -1;
             }
+            TGameBoard* child = Search.Boards[Depth - 1].get();
+            TGameBoard* spare = Search.Spares[Depth - 1].get();
+            const bool prepare = Large && Depth == 2;
+            int32_t prepared = -1;
+            if (prepare) {
+                prepared = SearchOrder(0, hashMove);
+                spare->ApplyMove(Board, prepared);
+                PrepareChildren(Search, *spare, Depth - 1);
+            }
             bound = bkUpper;
             score = Alpha;
             for (int32_t i = 0; i < n; ++i) {
                 const int32_t m = SearchOrder(i, hashMove);
-                child.ApplyMove(Board, m);
-                const int32_t v = -Negamax(Search, child, Depth - 1, -Beta, -Alpha);
+                TArrival arrival = i == 0 ? arFresh : arArrived;
+                if (m == prepared) {
+                    std::swap(child, spare);
+                    arrival = arPrepared;
+                } else {
+                    child->ApplyMove(Board, m);
+                }
+                prepared = -1;
+                if (prepare && i + 1 < n) {
+                    prepared = SearchOrder(i + 1, hashMove);
+                    spare->ApplyMove(Board, prepared);
+                    PrepareChildren(Search, *spare, Depth - 1);
+                }
+                const int32_t v = -Negamax<Large>(Search, *child, Depth - 1, -Beta, -Alpha, arrival);
                 if (v >= Beta) {
                     score = v;
                     bestMove = m;
@@ -342,7 +383,7 @@ int32_t TGameBoard::Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32
     // draw by repetition belongs to this game's past and this line, not to the position: the
     // table outlives the search, so no node whose subtree met one is stored either.
     if (Search.Stop->load(std::memory_order_relaxed) == STOP_NONE && Search.RepetitionDraws == drawsBefore)
-        Search.Table->StoreAt(slot, Depth, bound, key, score, bestMove);
+        Search.Table->template StoreIn<Large>(slot, Depth, bound, key, score, bestMove);
     return score;
 }
 

@@ -64,6 +64,9 @@ public:
     // Puts into this board the position reached from Source by Source's move Index, without
     // events or checks; the caller guarantees a valid index.
     virtual void ApplyMove(TGameBoard& Source, int32_t Index) = 0;
+    // Starts loading Table's entries for the positions the moves lead to, when the board can
+    // tell their keys without making the moves (false if not: the search then makes them).
+    virtual bool PrefetchChildEntries(const TPositionTable& /*Table*/) { return false; }
     virtual void BeginSearch() {}
     virtual void EndSearch() {}
     // The virtual constructor: a new empty board of this board's own class.
@@ -104,7 +107,13 @@ protected:
 
 private:
     struct TSearch;
-    static int32_t Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta);
+    // How a node's table entry stands when the search reaches it: asked for just now, asked for
+    // long ago, or asked for long ago together with the node's own children's.
+    enum TArrival : uint8_t { arFresh, arArrived, arPrepared };
+    template <bool Large>
+    static int32_t Negamax(TSearch& Search, TGameBoard& Board, int Depth, int32_t Alpha, int32_t Beta,
+                           TArrival Arrival);
+    static TGameState PrepareChildren(TSearch& Search, TGameBoard& Board, int Depth);
 
     int32_t FUpdateCount = 0;
     bool FChangePending = false;

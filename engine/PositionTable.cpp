@@ -26,16 +26,25 @@ TPositionTable::~TPositionTable()
 
 void TPositionTable::Release()
 {
+    void* block = FLines != nullptr ? static_cast<void*>(FLines) : static_cast<void*>(FEntries);
 #if defined(__linux__)
     if (FMapped != 0)
-        munmap(FEntries, FMapped);
+        munmap(block, FMapped);
     else
 #endif
-        ::operator delete(FEntries, std::align_val_t{64});
+        ::operator delete(block, std::align_val_t{64});
     FEntries = nullptr;
+    FLines = nullptr;
     FMapped = 0;
     FCount = 0;
     FInverse = 0;
+}
+
+uint64_t TPositionTable::Bytes() const
+{
+    if (FLines != nullptr)
+        return uint64_t{(FCount + LINE_ENTRIES - 1) / LINE_ENTRIES} * sizeof(TEntryLine);
+    return uint64_t{FCount} * sizeof(TPositionEntry);
 }
 
 void TPositionTable::Plan(uint32_t Branching, uint32_t Depth, uint32_t MaxMemory)
@@ -54,7 +63,9 @@ void TPositionTable::SetSize(uint32_t Bytes)
     if (n == FCount)
         return;
     Release();
-    const size_t bytes = size_t{n} * sizeof(TPositionEntry);
+    const bool lined = n >= LINED_FROM_COUNT;
+    const size_t bytes = lined ? size_t{(n + LINE_ENTRIES - 1) / LINE_ENTRIES} * sizeof(TEntryLine)
+                               : size_t{n} * sizeof(TPositionEntry);
     void* block = nullptr;
 #if defined(__linux__)
     if (bytes >= HUGE_PAGE) {
@@ -84,40 +95,40 @@ void TPositionTable::SetSize(uint32_t Bytes)
         block = ::operator new(bytes, std::align_val_t{64});
         std::memset(block, 0, bytes);
     }
-    FEntries = static_cast<TPositionEntry*>(block);
+    if (lined)
+        FLines = static_cast<TEntryLine*>(block);
+    else
+        FEntries = static_cast<TPositionEntry*>(block);
     FCount = n;
     FInverse = n > 1 ? UINT64_MAX / n + 1 : 0;
 }
 
 void TPositionTable::Clear()
 {
-    if (FEntries != nullptr)
-        std::memset(static_cast<void*>(FEntries), 0, Bytes());
+    void* block = FLines != nullptr ? static_cast<void*>(FLines) : static_cast<void*>(FEntries);
+    if (block != nullptr)
+        std::memset(block, 0, Bytes());
 }
 
-bool TPositionTable::ProbeAt(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,
-                             int32_t& BestMove) const
+namespace {
+
+// What an entry whose key matched proves: its score when deep enough and its bound holds.
+bool Answer(int Depth, int32_t Alpha, int32_t Beta, int32_t Stored, uint8_t Info, int32_t& Score)
 {
-    if (Slot >= FCount)
+    if (Depth > (Info >> 2))
         return false;
-    const TPositionEntry& e = FEntries[Slot];
-    if (e.KeyLow != static_cast<uint32_t>(Key) || e.KeyHigh != static_cast<uint32_t>(Key >> 32))
-        return false;
-    BestMove = e.BestMove;
-    if (Depth > (e.Info >> 2))
-        return false;
-    switch (e.Info & 3) {
+    switch (Info & 3) {
     case bkExact:
-        Score = e.Score;
+        Score = Stored;
         return true;
     case bkUpper:
-        if (e.Score <= Alpha) {
+        if (Stored <= Alpha) {
             Score = Alpha;
             return true;
         }
         return false;
     case bkLower:
-        if (e.Score >= Beta) {
+        if (Stored >= Beta) {
             Score = Beta;
             return true;
         }
@@ -127,17 +138,47 @@ bool TPositionTable::ProbeAt(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& 
     }
 }
 
-void TPositionTable::StoreAt(uint32_t Slot, int Depth, TBoundKind Bound, uint64_t Key, int32_t Score,
+}  // namespace
+
+template <bool IsLarge>
+bool TPositionTable::ProbeIn(uint32_t Slot, int Depth, int32_t& Alpha, int32_t& Beta, uint64_t Key, int32_t& Score,
+                             int32_t& BestMove) const
+{
+    if (Slot >= FCount)
+        return false;
+    if constexpr (IsLarge) {
+        const TLinedEntry& e = Lined(Slot);
+        if (e.KeyHigh != static_cast<uint32_t>(Key >> 32) || e.FoldedHigh != Folded(Key) >> 16)
+            return false;
+        BestMove = e.BestMove;
+        return Answer(Depth, Alpha, Beta, e.Score, e.Info, Score);
+    } else {
+        const TPositionEntry& e = FEntries[Slot];
+        if (e.KeyLow != static_cast<uint32_t>(Key) || e.KeyHigh != static_cast<uint32_t>(Key >> 32))
+            return false;
+        BestMove = e.BestMove;
+        return Answer(Depth, Alpha, Beta, e.Score, e.Info, Score);
+    }
+}
+
+template <bool IsLarge>
+void TPositionTable::StoreIn(uint32_t Slot, int Depth, TBoundKind Bound, uint64_t Key, int32_t Score,
                              int32_t BestMove)
 {
     if (Slot >= FCount)
         return;
-    TPositionEntry& e = FEntries[Slot];
-    e.KeyLow = static_cast<uint32_t>(Key);
-    e.KeyHigh = static_cast<uint32_t>(Key >> 32);
-    e.Score = Score;
-    e.Info = static_cast<uint8_t>((Depth << 2) | Bound);
-    e.BestMove = static_cast<int8_t>(BestMove);
+    const auto info = static_cast<uint8_t>((Depth << 2) | Bound);
+    if constexpr (IsLarge)
+        Lined(Slot) = {static_cast<uint32_t>(Key >> 32), Score, static_cast<uint16_t>(Folded(Key) >> 16), info,
+                       static_cast<int8_t>(BestMove)};
+    else
+        FEntries[Slot] = {static_cast<uint32_t>(Key), static_cast<uint32_t>(Key >> 32), Score, info,
+                          static_cast<int8_t>(BestMove)};
 }
+
+template bool TPositionTable::ProbeIn<false>(uint32_t, int, int32_t&, int32_t&, uint64_t, int32_t&, int32_t&) const;
+template bool TPositionTable::ProbeIn<true>(uint32_t, int, int32_t&, int32_t&, uint64_t, int32_t&, int32_t&) const;
+template void TPositionTable::StoreIn<false>(uint32_t, int, TBoundKind, uint64_t, int32_t, int32_t);
+template void TPositionTable::StoreIn<true>(uint32_t, int, TBoundKind, uint64_t, int32_t, int32_t);
 
 }  // namespace velk

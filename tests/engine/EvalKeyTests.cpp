@@ -42,8 +42,8 @@ TEST(PositionKeys, SideToMoveFlipsTheTurnKey)
 }
 
 // Plays random games both ways a move can be made: the search's chain of ApplyMove boards must
-// follow the game's MakeMove, its key kept incrementally equal to one computed from scratch, and
-// its move counts equal the lists' lengths.
+// follow the game's MakeMove, its key kept incrementally equal to one computed from scratch and
+// to the one told ahead of the move, and its move counts equal the lists' lengths.
 TEST(PositionKeys, ApplyMoveAgreesWithMakeMoveOverRandomGames)
 {
     std::mt19937 random(20240611);
@@ -62,7 +62,9 @@ TEST(PositionKeys, ApplyMoveAgreesWithMakeMoveOverRandomGames)
             kingMoves += king;
             kingsCaptured += (move.Captured & parent->Kings()) != 0;
             const int32_t replies = parent->CountReplies(index);
+            const uint64_t key = parent->MoveKey(index);  // the key a search asks ahead for
             child->ApplyMove(*parent, index);
+            ASSERT_EQ(child->Key(), key);
             // Counting and the end-of-game test, done without the list, must agree with it.
             const int32_t counted = child->CountMoves();
             const bool any = child->HasMoves();
@@ -89,9 +91,11 @@ TEST(PositionKeys, ApplyMoveFromTheMiddleOfACapture)
     ASSERT_TRUE(board->MakeStep(P14, P23));  // its continuation still lists 18 as captured
     board->BeginSearch();
     TCheckersBoard child;
+    const uint64_t key = board->MoveKey(0);
     child.ApplyMove(*board, 0);
     EXPECT_EQ(child.GetAsText(), test::TextWith({{P30, 'B'}, {P32, 'w'}}));
     EXPECT_EQ(child.Key(), child.ComputeKey());
+    EXPECT_EQ(child.Key(), key);
 }
 
 }  // namespace

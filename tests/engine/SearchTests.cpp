@@ -24,11 +24,17 @@ TEST(PositionTable, SizedInWholeEntriesFromDepthAndBudget)
     for (const auto& c : cases) {
         table.SetSize(c[0]);
         EXPECT_EQ(table.Count(), c[1]) << c[0] << " bytes";
+        EXPECT_EQ(table.Bytes(), c[1] * 14u);
     }
     table.Plan(4, 20, MEMORY);  // 4^20 must not overflow into a small table
     EXPECT_EQ(table.Count(), 74899u);
     table.Plan(4, 8, MEMORY);
     EXPECT_EQ(table.Count(), 65536u);
+    // Beyond the caches the entries go five to a 64-byte line: the same count in less memory.
+    table.SetSize(3 * MEMORY + 5);
+    EXPECT_TRUE(table.Large());
+    EXPECT_EQ(table.Count(), 224696u);
+    EXPECT_EQ(table.Bytes(), 224700u / 5 * 64);
     // A slot is the folded key modulo the count, for one entry up to a block of huge pages.
     std::mt19937_64 random(5);
     for (const uint32_t bytes : {14u, 15u * 14, MEMORY, 3 * MEMORY + 5}) {
@@ -42,36 +48,47 @@ TEST(PositionTable, SizedInWholeEntriesFromDepthAndBudget)
 
 TEST(PositionTable, ProbeAnswersOnlyWhatTheEntryProves)
 {
-    TPositionTable table;
-    table.SetSize(1024 * 14);
-    const uint64_t key = 0xFEDCBA9876543210ull, sameSlot = key ^ 0x0000000100000001ull;
-    int32_t alpha = -100, beta = 100, score = 0, best = -1;
-    EXPECT_FALSE(table.Probe(0, alpha, beta, 0, score, best));  // a zeroed entry proves nothing
-    table.Store(4, bkExact, key, 77, 2);
-    EXPECT_TRUE(table.Probe(1, alpha, beta, key, score, best) && score == 77);
-    best = -1;
-    EXPECT_FALSE(table.Probe(5, alpha, beta, key, score, best));  // too shallow to answer...
-    EXPECT_EQ(best, 2);                                           // ...but its move is a hint
-    best = -1;
-    EXPECT_FALSE(table.Probe(0, alpha, beta, sameSlot, score, best));
-    EXPECT_EQ(best, -1);
+    for (const uint32_t bytes : {1024u * 14, 4 * MEMORY}) {
+        SCOPED_TRACE(bytes);
+        TPositionTable table;
+        table.SetSize(bytes);
+        const uint64_t key = 0xFEDCBA9876543210ull, sameSlot = key ^ 0x0000000100000001ull;
+        // The same slot and the same high half: only the folded key's high bits tell it apart.
+        const uint32_t high = uint32_t(key >> 32), folded = uint32_t(key) ^ high;
+        const uint64_t sameHigh = uint64_t{high} << 32 | ((folded - table.Count()) ^ high);
+        ASSERT_EQ(table.Slot(sameHigh), table.Slot(key));
+        ASSERT_EQ(sameHigh >> 32, key >> 32);
+        ASSERT_NE(sameHigh, key);
+        int32_t alpha = -100, beta = 100, score = 0, best = -1;
+        EXPECT_FALSE(table.Probe(0, alpha, beta, 0, score, best));  // a zeroed entry proves nothing
+        table.Store(4, bkExact, key, 77, 2);
+        EXPECT_TRUE(table.Probe(1, alpha, beta, key, score, best) && score == 77);
+        best = -1;
+        EXPECT_FALSE(table.Probe(5, alpha, beta, key, score, best));  // too shallow to answer...
+        EXPECT_EQ(best, 2);                                           // ...but its move is a hint
+        for (const uint64_t other : {sameSlot, sameHigh}) {
+            best = -1;
+            EXPECT_FALSE(table.Probe(0, alpha, beta, other, score, best));
+            EXPECT_EQ(best, -1);
+        }
 
-    table.Store(6, bkUpper, key, 10, 1);
-    alpha = 9;
-    EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
-    alpha = 10;
-    EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best) && score == 10);
-    table.Store(6, bkLower, key, 50, 1);
-    beta = 51;
-    EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
-    beta = 40;
-    EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best));
-    EXPECT_EQ(score, 40);  // fail-hard: the bound, not the stored score
-    table.Clear();
-    EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
-    table.Store(4, bkExact, key, 77, 2);
-    table.SetSize(1025 * 14);
-    EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
+        table.Store(6, bkUpper, key, 10, 1);
+        alpha = 9;
+        EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
+        alpha = 10;
+        EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best) && score == 10);
+        table.Store(6, bkLower, key, -50, 1);
+        beta = -49;
+        EXPECT_FALSE(table.Probe(6, alpha, beta, key, score, best));
+        beta = -60;
+        EXPECT_TRUE(table.Probe(6, alpha, beta, key, score, best));
+        EXPECT_EQ(score, -60);  // fail-hard: the bound, not the stored score
+        table.Clear();
+        EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
+        table.Store(4, bkExact, key, 77, 2);
+        table.SetSize(bytes + 14);
+        EXPECT_FALSE(table.Probe(0, alpha, beta, key, score, best));
+    }
 }
 
 TEST(Search, RootsWithoutAChoiceAreNotSearched)
@@ -97,16 +114,42 @@ TEST(Search, WinsAsSoonAsPossible)
     EXPECT_EQ(board->Key(), board->ComputeKey());  // a search starts from a fresh key
 }
 
-// A table too large for the caches has its entries fetched ahead and each node's state worked
-// out before its probe: more or less work, but the same tree, node for node, as ever.
-TEST(Search, NodeCountsStayPinnedOnNearAndFarTables)
+// A large table is laid out in cache lines, has its entries fetched ahead, each node's state
+// worked out before its probe and children made ahead of their turn: more or less work, but the
+// same tree, node for node, as ever, also with the game's past in play.
+TEST(Search, NodeCountsStayPinnedOnSmallAndLargeTables)
 {
-    auto board = Board("B:W17,19,21,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,9,10,11,12,15");
-    for (const auto& [memory, nodes] : {std::pair{MEMORY, 152791u}, std::pair{4 * MEMORY, 150665u}}) {
+    const char* const opening = "B:W17,19,21,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,9,10,11,12,15";
+    const char* const kings = "B:WK3,18,22,25,K28:B9,13,K14,K23";
+    // Past: the game had the root and the positions two and four plies along each reply's
+    // first line.
+    struct TCase {
+        const char* Fen;
+        uint32_t Memory;
+        bool Past;
+        uint64_t Nodes;
+        int32_t Score;
+    };
+    const TCase cases[] = {{opening, MEMORY, false, 152791, 1}, {opening, 4 * MEMORY, false, 150665, 1},
+                           {kings, MEMORY, false, 106470, 0},   {kings, 4 * MEMORY, false, 104445, 0},
+                           {kings, MEMORY, true, 76237, 0},     {kings, 4 * MEMORY, true, 75378, 0}};
+    for (const TCase& c : cases) {
+        auto board = Board(c.Fen);
+        std::vector<uint64_t> past{board->ComputeKey()};
+        for (int32_t i = 0; c.Past && i < board->MoveCount(); ++i) {
+            TCheckersBoard line[5];
+            line[0].ApplyMove(*board, i);
+            for (int ply = 1; ply < 5 && line[ply - 1].MoveCount() > 0; ++ply) {
+                line[ply].ApplyMove(line[ply - 1], 0);
+                if (ply % 2 == 1)
+                    past.push_back(line[ply].ComputeKey());
+            }
+        }
         GlobalPositionTable().SetSize(14);
-        board->Solve(10, memory, nullptr);
-        EXPECT_EQ(board->SearchNodes(), nodes) << memory;
-        EXPECT_EQ(board->SearchScore(), 1) << memory;
+        board->Solve(10, c.Memory, nullptr, c.Past ? &past : nullptr);
+        EXPECT_EQ(GlobalPositionTable().Large(), c.Memory > MEMORY);
+        EXPECT_EQ(board->SearchNodes(), c.Nodes) << c.Fen << " " << c.Memory << (c.Past ? " with the past" : "");
+        EXPECT_EQ(board->SearchScore(), c.Score) << c.Fen << " " << c.Memory;
     }
 }
 

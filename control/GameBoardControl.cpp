@@ -20,6 +20,10 @@ namespace velk {
 
 namespace {
 
+// The animator's new frame: only the glide's area is painted again. It travels as a control
+// message, like the animator's other news, rather than as a queued functor call.
+constexpr uint32_t WM_GB_ANIMATEFRAME = WM_USER + 64;
+
 // A private message: the number and the two parameters a worker thread or the control posts.
 class TControlMessage : public QEvent {
 public:
@@ -75,7 +79,7 @@ TGameBoardControl::TGameBoardControl(std::unique_ptr<TGameBoard> Board, QWidget*
     FSolver = std::make_unique<TGameSolver>();
     FAnimator = std::make_unique<TAnimator>();
     FAnimator->OnFrame = [this] {
-        QMetaObject::invokeMethod(this, [this] { update(GlideArea()); }, Qt::QueuedConnection);
+        PostMessage(WM_GB_ANIMATEFRAME, 0, 0);
     };
 
     FColors = {clBlack, clWhite, clBlack, clBlack, clWhite, clRed, clRed, clRed, clRed};
@@ -183,6 +187,9 @@ void TGameBoardControl::HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LP
             PlayComputerMove(static_cast<int32_t>(WParam));
         break;
     }
+    case WM_GB_ANIMATEFRAME:
+        update(GlideArea());
+        break;
     case WM_GB_ANIMATEBEGIN:
         FAnimating = true;
         DoAnimateBegin();

@@ -534,6 +534,8 @@ void TGameBoardControl::HistoryChanged()
 {
     ++FGameChangeCount;
     UpdateTurnClock(true, false);
+    // The last move's marks follow the record: a new game clears them after its board is drawn.
+    RedrawSquares(false);
     Post(WM_GB_HISTORYCHANGE, 0, 0);
 }
 

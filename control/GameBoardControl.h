@@ -306,6 +306,8 @@ public:
     virtual void RedrawSquare(int Pos, bool Force);
     // Added to a square's mark when the square belongs to the last move.
     static constexpr int LastMoveMark = 0x100;
+    // The frame drawn just inside each square of the last move.
+    static inline const QColor LastMoveFrameColor{255, 170, 0};
     // Draws one square (colour, outline, pattern, mark, label, piece) on any painter.
     virtual void DrawSquare(QPainter& Canvas, int Pos, const QRect& R, int Image, int Mark);
     // The piece images, one per kind, all of one size.

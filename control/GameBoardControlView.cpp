@@ -21,15 +21,17 @@ int FloorDiv(int A, int B)
     return (A % B != 0 && ((A < 0) != (B < 0))) ? q - 1 : q;
 }
 
-// A one-pixel frame on exactly the outermost pixels of R.
-void FrameRect(QPainter& Canvas, const QRect& R, const QColor& Color)
+// A frame Width pixels wide on exactly the outermost pixels of R, never beyond them: what is
+// drawn outside a square is not painted over when the square is drawn again.
+void FrameRect(QPainter& Canvas, const QRect& R, const QColor& Color, int Width = 1)
 {
     if (R.width() <= 0 || R.height() <= 0)
         return;
-    Canvas.fillRect(QRect(R.left(), R.top(), R.width(), 1), Color);
-    Canvas.fillRect(QRect(R.left(), R.bottom(), R.width(), 1), Color);
-    Canvas.fillRect(QRect(R.left(), R.top(), 1, R.height()), Color);
-    Canvas.fillRect(QRect(R.right(), R.top(), 1, R.height()), Color);
+    const int w = std::min({Width, R.width(), R.height()});
+    Canvas.fillRect(QRect(R.left(), R.top(), R.width(), w), Color);
+    Canvas.fillRect(QRect(R.left(), R.bottom() - w + 1, R.width(), w), Color);
+    Canvas.fillRect(QRect(R.left(), R.top(), w, R.height()), Color);
+    Canvas.fillRect(QRect(R.right() - w + 1, R.top(), w, R.height()), Color);
 }
 
 void DrawText(QPainter& Canvas, int X, int Y, const QString& Text)
@@ -584,15 +586,8 @@ void TGameBoardControl::DrawLastMoveMark(QPainter& Canvas, const QRect& Inner)
 {
     // Amber, seen through: the wood or colour of the square stays visible, and it differs from
     // the selection's fill and the selectable squares' frames.
-    Canvas.save();
     Canvas.fillRect(Inner, QColor(255, 190, 40, 110));
-    const int w = std::max(2, FSquareSize / 20);
-    QPen pen(QColor(255, 170, 0), w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    Canvas.setPen(pen);
-    Canvas.setBrush(Qt::NoBrush);
-    Canvas.setRenderHint(QPainter::Antialiasing, false);
-    Canvas.drawRect(QRectF(Inner).adjusted(w / 2.0, w / 2.0, -w / 2.0 + 1, -w / 2.0 + 1));
-    Canvas.restore();
+    FrameRect(Canvas, Inner, LastMoveFrameColor, std::max(2, FSquareSize / 20));
 }
 
 void TGameBoardControl::RedrawSquare(int Pos, bool Force)

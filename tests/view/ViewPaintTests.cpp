@@ -82,6 +82,54 @@ TEST_F(PaintTest, DevicePixelsFollowTheScreen)
     }
 }
 
+// Also run at twice the density with the test above. A frame pixel outside its square is never
+// painted over: neither when the square is drawn again nor by the margins, which are not.
+TEST_F(PaintTest, LastMoveFrameKeepsToItsOwnDevicePixels)
+{
+    C->SetRoleColor(TGameBoardControl::crSquareBorder, clNone);
+    C->SetBoardMargins(3, 3, 3, 3);
+    C->SetSquareSize(60);
+    C->SetHighlightLastMove(true);
+    const auto framePixels = [this](bool Inside) {
+        const QImage buffer = C->BufferImage();
+        const qreal ratio = buffer.devicePixelRatio();
+        int n = 0;
+        for (int y = 0; y < buffer.height(); ++y) {
+            for (int x = 0; x < buffer.width(); ++x) {
+                if (QColor(buffer.pixel(x, y)) != TGameBoardControl::LastMoveFrameColor)
+                    continue;
+                const QPointF at = QPointF(x + 0.5, y + 0.5) / ratio + C->BoardRect().topLeft();
+                const int p = C->PositionAt(qFloor(at.x()), qFloor(at.y()));
+                n += (p >= 0 && C->IsLastMovePosition(p)) == Inside;
+            }
+        }
+        return n;
+    };
+    // In the last column and the bottom row, beside the margins; then a move in the middle.
+    const auto play = [this] {
+        SetupPieces({{28, 'b'}, {14, 'b'}, {30, 'w'}});
+        C->SetTurn(2);
+        C->SetBoardMode(gbmPlay);
+        ASSERT_TRUE(C->PlayPath({Pos(28), Pos(32)}));
+        ASSERT_TRUE(C->PlayPath({Pos(30), Pos(26)}));
+        ASSERT_TRUE(C->PlayPath({Pos(14), Pos(18)}));
+    };
+    const std::pair<const char*, std::function<void()>> clearing[] = {
+        {"new game", [this] { C->NewGame(); }},
+        {"highlight off", [this] { C->SetHighlightLastMove(false); }},
+        {"setup", [this] { C->SetBoardMode(gbmSetup); }},
+        {"clear board", [this] { C->ClearBoard(); }},
+    };
+    for (const auto& [name, clear] : clearing) {
+        C->SetHighlightLastMove(true);
+        play();
+        EXPECT_GT(framePixels(true), 0) << name;
+        EXPECT_EQ(framePixels(false), 0) << name;
+        clear();
+        EXPECT_EQ(framePixels(true) + framePixels(false), 0) << name;
+    }
+}
+
 TEST_F(PaintTest, SelectableFrameSitsInsideTheSquare)
 {
     C->SetSquareSize(60);

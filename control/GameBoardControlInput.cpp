@@ -152,7 +152,10 @@ void TGameBoardControl::mouseMoveEvent(QMouseEvent* Event)
             if (dx * dx + dy * dy >= 9.0) {
                 FClickPosition = -1;
                 FDragArmed = false;
-                BeginPieceDrag(p.x(), p.y(), false);
+                // Picked up where it was pressed: a flick's first motion may already be over
+                // another square.
+                if (BeginPieceDrag(FDragOrigin.x(), FDragOrigin.y(), false))
+                    MovePieceDrag(p.x(), p.y());
             }
         }
     } else if (IsDragging()) {

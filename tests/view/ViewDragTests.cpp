@@ -56,12 +56,12 @@ TEST_F(DragTest, DragBeginsAfterThreePixelsAndShowsThePieceAtThePointer)
     const QPoint over = Centre(14) + QPoint(-10, 7);
     Move(over);
     EXPECT_EQ(Pointer(), Qt::PointingHandCursor);
-    // The image keeps the point where it was grabbed: 3 pixels right of the square's centre,
-    // which is 23 pixels right of the image's (transparent) left edge.
+    // The image keeps the point where it was pressed, not where the drag began: the square's
+    // centre, 20 pixels right of the image's (transparent) left edge.
     const QImage screen = C->grab().toImage();
     EXPECT_EQ(QColor(screen.pixel(over)), KindColors[0]);
-    EXPECT_EQ(QColor(screen.pixel(over + QPoint(-22, 0))), KindColors[0]);
-    EXPECT_EQ(QColor(screen.pixel(over + QPoint(-23, 0))), PaleYellow);
+    EXPECT_EQ(QColor(screen.pixel(over + QPoint(-19, 0))), KindColors[0]);
+    EXPECT_EQ(QColor(screen.pixel(over + QPoint(-20, 0))), PaleYellow);
     Move(Centre(17));
     EXPECT_EQ(Pointer(), Qt::ForbiddenCursor);
 
@@ -103,6 +103,23 @@ TEST_F(DragTest, DropPlaysLegalStepsOnlyAndWithoutAnimation)
     EXPECT_EQ(At(Centre(9)), Green);
     Pump();
     EXPECT_EQ(Events, (std::vector<std::string>{"Start", "Drop 9-13", "End"}));
+}
+
+TEST_F(DragTest, FlickPlaysTheMoveWhereverItsFirstMotionLands)
+{
+    C->NewGame();
+    Press(Centre(9));
+    Move(Centre(13));  // the first motion reported is over the target already
+    EXPECT_EQ(C->DragSource(), Pos(9));
+    Release(Centre(13));
+    EXPECT_EQ(C->GetMoveText(2, 1), "09-13");
+    Press(Centre(22));
+    Move(Centre(13));  // not a move: refused, and no click either
+    Release(Centre(13));
+    EXPECT_EQ(C->History().Count(), 1);
+    EXPECT_TRUE(C->Selection().empty());
+    Pump();
+    EXPECT_EQ(Events, (std::vector<std::string>{"Start", "Drop 9-13", "End", "Start", "End"}));
 }
 
 TEST_F(DragTest, RightButtonWhileCarryingDrops)

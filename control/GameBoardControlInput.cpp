@@ -201,7 +201,7 @@ void TGameBoardControl::ClickPosition(int Pos)
     if (!handled) {
         if (FBoardMode == gbmSetup)
             SetPieceAt(Pos, GetPieceAt(Pos) + 1);
-        else
+        else if (CanPlayMoves())  // a paused game keeps its selection, a suggestion too
             SelectPosition(Pos);
     }
 }

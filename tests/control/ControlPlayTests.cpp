@@ -105,7 +105,16 @@ TEST_F(PlayTest, NothingReachesTheBoardWhilePausedAndEachTurnIsOneRecord)
     C->SetSearchDepth(1);
     C->SetComputerPlayer(1);
     ASSERT_TRUE(C->SelectMove(C->SuggestMove(2)));
+    const TMovementPath suggestion = C->Selection();
     C->SetPaused(true);
+    // Neither a click nor the keyboard's Space changes the suggestion while the game waits.
+    for (const int square : {9, 12, 22})
+        Click(square);
+    for (const int32_t pos : suggestion)
+        QTest::mouseClick(C.get(), Qt::LeftButton, Qt::NoModifier, C->GetSquareRect(pos).center());
+    C->SetKeyCursor(suggestion.back());
+    QTest::keyClick(C.get(), Qt::Key_Space);
+    EXPECT_EQ(C->Selection(), suggestion);
     EXPECT_FALSE(C->PlaySelection());
     EXPECT_FALSE(C->PlayMove(0));
     EXPECT_FALSE(C->PlayPath(Path({9, 13})));

@@ -206,15 +206,33 @@ TEST_F(EntryTest, KeyboardCursorFollowsTheTurnedBoardAndClicksWithSpaceOrEnter)
     const auto press = [this](Qt::Key Key) { QTest::keyClick(C.get(), Key); };
     press(Qt::Key_Down);  // the first arrow shows the cursor
     ASSERT_GE(C->KeyCursor(), 0);
-    C->SetKeyCursor(Pos(11));
+    const std::pair<Qt::Key, QPoint> steps[] = {
+        {Qt::Key_Down, {0, 1}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Left, {-1, 0}}};
+    const auto cursorAt = [this] { return C->GetSquareRect(C->KeyCursor()).topLeft(); };
     for (const int angle : {0, 90, 180, 270}) {
         C->SetBoardAngle(angle);
-        // Down on the screen is one row further down whatever the angle.
-        const QRect before = C->GetSquareRect(C->KeyCursor());
-        press(Qt::Key_Down);
-        EXPECT_EQ(C->GetSquareRect(C->KeyCursor()).top(), before.top() + C->SquareSize()) << angle;
-        press(Qt::Key_Up);
+        // Each arrow moves the cursor one square that way on the screen, whatever the angle.
+        C->SetKeyCursor(Pos(11));
+        for (const auto& [key, step] : steps) {
+            const QPoint before = cursorAt();
+            press(key);
+            ASSERT_GE(C->KeyCursor(), 0) << angle;
+            EXPECT_EQ(cursorAt(), before + step * C->SquareSize()) << angle << " key " << key;
+        }
+        // At the board's edges it stays where it is.
+        const QRect grid = C->GridRect();
+        for (const QPoint corner : {grid.topLeft(), grid.bottomRight() - QPoint(2, 2)}) {
+            C->SetKeyCursor(C->PositionAt(corner.x(), corner.y()));
+            const int cursor = C->KeyCursor();
+            for (const auto& [key, step] : steps) {
+                if (corner == grid.topLeft() ? step.x() + step.y() < 0 : step.x() + step.y() > 0) {
+                    press(key);
+                    EXPECT_EQ(C->KeyCursor(), cursor) << angle << " key " << key;
+                }
+            }
+        }
     }
+    C->SetKeyCursor(Pos(11));
     C->SetBoardAngle(0);
     press(Qt::Key_Space);  // 11 has two moves: it is selected
     EXPECT_EQ(C->Selection(), Path({11}));

@@ -187,6 +187,22 @@ TEST_F(PlayTest, TakeBackReturnsToThePlayersLastTurnAndANewGamePlays)
     C->NewGame();
     EXPECT_FALSE(C->Paused());
     EXPECT_TRUE(C->Playing());
+
+    // A capture half entered goes back to the start of its own turn, not of the one before,
+    // whether its first jump is a record of its own or still waits for the turn's end.
+    for (const bool fullMovesOnly : {true, false}) {
+        C->SetRecordFullMovesOnly(fullMovesOnly);
+        StartPosition(BoardText({{1, 'b'}, {6, 'b'}, {10, 'w'}, {23, 'w'}, {32, 'w'}}), PLAYER_WHITE);
+        ASSERT_TRUE(C->PlayPath(Path({23, 19})));
+        const std::string turnStart = C->BoardAsText();
+        ASSERT_TRUE(C->PlayPath(Path({6, 15})));  // 6-15-24 begun
+        ASSERT_EQ(C->Turn(), PLAYER_BLACK);
+        ASSERT_TRUE(C->TakeBack());
+        Pump();
+        EXPECT_EQ(C->BoardAsText(), turnStart) << fullMovesOnly;
+        EXPECT_EQ(C->History().Position(), 1) << fullMovesOnly;
+        EXPECT_TRUE(C->CurrentMove().IsEmpty()) << fullMovesOnly;
+    }
 }
 
 TEST_F(PlayTest, ThirdRepetitionEndsTheGameInADrawThatStaysDrawnWhenSavedAndOpened)

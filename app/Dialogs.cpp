@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -107,8 +108,10 @@ QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> Buttons)
 void Prepare(QDialog* Dialog, const QString& Caption)
 {
     Dialog->setWindowTitle(Caption);
-    Dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint);
+    // Only the close button: a dialog of fixed size has nothing to minimise or maximise, and its
+    // title gets the room.
+    Dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     Dialog->setModal(true);
 }
 
@@ -116,15 +119,34 @@ void Prepare(QDialog* Dialog, const QString& Caption)
 
 void SetDialogAnswerer(TDialogAnswerer Answerer_) { Answerer() = std::move(Answerer_); }
 
+namespace {
+
+int TitleBarWidth(const QString& Title)
+{
+    // The window manager's font is not known here: the title font, bold and a quarter wider, and
+    // room for the window's icon and up to three buttons.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(Title) * 5 / 4 + 6 * metrics.height();
+}
+
+}  // namespace
+
 void FitDialog(QDialog& Dialog)
 {
-    if (Dialog.minimumWidth() != Dialog.maximumWidth()) {
-        Dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
-        Dialog.layout()->activate();
-        return;
-    }
     QLayout& layout = *Dialog.layout();
-    const int width = Dialog.minimumWidth();
+    const int title = TitleBarWidth(Dialog.windowTitle());
+    if (Dialog.minimumWidth() != Dialog.maximumWidth()) {
+        layout.setSizeConstraint(QLayout::SetFixedSize);
+        layout.activate();
+        if (Dialog.minimumWidth() >= title)
+            return;
+        // Too narrow for its title: as wide as the title needs, the content taking the room.
+        layout.setSizeConstraint(QLayout::SetDefaultConstraint);
+        Dialog.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    const int width = std::max(Dialog.minimumWidth(), title);
     const int height = layout.hasHeightForWidth() ? layout.totalHeightForWidth(width) : layout.totalSizeHint().height();
     Dialog.setFixedSize(width, std::min(height, Dialog.maximumHeight()));
 }

@@ -47,7 +47,8 @@ void ShowErrorMessage(const QString& Text);
 // main window.
 std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text);
 // Fixes a dialog's size to its content before it is shown; a dialog that fixed its own width
-// keeps it and gets the height its content needs at that width.
+// keeps it and gets the height its content needs at that width. Either is widened when its
+// title would not fit in the title bar.
 void FitDialog(QDialog& Dialog);
 
 class TSearchDepthDialog : public QDialog {

@@ -16,6 +16,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -34,6 +36,29 @@ namespace velk {
 
 namespace {
 
+// The move list wraps a long capture after one of its jumps rather than cut its end off: line
+// breaking keeps "20-11-4" whole, so a break is offered after each dash between squares. A tree
+// view asks its rows' heights without the columns' widths, which wrapping needs: they are given
+// here.
+class TMoveTextDelegate : public QStyledItemDelegate {
+public:
+    explicit TMoveTextDelegate(QTreeView* View) : QStyledItemDelegate(View), FView(View) {}
+    QString displayText(const QVariant& Value, const QLocale& Locale) const override
+    {
+        static const QRegularExpression dash(QStringLiteral("-(?=\\d)"));
+        return QStyledItemDelegate::displayText(Value, Locale).replace(dash, QStringLiteral("-\u200B"));
+    }
+    QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
+    {
+        QStyleOptionViewItem option(Option);
+        // Wrapping is measured only in a valid rectangle: any height will do.
+        option.rect.setSize(QSize(FView->header()->sectionSize(Index.column()), std::max(1, option.rect.height())));
+        return QStyledItemDelegate::sizeHint(option, Index);
+    }
+
+private:
+    QTreeView* FView;
+};
 
 QFont StripFont()
 {
@@ -142,17 +167,19 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     CreateSetupBar();
     client->addWidget(FBoardSetupBar);
     root->addWidget(FClientPanel);
+    FGameHost->setMinimumSize(GameHostMinimumSize());
 
     FTurnIcon = new QLabel(FGame);
+    FTurnIcon->setObjectName("TurnIcon");
     FTurnIcon->setFixedSize(50, 50);
     FTurnIcon->setAlignment(Qt::AlignCenter);
     FTurnIcon->hide();
-    // Full screen shows the board alone: whose turn it is and the clock stand beside the picture.
+    // Full screen shows the board alone: whose turn it is and the clock stand beside the picture
+    // (see PlaceFullScreenStatus).
     FFullScreenStatus = new QLabel(FGame);
     FFullScreenStatus->setObjectName("FullScreenStatus");
     FFullScreenStatus->setFont(StripFont());
     FFullScreenStatus->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 140); padding: 4px 8px; }");
-    FFullScreenStatus->move(56, 8);
     FFullScreenStatus->hide();
     FGame->installEventFilter(this);  // Esc in full screen
 
@@ -459,6 +486,24 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
     strip->addWidget(FTimePanel);
 }
 
+QSize TMainForm::GameHostMinimumSize() const
+{
+    // Narrower than a small board, the squares get too small to play on and the status strip
+    // cuts its text: the board and the strip keep that much room, and the window with them.
+    int text = 0;
+    for (const QString& status : {tr("White player's turn (paused)..."), tr("Red player's turn (paused)...")})
+        text = std::max(text, FState->fontMetrics().horizontalAdvance(status));
+    const auto* strip = static_cast<QBoxLayout*>(FStateInfo->layout());
+    const auto* time = static_cast<QBoxLayout*>(FTimePanel->layout());
+    // The clock's panel as wide as it gets: the thinking picture, both buttons and the time.
+    const int clock = FThinkIcon->minimumWidth() + FPauseButton->width() + FResumeButton->width() +
+                      FElapsedTime->minimumWidth() + 3 * time->spacing();
+    const QMargins margins = strip->contentsMargins();
+    const int width = text + clock + strip->spacing() + margins.left() + margins.right() + 2 * FStateInfo->frameWidth();
+    const QSize board = FGame->GetBoardSize(SQUARE_SMALL);
+    return QSize(std::max(width, board.width()), FStateInfo->height() + board.height());
+}
+
 void TMainForm::CreateHistoryPanel()
 {
     FHistoryPanel = new QWidget(FClientPanel);
@@ -499,7 +544,12 @@ void TMainForm::CreateHistoryPanel()
     FHistoryList->setColumnWidth(1, 100);
     FHistoryList->setSelectionBehavior(QAbstractItemView::SelectRows);
     FHistoryList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FHistoryList->setUniformRowHeights(true);
+    FHistoryList->setWordWrap(true);
+    FHistoryList->setItemDelegate(new TMoveTextDelegate(FHistoryList));
+    // The last column's width follows the vertical scroll bar: its rows may wrap differently.
+    connect(
+        FHistoryList->header(), &QHeaderView::sectionResized, FHistoryList, [this] { FHistoryList->doItemsLayout(); },
+        Qt::QueuedConnection);
     FHistoryList->setFrameShape(QFrame::NoFrame);
     QFont bold = FHistoryList->font();
     bold.setBold(true);
@@ -571,6 +621,41 @@ QToolButton* TMainForm::PaletteButton(const std::string& Name) const
 {
     const auto it = FPaletteButtons.find(Name);
     return it == FPaletteButtons.end() ? nullptr : it->second;
+}
+
+void TMainForm::PlaceFullScreenStatus()
+{
+    // The turn picture and the status stand beside the board, never on it: in a column at the
+    // left when the screen is wide enough for the board to keep its size there, else in a band
+    // above it, the board giving up the room.
+    if (!FFullScreen) {
+        FGame->SetReservedMargins(QMargins());
+        return;
+    }
+    constexpr int gap = 8;
+    const QSize area = FGame->size();
+    // About sixteen characters a line in the column; a longer status wraps.
+    const int column =
+        std::max(FTurnIcon->width(), 16 * QFontMetrics(FFullScreenStatus->font()).averageCharWidth() + 2 * gap);
+    const QMargins side(column + 2 * gap, 0, 0, 0);
+    FFullScreenStatus->setWordWrap(false);
+    const QSize line = FFullScreenStatus->sizeHint();
+    const QMargins top(0, std::max(FTurnIcon->height(), line.height()) + gap, 0, 0);
+    const auto squareSize = [&](const QMargins& Reserved) {
+        return FGame->CalcSquareSize(area.width() - Reserved.left(), area.height() - Reserved.top());
+    };
+    FTurnIcon->move(0, 0);
+    if (squareSize(side) >= squareSize(top)) {
+        FGame->SetReservedMargins(side);
+        // As wide as the room beside the board allows.
+        const int width = std::max(column, FGame->BoardRect().left() - 2 * gap);
+        FFullScreenStatus->setWordWrap(true);
+        FFullScreenStatus->setGeometry(gap, FTurnIcon->height() + gap, width, FFullScreenStatus->heightForWidth(width));
+    } else {
+        FFullScreenStatus->setGeometry(FTurnIcon->width() + gap, (FTurnIcon->height() - line.height()) / 2,
+                                       line.width(), line.height());
+        FGame->SetReservedMargins(top);
+    }
 }
 
 void TMainForm::UpdateActions()

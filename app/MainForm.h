@@ -109,6 +109,10 @@ public:
     void QuerySaveGame();
     void TimerTick();
     void UpdateFullScreenStatus();
+    // Lays out the full-screen turn picture and status and keeps the board clear of them.
+    void PlaceFullScreenStatus();
+    // The least room of the board and its status strip in the window.
+    QSize GameHostMinimumSize() const;
     // Where the game log is written; the per-user data directory unless a test sets it.
     QString GameLogFileName() const;
     void SetGameLogFileName(const QString& Value) { FGameLogFileName = Value; }
@@ -211,6 +215,8 @@ private:
     void ResumeAfterShell();
     void ActiveWindowChanged();
     void FitToContent();
+    // Keeps the squares their size while panels come and go, until FitToContent.
+    void HoldSquares();
     void WriteGameLog();
 
     TCheckers* FGame = nullptr;
@@ -248,6 +254,8 @@ private:
     bool FFullScreen = false;
     bool FShowHistory = true;
     int FSavedSquareSize = SQUARE_MEDIUM;
+    // From HoldSquares to the end of FitToContent: the window's resizes are not the user's.
+    bool FFitting = false;
     int FBoardAngle = 0;
     QString FGameFileName;
     QString FGameFolder;

@@ -164,7 +164,11 @@ void TMainForm::SelectionChanged()
 void TMainForm::BoardModeChanged()
 {
     UpdateCaption();
-    FGame->SetFixedSquareSize(!FFullScreen);  // the palette and the move list trade places around it
+    // The palette and the move list trade places around the board.
+    if (FFullScreen)
+        FGame->SetFixedSquareSize(false);
+    else
+        HoldSquares();
     if (FGame->BoardMode() == gbmPlay) {
         FSetupCommands->hide();
         FHistoryPanel->setVisible(FShowHistory);
@@ -197,7 +201,7 @@ void TMainForm::resizeEvent(QResizeEvent* Event)
 {
     QWidget::resizeEvent(Event);
     // The layouts have placed the board at the window's new size by now: its squares follow it.
-    if (!FFullScreen && FGame->FixedSquareSize())
+    if (!FFullScreen && !FFitting && FGame->FixedSquareSize())
         FGame->SetFixedSquareSize(false);
 }
 
@@ -215,14 +219,24 @@ void TMainForm::SetBoardSquareSize(int Size)
 
 
 
+void TMainForm::HoldSquares()
+{
+    // Showing a panel may raise the window's minimum size, and the window grows to it at once:
+    // that resize is not the user's, and the squares keep their size through it.
+    FGame->SetFixedSquareSize(true);
+    FFitting = true;
+}
+
 void TMainForm::FitToContent()
 {
     // Exactly the content's size: adjustSize would cap it at two thirds of the screen.
-    if (isMaximized() || isFullScreen())
+    if (isMaximized() || isFullScreen()) {
+        FFitting = false;
         return;
+    }
     // The squares keep their size while the panels around them come and go; the board follows
     // the window again from the window's next resize on (see resizeEvent).
-    FGame->SetFixedSquareSize(true);
+    HoldSquares();
     // The nested layouts keep the sizes they were last told until their next event: they are
     // told now, so that the window's size hint is the board's at once.
     for (QWidget* widget : std::initializer_list<QWidget*>{FGame, FStateInfo, FGameHost, FHistoryPanel, FClientPanel})
@@ -232,6 +246,7 @@ void TMainForm::FitToContent()
             panel->layout()->invalidate();
     if (layout())
         layout()->activate();
+    FFitting = false;
     resize(sizeHint().expandedTo(minimumSizeHint()));
 }
 
@@ -314,7 +329,7 @@ void TMainForm::UpdateFullScreenStatus()
         return;
     const QString clock = FTimePanel->isVisibleTo(FStateInfo) ? "   " + FElapsedTime->text() : QString();
     FFullScreenStatus->setText(FState->text() + clock);
-    FFullScreenStatus->adjustSize();
+    PlaceFullScreenStatus();
 }
 
 void TMainForm::TimerTick()
@@ -661,7 +676,7 @@ void TMainForm::MemoryOptions()
 
 void TMainForm::ToggleToolbar()
 {
-    FGame->SetFixedSquareSize(true);  // before the layout squeezes the board for the toolbar
+    HoldSquares();  // before the layout squeezes the board for the toolbar
     FToolbar->setVisible(FToolbar->isHidden());
     FitToContent();
 }
@@ -669,7 +684,7 @@ void TMainForm::ToggleToolbar()
 void TMainForm::ToggleShowHistory()
 {
     FShowHistory = !FShowHistory;
-    FGame->SetFixedSquareSize(true);
+    HoldSquares();
     FHistoryPanel->setVisible(FShowHistory);
     FitToContent();
 }
@@ -800,6 +815,7 @@ void TMainForm::SetFullScreen(bool On)
         static_cast<QBoxLayout*>(FGameHost->layout())->addWidget(&game);
         game.show();
         FFullScreenStatus->hide();
+        PlaceFullScreenStatus();
         game.SetColor(clBtnFace);
         SetBoardSquareSize(FSavedSquareSize);
         if (boardActive)
@@ -809,6 +825,8 @@ void TMainForm::SetFullScreen(bool On)
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Watched == FGame && FFullScreen && Event->type() == QEvent::Resize)
+        PlaceFullScreenStatus();
     // The full-screen board is its own window: Esc there leaves full screen.
     if (Watched == FGame && FFullScreen && Event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {

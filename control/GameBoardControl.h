@@ -5,6 +5,7 @@
 // the private messages that deliver notifications after the operation that caused them, and the
 // board's geometry and painting through an off-screen buffer. TCheckers supplies the rules.
 #include <QImage>
+#include <QMargins>
 #include <QPoint>
 #include <QWidget>
 #include <algorithm>
@@ -270,6 +271,10 @@ public:
     int BoardMarginTop() const { return FMargins[1]; }
     int BoardMarginRight() const { return FMargins[2]; }
     int BoardMarginBottom() const { return FMargins[3]; }
+    // Room at the control's edges that the board keeps clear of, for what is shown over the
+    // control there; the board fits and centres itself in the rest.
+    QMargins ReservedMargins() const { return FReserved; }
+    void SetReservedMargins(const QMargins& Value);
 
     // ---- Painting
     enum TColorRole {
@@ -524,6 +529,9 @@ private:
     bool FFixedSquareSize = false;
     bool FAutoSize = false;
     std::array<int, 4> FMargins{0, 0, 0, 0};
+    QMargins FReserved;
+    // The part of the client area the board may take.
+    QRect BoardArea() const { return rect().marginsRemoved(FReserved); }
     QRect FGridRect;
     QRect FBoardRect;
     static constexpr int LabelGap = 5;

@@ -129,7 +129,8 @@ void TGameBoardControl::UpdateLayout(bool Force)
 {
     // A client area smaller than the margins would give no square at all; one pixel is the
     // least a square can be for hit testing and drawing to make sense.
-    const int s = std::max(1, FFixedSquareSize ? FSquareSize : CalcSquareSize(width(), height()));
+    const int s =
+        std::max(1, FFixedSquareSize ? FSquareSize : CalcSquareSize(BoardArea().width(), BoardArea().height()));
     const QSize size = GetBoardSize(s);
     const qreal ratio = devicePixelRatioF();
     if (!Force && s == FSquareSize && BufferSize() == size && FBuffer.devicePixelRatio() == ratio) {
@@ -160,13 +161,12 @@ void TGameBoardControl::UpdateLayout(bool Force)
 
 void TGameBoardControl::UpdateBoardPosition()
 {
-    int dx, dy;
+    const QRect area = BoardArea();
+    int dx = area.left() - FBoardRect.left();
+    int dy = area.top() - FBoardRect.top();
     if (FCenter) {
-        dx = (width() - FBoardRect.width()) / 2 - FBoardRect.left();
-        dy = (height() - FBoardRect.height()) / 2 - FBoardRect.top();
-    } else {
-        dx = -FBoardRect.left();
-        dy = -FBoardRect.top();
+        dx += (area.width() - FBoardRect.width()) / 2;
+        dy += (area.height() - FBoardRect.height()) / 2;
     }
     if (dx == 0 && dy == 0)
         return;
@@ -256,6 +256,15 @@ void TGameBoardControl::SetAutoSize(bool Value)
         return;
     FAutoSize = Value;
     AdjustSize();
+}
+
+void TGameBoardControl::SetReservedMargins(const QMargins& Value)
+{
+    if (Value == FReserved)
+        return;
+    FReserved = Value;
+    if (FHandleAllocated)
+        UpdateLayout(false);
 }
 
 void TGameBoardControl::SetBoardMargins(int Left, int Top, int Right, int Bottom)

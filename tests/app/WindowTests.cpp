@@ -7,11 +7,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QStandardPaths>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "AppTestSupport.h"
@@ -279,6 +281,105 @@ TEST_F(WindowTest, FullScreenShowsTheBoardAloneUntilEscape)
     EXPECT_FALSE(W->FullScreen());
     EXPECT_EQ(Sounds->Stops, 1);
     EXPECT_EQ(QSettings(FilePath("settings.ini"), QSettings::IniFormat).value("Board Square Size").toInt(), 45);
+}
+
+TEST_F(WindowTest, FullScreenTurnAndClockStandBesideTheBoardAndTheSquaresComeBack)
+{
+    Trigger(TActionId::BoardSizeSmall);
+    const QSize windowSize = W->size();
+    Trigger(TActionId::ViewFullScreen);
+    ASSERT_TRUE(PumpUntil([&] { return Game().geometry() == W->screen()->geometry(); }));
+    auto* status = Game().findChild<QLabel*>("FullScreenStatus");
+    auto* icon = Game().findChild<QLabel*>("TurnIcon");
+    ASSERT_TRUE(status && icon);
+    // Screens in logical pixels: 1280 x 1024, 1920 x 1080 at twice the density, a narrow one.
+    for (const QSize screen : {QSize(1280, 1024), QSize(960, 540), QSize(600, 800), QSize(1920, 1080)}) {
+        Game().resize(screen);
+        Pump();
+        ASSERT_EQ(Game().size(), screen);
+        const QRect board = Game().BoardRect();
+        EXPECT_TRUE(status->isVisible());
+        EXPECT_FALSE(status->text().isEmpty());
+        EXPECT_FALSE(status->geometry().intersects(board)) << screen.width() << "x" << screen.height();
+        EXPECT_FALSE(icon->geometry().intersects(board)) << screen.width() << "x" << screen.height();
+        EXPECT_TRUE(Game().rect().contains(status->geometry()) && Game().rect().contains(board));
+        // The whole status shows, and the board gives up no more than a line of it.
+        EXPECT_GE(status->height(), status->heightForWidth(status->width()));
+        EXPECT_GE(Game().SquareSize(), Game().CalcSquareSize(screen.width(), screen.height() - icon->height() - 8));
+    }
+    EXPECT_EQ(Game().SquareSize(), Game().CalcSquareSize(1920, 1080));  // wide: nothing given up
+
+    // A board size chosen in full screen, or the window changed meanwhile, comes back on leaving.
+    W->resize(W->size() + QSize(200, 200));
+    Trigger(TActionId::BoardSizeLarge);
+    QTest::keyClick(&Game(), Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(Game().SquareSize(), 75);
+    EXPECT_EQ(Game().ReservedMargins(), QMargins());
+    Trigger(TActionId::BoardSizeSmall);
+    EXPECT_EQ(W->size(), windowSize);
+    Trigger(TActionId::ViewFullScreen);
+    W->resize(W->size() + QSize(200, 200));
+    Trigger(TActionId::ViewFullScreen);
+    QTest::keyClick(&Game(), Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(Game().SquareSize(), 45);
+    EXPECT_EQ(W->size(), windowSize);
+}
+
+TEST_F(WindowTest, LongCapturesStatusAndDialogTitlesShowWhole)
+{
+    // A king takes four men; with its time in front the move is wider than its column.
+    SetUpPosition({{29, 'W'}, {30, 'w'}, {25, 'b'}, {18, 'b'}, {19, 'b'}, {27, 'b'}, {1, 'b'}}, 1);
+    for (const int square : {29, 22, 15, 24, 31})
+        Click(square);
+    QTreeWidget& list = W->HistoryList();
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    const int column = list.topLevelItem(0)->text(1).endsWith("29-22-15-24-31") ? 1 : 2;
+    for (const TActionId size : {TActionId::BoardSizeSmall, TActionId::BoardSizeLarge}) {
+        Trigger(size);
+        for (const bool times : {true, false}) {
+            if (W->Action(TActionId::HistoryShowTimes)->isChecked() != times)
+                Trigger(TActionId::HistoryShowTimes);
+            Pump();
+            const QModelIndex cell = list.model()->index(0, column);
+            const QString text = cell.data().toString();
+            ASSERT_TRUE(text.endsWith("29-22-15-24-31")) << text.toStdString();
+            // As many lines as the move needs at the cell's width.
+            const QRect rect = list.visualRect(cell);
+            const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+            const int width = rect.width() - 2 * margin;
+            const int lines = (list.fontMetrics().horizontalAdvance(text) + width - 1) / width;
+            EXPECT_GE(rect.height(), lines * list.fontMetrics().height())
+                << text.toStdString() << " in " << width << " pixels";
+        }
+    }
+
+    // A narrow window keeps a small board and the whole status beside the move list.
+    Trigger(TActionId::ControlPause);
+    W->resize(450, W->height());
+    Pump();
+    EXPECT_GE(Game().SquareSize(), SQUARE_SMALL);
+    const QLabel& status = W->StateLabel();
+    EXPECT_EQ(status.text(), "Red player's turn (paused)...");
+    EXPECT_GE(status.contentsRect().width(), status.fontMetrics().horizontalAdvance(status.text()));
+    EXPECT_LE(status.geometry().right(), W->TimePanel().geometry().left());
+    EXPECT_LE(W->TimePanel().geometry().right(), W->TimePanel().parentWidget()->contentsRect().right());
+    Trigger(TActionId::ControlResume);
+
+    // Dialog titles fit a bold title font a quarter larger, beside an icon and three buttons.
+    TGameFinishDialog finish(W.get(), 2, 1);
+    TSaveQueryDialog query(W.get());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&finish, &query}) {
+        FitDialog(*dialog);
+        QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        EXPECT_GE(dialog->width(), metrics.horizontalAdvance(dialog->windowTitle()) * 5 / 4 + 6 * metrics.height())
+            << dialog->windowTitle().toStdString();
+        EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(dialog->windowFlags() & Qt::CustomizeWindowHint);
+    }
 }
 
 TEST_F(WindowTest, SquaresFollowTheWindowAndBoardSizesSetThemAgain)

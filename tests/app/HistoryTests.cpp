@@ -152,7 +152,7 @@ TEST_F(WindowTest, GamesTravelAsPdnThroughFilesAndTheClipboard)
     QGuiApplication::clipboard()->setText("[Event \"A\"]\n1. 9-13 *\n\n[Event \"B\"]\n1. 10-14 22-17 *\n");
     Answer([](QDialog& Dialog) {
         auto& chooser = dynamic_cast<TPdnGameChooser&>(Dialog);
-        EXPECT_EQ(chooser.List->topLevelItemCount(), 2);
+        EXPECT_EQ(chooser.List->model()->rowCount(), 2);
         chooser.Filter->setText("B");
         return mrOk;
     });

@@ -28,6 +28,7 @@
 #include "ThinkIcon.h"
 #include "Version.h"
 #include "control/JpegDecoder.h"
+#include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -73,6 +74,9 @@ QImage Pattern(const char* Name)
 TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
 {
+    // The window is the program: whatever it writes (games, the log, the settings) reports a
+    // file-size limit as an error instead of dying of it.
+    ReportFileSizeLimitAsError();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QApplication::applicationDisplayName());

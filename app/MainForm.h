@@ -96,8 +96,9 @@ public:
     bool HasSetupBackup() const { return FSetupBackup != nullptr; }
     QWidget* FullScreenWindow() const { return FFullScreenWindow; }
 
-    // Runs once the window is shown: the game named on the command line, or a new game.
-    void StartGame(const QStringList& Arguments);
+    // Runs once the window is shown: the game named on the command line (as the system passed
+    // the name), or a new game.
+    void StartGame(const QByteArrayList& Arguments);
     void UpdateCaption();
     // The desktop's mark of unsaved changes in the title. The board says when it has changes,
     // not when they come: the mark follows at each idle moment, each record change and each
@@ -180,8 +181,9 @@ private:
     void SaveGame();
     void SaveGameAs();
     // A game file of either kind, .ckr or PDN (a PDN file of several games asks which); false
-    // when the player chose none.
-    bool LoadGameFile(const QString& Name);
+    // when the player chose none. Path, when given, is the file's name as the system spells it,
+    // for a name Qt cannot spell.
+    bool LoadGameFile(const QString& Name, const QByteArray& Path = QByteArray());
     // The game the player picks from a PDN text, read and checked; false when none was picked.
     // Nothing changes until Install.
     struct TPdnChoice;

@@ -79,9 +79,9 @@ bool IsPdnName(const QString& Name)
     return Name.endsWith(".pdn", Qt::CaseInsensitive);
 }
 
-std::string ReadWholeFile(const QString& Name)
+std::string ReadWholeFile(const std::string& Path)
 {
-    TFileStream file(QFile::encodeName(Name).toStdString(), fmOpenRead);
+    TFileStream file(Path, fmOpenRead);
     std::string text(static_cast<size_t>(std::max<int64_t>(0, file.Size())), '\0');
     file.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
     return text;
@@ -424,11 +424,10 @@ QString TMainForm::GameLogFileName() const
 void TMainForm::WriteGameLog()
 {
     const QString name = GameLogFileName();
-    QDir().mkpath(QFileInfo(name).absolutePath());
-    const int error = AppendWhole(QFile::encodeName(name).toStdString(), GetGameRecordText() + "\r\n");
-    if (error != 0)
+    const std::string error = AppendWhole(QFile::encodeName(name).toStdString(), GetGameRecordText() + "\r\n");
+    if (!error.empty())
         throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2")
-                            .arg(name, QString::fromLocal8Bit(std::strerror(error)))
+                            .arg(name, QString::fromLocal8Bit(error))
                             .toStdString());
 }
 
@@ -546,14 +545,15 @@ void TMainForm::SaveGameAs()
     });
 }
 
-bool TMainForm::LoadGameFile(const QString& Name)
+bool TMainForm::LoadGameFile(const QString& Name, const QByteArray& Path)
 {
+    const std::string path = (Path.isEmpty() ? QFile::encodeName(Name) : Path).toStdString();
     if (!IsPdnName(Name)) {
-        FGame->LoadFromFile(Name.toStdString(), Title().toStdString());
+        FGame->LoadFromFile(path, Title().toStdString());
         ForgetGameData();
         return true;
     }
-    const std::string text = ReadWholeFile(Name);
+    const std::string text = ReadWholeFile(path);
     TPdnChoice choice;
     if (!ChoosePdnGame(text, QFileInfo(Name).fileName(), choice))
         return false;
@@ -648,7 +648,7 @@ bool TMainForm::SaveIntoPdnCollection(const QString& Name, const std::string& Te
 {
     std::string file;
     try {
-        file = ReadWholeFile(Name);
+        file = ReadWholeFile(QFile::encodeName(Name).toStdString());
     } catch (const std::exception&) {
         return false;
     }
@@ -741,8 +741,9 @@ QString TMainForm::GameFolder() const
 {
     if (!FGameFolder.isEmpty())
         return FGameFolder;
+    // A fresh home may have no documents folder yet; a name proposed inside it could not be saved.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return documents.isEmpty() || !QFileInfo(documents).isDir() ? QDir::homePath() : documents;
 }
 
 void TMainForm::SetGameFileName(const QString& Name)
@@ -1056,7 +1057,7 @@ void TMainForm::ActiveWindowChanged()
     }
 }
 
-void TMainForm::StartGame(const QStringList& Arguments)
+void TMainForm::StartGame(const QByteArrayList& Arguments)
 {
     FGame->setFocus();  // the arrow keys move the board's cursor from the start
     // Squares inverted by the settings need the inverted text colour too.
@@ -1064,9 +1065,14 @@ void TMainForm::StartGame(const QStringList& Arguments)
         ComplementTextColour(*FGame);
     if (!Arguments.isEmpty()) {
         FGame->SetBoardMode(gbmPlay);
-        const QString name = QFileInfo(Arguments.front()).absoluteFilePath();
+        // Opened by the name's own bytes: Qt spells a name that is not in the locale's encoding
+        // with replacement characters, which name no file. Such a game is saved under a name
+        // asked for, as a name Qt cannot spell back would be another file.
+        const QByteArray& file = Arguments.front();
+        const QString decoded = QFile::decodeName(file);
+        const QString name = QFile::encodeName(decoded) == file ? QFileInfo(decoded).absoluteFilePath() : QString();
         try {
-            if (LoadGameFile(name))
+            if (LoadGameFile(name.isEmpty() ? decoded : name, name.isEmpty() ? file : QByteArray()))
                 SetGameFileName(name);
             else
                 FGame->NewGame();  // a file of several games, and the player chose none

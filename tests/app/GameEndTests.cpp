@@ -1,10 +1,13 @@
 // The end of a game: the game-finished dialog for every kind of result, a new match from it,
 // the game log with its failures, and the move sounds.
 #include <QFile>
-#include <csignal>
+#include <cerrno>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
+#include "platform/FileStream.h"
 
 using namespace velk;
 using namespace velk::test;
@@ -119,41 +122,59 @@ TEST_F(GameEndTest, LogHasOneLinePerGameOldestFirstAndIsRecreated)
     EXPECT_EQ(Log(), "BLACK: 22-31\r\n");
 }
 
+// A disk that fills up in the middle of the line: half of it is written, then nothing more.
+int WritesBeforeFull = 0;
+ssize_t WriteUntilFull(int Handle, const void* Buffer, size_t Count)
+{
+    if (WritesBeforeFull-- > 0)
+        return ::write(Handle, Buffer, (Count + 1) / 2);
+    errno = ENOSPC;
+    return -1;
+}
+
 TEST_F(GameEndTest, UnwritableLogIsReportedInsteadOfTheDialogAndTriedAgain)
 {
     QFile blocker(FilePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    // A folder that is a file, a full disk, and a log that may grow by only a few bytes: the
-    // system's reason is given, and no part of a line is left behind.
-    const QString full = "/dev/full";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(FilePath("fifo.log")).constData(), 0600), 0);
+    // A folder that is a file, a FIFO (which would hold the window until someone read it), a
+    // full disk, and a log that may grow by only a few bytes, which the window itself keeps
+    // from killing the program: the reason is given, and no part of a line is left behind.
     const std::vector<std::pair<QString, std::string>> cases = {
         {FilePath("blocker/game.log"), "Not a directory"},
-        {full, "No space left on device"},
+        {FilePath("fifo.log"), "Not a regular file"},
+        {FilePath("game.log"), "No space left on device"},
         {FilePath("game.log"), "File too large"},
     };
     struct rlimit unlimited;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     for (size_t i = 0; i < cases.size(); ++i) {
         const auto& [log, reason] = cases[i];
-        if (log == full && !QFile::exists(full))
-            continue;
+        SCOPED_TRACE(reason);
         W->SetGameLogFileName(log);
         SetUpPosition(RED_WINS, 2);
-        struct rlimit limit = unlimited;
+        const TFileCalls calls = FileCalls;
+        WritesBeforeFull = 1;
         if (i == 2)
+            FileCalls.Write = WriteUntilFull;
+        struct rlimit limit = unlimited;
+        if (i == 3)
             limit.rlim_cur = 5;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        ::alarm(20);  // a window held by the FIFO ends the test program rather than hanging it
         Click(22);
-        ASSERT_TRUE(PumpUntil([&] { return !Messages.empty(); }, 5000));
+        const bool reported = PumpUntil([&] { return !Messages.empty(); }, 5000);
+        ::alarm(0);
         setrlimit(RLIMIT_FSIZE, &unlimited);
+        FileCalls = calls;
+        ASSERT_TRUE(reported);
         Pump();
         EXPECT_TRUE(Shown.empty());
-        EXPECT_EQ(Messages, std::vector<std::string>{"Cannot write the game log \"" + log.toStdString() + "\". " + reason});
+        EXPECT_EQ(Messages,
+                  std::vector<std::string>{"Cannot write the game log \"" + log.toStdString() + "\". " + reason});
         Messages.clear();
     }
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(Log(), "");
 
     W->SetGameLogFileName(FilePath("game.log"));

@@ -347,7 +347,7 @@ TEST_F(WindowTest, PasteSetupAndTheCommandLineDoNotTouchTheWrongGame)
     auto window = MakeWindow();
     window->show();
     Answer(Choose("Second"));
-    window->StartGame({name});
+    window->StartGame({QFile::encodeName(name)});
     EXPECT_EQ(window->Game().GetGameRecordText(), "NOT FINISHED: 09-13 22-18");
     EXPECT_EQ(window->GameFileName(), name);
 }

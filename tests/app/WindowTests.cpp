@@ -3,6 +3,7 @@
 // another window, and the save query before New, Open and closing.
 #include <QActionGroup>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -581,6 +582,43 @@ TEST_F(WindowTest, SaveWritesTheGamesOwnFileSaveAsAsksAndTheTitleNamesTheFile)
     Trigger(TActionId::GameNew);
     EXPECT_EQ(ShownTitle(*W), TITLE + "Human vs. Human");
     EXPECT_TRUE(W->GameFileName().isEmpty());
+}
+
+// A fresh home may have no documents folder: Save then proposes a name in the home folder, one
+// that can be saved.
+TEST_F(WindowTest, SaveProposesTheHomeFolderWhileThereIsNoDocumentsFolder)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir(documents).exists());
+    ASSERT_TRUE(QDir().rmdir(documents));
+    Move(11, 15);
+    Trigger(TActionId::GameSaveAs);
+    ASSERT_TRUE(QDir().mkdir(documents));
+    Trigger(TActionId::GameSaveAs);
+    ASSERT_EQ(FileProposals.size(), 2u);
+    EXPECT_EQ(QFileInfo(FileProposals[0]).absolutePath(), QDir::homePath());
+    EXPECT_EQ(QFileInfo(FileProposals[1]).absolutePath(), documents);
+}
+
+// A game named on the command line is opened by the name's bytes, also when they are not
+// UTF-8, which Qt cannot spell; such a game asks for a name when saved rather than saving
+// under another one.
+TEST_F(WindowTest, GameNamedOnTheCommandLineOpensWhateverTheNamesEncoding)
+{
+    Move(11, 15);
+    for (const QByteArray& name :
+         {QFile::encodeName(FilePath("caf\u00e9.ckr")), QFile::encodeName(Dir.path()) + "/caf\xe9.ckr"}) {
+        SCOPED_TRACE(name.toStdString());
+        Game().SaveToFile(name.toStdString(), "Velk Checkers");
+        const auto window = MakeWindow();
+        window->Game().SetComputerPlayer(0);
+        window->show();
+        window->StartGame({name});
+        Pump();
+        EXPECT_EQ(window->Game().History().Count(), 1);
+        const bool spelt = QFile::encodeName(QFile::decodeName(name)) == name;
+        EXPECT_EQ(window->GameFileName(), spelt ? QFile::decodeName(name) : QString());
+    }
 }
 
 TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)

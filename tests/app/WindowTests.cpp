@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <cstdio>
 
 #include "AppTestSupport.h"
 #include "platform/MemoryStatus.h"
@@ -606,10 +607,17 @@ TEST_F(WindowTest, SaveProposesTheHomeFolderWhileThereIsNoDocumentsFolder)
 TEST_F(WindowTest, GameNamedOnTheCommandLineOpensWhateverTheNamesEncoding)
 {
     Move(11, 15);
-    for (const QByteArray& name :
-         {QFile::encodeName(FilePath("caf\u00e9.ckr")), QFile::encodeName(Dir.path()) + "/caf\xe9.ckr"}) {
+    const QByteArray folder = QFile::encodeName(Dir.path());
+    for (const QByteArray& name : {folder + "/caf\xc3\xa9.ckr", folder + "/caf\xe9.ckr", folder + "/caf\xe9.pdn"}) {
         SCOPED_TRACE(name.toStdString());
-        Game().SaveToFile(name.toStdString(), "Velk Checkers");
+        if (name.endsWith(".pdn")) {
+            std::FILE* pdn = std::fopen(name.constData(), "wb");
+            ASSERT_NE(pdn, nullptr);
+            std::fputs("1. 11-15 *\n", pdn);
+            std::fclose(pdn);
+        } else {
+            Game().SaveToFile(name.toStdString(), "Velk Checkers");
+        }
         const auto window = MakeWindow();
         window->Game().SetComputerPlayer(0);
         window->show();
@@ -617,6 +625,7 @@ TEST_F(WindowTest, GameNamedOnTheCommandLineOpensWhateverTheNamesEncoding)
         Pump();
         EXPECT_EQ(window->Game().History().Count(), 1);
         const bool spelt = QFile::encodeName(QFile::decodeName(name)) == name;
+        EXPECT_EQ(spelt, name.contains("\xc3\xa9"));  // the others are no UTF-8 at all
         EXPECT_EQ(window->GameFileName(), spelt ? QFile::decodeName(name) : QString());
     }
 }

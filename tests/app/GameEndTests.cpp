@@ -107,7 +107,7 @@ TEST_F(GameEndTest, DrawsHaveTheirOwnWordsPictureAndLogLineAndSayWhy)
         EXPECT_EQ(Shown.back().Reason, c.Reason);
         EXPECT_EQ(Shown.back().Picture, "draw");
         EXPECT_EQ(W->StateLabel().text(), "Drawn game!");
-        EXPECT_EQ(Log(), QByteArray::fromStdString("DRAW : [FEN \"B:WK32:BK1\"] " + c.Moves + " {" + c.Tag + "}\r\n"));
+        EXPECT_EQ(Log().toStdString(), "DRAW : [FEN \"B:WK32:BK1\"] " + c.Moves + " {" + c.Tag + "}\r\n");
     }
 }
 

@@ -276,7 +276,9 @@ void TMainForm::CreateActions()
     AddAction(HistoryMoveToWhite, tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
     AddAction(HistoryCopy, tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
     AddAction(HistoryCopyPdn, tr("Copy Game as PDN"), {}, {}, [this] { CopyPdn(); });
+    AddAction(HistoryAddComment, tr("Add Comment..."), {}, {}, [this] { AddComment(); });
     AddAction(GamePaste, tr("Paste Game"), QKeySequence("Shift+Ctrl+V"), {}, [this] { PasteGame(); });
+    AddAction(GameInformation, tr("Game Information..."), {}, {}, [this] { EditGameInformation(); });
     // View
     checkable(AddAction(ViewToolbar, tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
     checkable(AddAction(ViewCoordinates, tr("Show Coordinates"), {}, {}, [&game] {
@@ -337,7 +339,8 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, Separator, GameSetupBoard, Separator,
+        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameInformation, Separator, GameSetupBoard,
+         Separator,
          GameDeclareDraws, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
@@ -350,7 +353,7 @@ void TMainForm::CreateMenus()
         {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
-                                            HistoryCopy, HistoryCopyPdn});
+                                            HistoryAddComment, Separator, HistoryCopy, HistoryCopyPdn});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
     add(view, {ViewToolbar, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
@@ -616,6 +619,9 @@ void TMainForm::UpdateActions()
     enable(HistoryMoveToBlack, game.HasMove(2, row + 1));
     enable(HistoryMoveToWhite, game.HasMove(1, row + 1));
     enable(HistoryCopy, FHistoryList->topLevelItemCount() > 0);
+    enable(HistoryAddComment, play);
+    enable(GameInformation, play);
+    UpdateModifiedMark();
     check(ViewToolbar, !FToolbar->isHidden());
     check(ViewCoordinates, game.CoordinatesDisplay() != slNone);
     check(ViewSelectablePositions, game.MarkSelectableSquares());

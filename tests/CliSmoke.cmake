@@ -13,7 +13,7 @@ check(0 "^perft\\(7\\) = 179740\n" perft 7)
 check(0 "^12-16\n11-15\n10-14\n09-13\n11-16\n10-15\n09-14\n$" moves)
 check(2 "" moves --fen "B:W21-32:X1-12")
 check(2 "" moves --fen "B:W33:B1")
-check(0 "^no legal move\n$" moves --fen "B:W1:B29")
+check(0 "^no legal move\n$" moves --fen "B:W5,6,10:B1")
 check(0 "^velk-checkers-engine [0-9]+\\.[0-9.]+\n$" --version)
 # A square listed twice, in one list, in both or inside a range, is refused in one line.
 foreach(case "21 B:W21,K21:B1" "5 B:W5:BK5" "2 B:W30:B1-3,2")
@@ -85,7 +85,7 @@ check_selfplay("NOT FINISHED:|BLACK:|WHITE:" --depth 2 --no-draws --fen "B:WK32:
 if(tag STREQUAL "NOT FINISHED:" AND NOT count EQUAL 1000)
   message(FATAL_ERROR "selfplay --no-draws stopped after ${count} half-moves")
 endif()
-check_selfplay("WHITE:" --fen "B:W1:B29")  # Black cannot move
+check_selfplay("WHITE:" --fen "B:W5,6,10:B1")  # Black cannot move
 check(2 "takes no value" selfplay --no-draws=yes)
 
 # The levels by name. Expert searches for its time and says how deep it got; a single legal

@@ -43,6 +43,12 @@ inline std::string BoardText(TPieces Pieces)
 
 inline const std::string START_TEXT = "bbbbbbbbbbbb        wwwwwwwwwwww";
 
+// The title as the desktop shows it: the placeholder of unsaved changes as "*" or nothing.
+inline QString ShownTitle(const QWidget& Window)
+{
+    return Window.windowTitle().replace("[*]", Window.isWindowModified() ? "*" : "");
+}
+
 // Outside a test's own expectations, any dialog, message or file dialog is a failure.
 inline void InstallFailingAnswerers()
 {

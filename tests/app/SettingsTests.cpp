@@ -101,7 +101,7 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     W->SetSettingsFileName(FilePath("load.ini"));
     W->LoadSettings();
     Trigger(TActionId::ComputerPlaysWhite);
-    EXPECT_EQ(W->windowTitle(), "Velk Checkers - Human vs. Computer [1]");
+    EXPECT_EQ(ShownTitle(*W), "Velk Checkers - Human vs. Computer [1]");
 }
 
 TEST_F(SettingsTest, PanelsReadOffMakeTheWindowSmaller)

@@ -56,7 +56,7 @@ TEST_F(WindowTest, CaptionNamesTheSidesAndTheLevel)
                 Answer(DepthAnswer(7));
             Trigger(level);
             Trigger(side);
-            EXPECT_EQ(W->windowTitle(), TITLE + (red ? label : "Human") + " vs. " + (white ? label : "Human"));
+            EXPECT_EQ(ShownTitle(*W), TITLE + (red ? label : "Human") + " vs. " + (white ? label : "Human"));
             for (const auto& [other, _] : levels)
                 EXPECT_EQ(Checked(other), other == level) << ActionName(other);
             for (const auto& [other, r, w] : sides)
@@ -66,12 +66,12 @@ TEST_F(WindowTest, CaptionNamesTheSidesAndTheLevel)
     // A custom depth that is one of the levels is that level.
     Answer(DepthAnswer(12));
     Trigger(TActionId::LevelCustom);
-    EXPECT_EQ(W->windowTitle(), TITLE + "Computer (Difficult) vs. Computer (Difficult)");
+    EXPECT_EQ(ShownTitle(*W), TITLE + "Computer (Difficult) vs. Computer (Difficult)");
     EXPECT_TRUE(Checked(TActionId::LevelDifficult));
     EXPECT_FALSE(Checked(TActionId::LevelCustom));
 
     Trigger(TActionId::GameSetupBoard);
-    EXPECT_EQ(W->windowTitle(), TITLE + "Board Setup");
+    EXPECT_EQ(ShownTitle(*W), TITLE + "Board Setup");
 }
 
 TEST_F(WindowTest, TheOneHumanSidePlaysFromTheBottomAndTheAngleTurnsFromThere)
@@ -114,7 +114,7 @@ TEST_F(WindowTest, ExpertThinksForItsTimeAndPlaysAtOnceWhenHurried)
     Trigger(TActionId::ComputerPlaysWhite);
     EXPECT_TRUE(Checked(TActionId::LevelExpert));
     EXPECT_FALSE(Checked(TActionId::LevelMedium));
-    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Computer (Expert)");
+    EXPECT_EQ(ShownTitle(*W), TITLE + "Human vs. Computer (Expert)");
     Move(11, 15);
     ASSERT_TRUE(PumpUntil([&] { return Game().Thinking(); }));
     QElapsedTimer timer;
@@ -219,7 +219,7 @@ TEST_F(WindowTest, SetupPalettePlacesAndRemovesPiecesAndRevertGivesTheGameBack)
     EXPECT_EQ(Game().Turn(), 1);
     EXPECT_EQ(W->HistoryList().topLevelItemCount(), 0);
     EXPECT_TRUE(W->TimePanel().isVisible());
-    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Human");
+    EXPECT_EQ(ShownTitle(*W), "Velk Checkers* - Human vs. Human");  // a new game, not saved yet
     EXPECT_EQ(W->StateLabel().text(), "White player's turn...");
 }
 
@@ -241,7 +241,7 @@ TEST_F(WindowTest, SetupEnteredByTheBoardItselfCannotBeReverted)
     ASSERT_EQ(Game().BoardMode(), gbmSetup);
     EXPECT_TRUE(W->SetupCommands().isVisible());
     EXPECT_FALSE(W->RevertButton().isVisible());
-    EXPECT_EQ(W->windowTitle(), "nobody.ckr - " + TITLE + "Board Setup");
+    EXPECT_EQ(ShownTitle(*W), "nobody.ckr - " + TITLE + "Board Setup");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -571,7 +571,7 @@ TEST_F(WindowTest, SaveWritesTheGamesOwnFileSaveAsAsksAndTheTitleNamesTheFile)
     EXPECT_EQ(QFileInfo(FileProposals.back()).absolutePath(),
               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     EXPECT_TRUE(FileProposals.back().endsWith(".ckr"));
-    EXPECT_EQ(W->windowTitle(), "first.ckr - " + TITLE + "Human vs. Human");
+    EXPECT_EQ(ShownTitle(*W), "first.ckr - " + TITLE + "Human vs. Human");
 
     // Once it has one, Save writes it without asking; Save As asks, proposing it.
     Move(22, 18);
@@ -589,9 +589,9 @@ TEST_F(WindowTest, SaveWritesTheGamesOwnFileSaveAsAsksAndTheTitleNamesTheFile)
     Trigger(TActionId::GameOpen);
     EXPECT_EQ(FileProposals.back(), Dir.path());
     EXPECT_EQ(Game().History().Count(), 2);  // saved with the second move, without a dialog
-    EXPECT_EQ(W->windowTitle(), "first.ckr - " + TITLE + "Human vs. Human");
+    EXPECT_EQ(ShownTitle(*W), "first.ckr - " + TITLE + "Human vs. Human");
     Trigger(TActionId::GameNew);
-    EXPECT_EQ(W->windowTitle(), TITLE + "Human vs. Human");
+    EXPECT_EQ(ShownTitle(*W), TITLE + "Human vs. Human");
     EXPECT_TRUE(W->GameFileName().isEmpty());
 }
 

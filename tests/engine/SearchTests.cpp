@@ -94,7 +94,7 @@ TEST(PositionTable, ProbeAnswersOnlyWhatTheEntryProves)
 TEST(Search, RootsWithoutAChoiceAreNotSearched)
 {
     EXPECT_EQ(Board("B:W21-32:B1-12")->Solve(0, MEMORY, nullptr), -1);
-    EXPECT_EQ(Board("B:W1:B29")->Solve(4, MEMORY, nullptr), -1);  // no move
+    EXPECT_EQ(Board("B:W5,6,10:B1")->Solve(4, MEMORY, nullptr), -1);  // no move
     GlobalPositionTable().SetSize(3 * 14);
     EXPECT_EQ(Board("B:W18:B14")->Solve(8, MEMORY, nullptr), 0);  // the only move
     EXPECT_EQ(GlobalPositionTable().Count(), 3u);

@@ -339,7 +339,8 @@ int TSaveQueryDialog::Execute(QWidget* Parent)
 
 // ---------------------------------------------------------------------------------------------
 
-TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer) : QDialog(Parent)
+TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason)
+    : QDialog(Parent)
 {
     Prepare(this, tr("The game is finished"));
     setObjectName("GameFinishDialog");
@@ -367,6 +368,11 @@ TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPl
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(Description1);
+    if (!DrawReason.isEmpty()) {
+        Reason = Text(DrawReason);
+        Reason->setObjectName("Reason");
+        texts->addWidget(Reason);
+    }
     texts->addWidget(Text(tr("Do you want to start a new match?")));
     texts->addStretch();
     auto* top = new QHBoxLayout;
@@ -378,9 +384,9 @@ TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPl
     setMinimumWidth(290);
 }
 
-bool TGameFinishDialog::Execute(QWidget* Parent, int Winner, int ComputerPlayer)
+bool TGameFinishDialog::Execute(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason)
 {
-    TGameFinishDialog dialog(Parent, Winner, ComputerPlayer);
+    TGameFinishDialog dialog(Parent, Winner, ComputerPlayer, DrawReason);
     return ExecDialog(dialog) == mrYes;
 }
 

@@ -86,10 +86,11 @@ public:
 
 class TGameFinishDialog : public QDialog {
 public:
-    // True when the player wants a new match.
-    static bool Execute(QWidget* Parent, int Winner, int ComputerPlayer);
-    TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer);
+    // True when the player wants a new match. DrawReason, when given, says why the game is drawn.
+    static bool Execute(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason = QString());
+    TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason = QString());
     QLabel* Description1;
+    QLabel* Reason = nullptr;
     QLabel* Picture;
 };
 

@@ -68,9 +68,10 @@ public:
     int Stops = 0;
 };
 
-// A dialog as it was when it was answered; Text and Picture are the game-finished dialog's.
+// A dialog as it was when it was answered; Text, Reason and Picture are the game-finished
+// dialog's.
 struct TShownDialog {
-    std::string Name, Text, Picture;
+    std::string Name, Text, Picture, Reason;
 };
 
 class WindowTest : public ::testing::Test {
@@ -215,9 +216,10 @@ protected:
 private:
     int AnswerDialog(QDialog& Dialog)
     {
-        TShownDialog shown{Dialog.objectName().toStdString(), {}, {}};
+        TShownDialog shown{Dialog.objectName().toStdString(), {}, {}, {}};
         if (auto* finish = dynamic_cast<TGameFinishDialog*>(&Dialog))
-            shown = {shown.Name, finish->Description1->text().toStdString(), finish->Picture->objectName().toStdString()};
+            shown = {shown.Name, finish->Description1->text().toStdString(), finish->Picture->objectName().toStdString(),
+                     finish->Reason ? finish->Reason->text().toStdString() : ""};
         Shown.push_back(shown);
         if (Answers.empty()) {
             ADD_FAILURE() << "unexpected dialog " << shown.Name;

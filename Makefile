@@ -59,7 +59,10 @@ check-install: build
 	grep -qx "Icon=$$id" $$share/applications/$$id.desktop || { echo "check-install: the desktop file's icon is not $$id"; exit 1; }; \
 	grep -q "<id>$$id</id>" $$share/metainfo/$$id.metainfo.xml || { echo "check-install: the AppStream id is not $$id"; exit 1; }; \
 	grep -q ">$$id.desktop</launchable>" $$share/metainfo/$$id.metainfo.xml || { echo "check-install: AppStream launches another desktop file"; exit 1; }; \
-	ls $$share/icons/hicolor/*/apps/$$id.png $$share/icons/hicolor/scalable/apps/$$id.svg >/dev/null || { echo "check-install: icons not named $$id"; exit 1; }
+	ls $$share/icons/hicolor/*/apps/$$id.png $$share/icons/hicolor/scalable/apps/$$id.svg >/dev/null || { echo "check-install: icons not named $$id"; exit 1; }; \
+	for type in $$(sed -n 's/^MimeType=//p' $$share/applications/$$id.desktop | tr ';' ' '); do \
+	  grep -q "type=\"$$type\"" $$share/mime/packages/$$id.xml || { echo "check-install: $$type is opened but not declared"; exit 1; }; \
+	done
 
 # The program on a real X server with a window manager: titles, the window's place over several
 # runs, the About box and its link (tools/check-desktop.sh).

@@ -1,6 +1,8 @@
 #include "Dialogs.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -15,10 +17,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -194,15 +197,15 @@ void SetMessageSink(TMessageSink Sink) { MessageSink() = std::move(Sink); }
 
 void SetMessageOwner(QWidget* Owner) { MessageOwner() = Owner; }
 
-std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text)
+std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text, bool Error)
 {
     QWidget* owner = QApplication::activeModalWidget();
     if (owner == nullptr)
         owner = QApplication::activeWindow();
     if (owner == nullptr)
         owner = MessageOwner();
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral(VELK_PRODUCT_NAME), Text,
-                                             QMessageBox::Ok, owner);
+    auto box = std::make_unique<QMessageBox>(Error ? QMessageBox::Critical : QMessageBox::Information,
+                                             QStringLiteral(VELK_PRODUCT_NAME), Text, QMessageBox::Ok, owner);
     return box;
 }
 
@@ -213,6 +216,15 @@ void ShowErrorMessage(const QString& Text)
         return;
     }
     ErrorMessageBox(Text)->exec();
+}
+
+void ShowInformation(const QString& Text)
+{
+    if (MessageSink()) {
+        MessageSink()(Text);
+        return;
+    }
+    ErrorMessageBox(Text, false)->exec();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -349,7 +361,8 @@ int TSaveQueryDialog::Execute(QWidget* Parent)
 
 // ---------------------------------------------------------------------------------------------
 
-TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer) : QDialog(Parent)
+TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason)
+    : QDialog(Parent)
 {
     Prepare(this, tr("The game is finished"));
     setObjectName("GameFinishDialog");
@@ -377,6 +390,11 @@ TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPl
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(Description1);
+    if (!DrawReason.isEmpty()) {
+        Reason = Text(DrawReason);
+        Reason->setObjectName("Reason");
+        texts->addWidget(Reason);
+    }
     texts->addWidget(Text(tr("Do you want to start a new match?")));
     texts->addStretch();
     auto* top = new QHBoxLayout;
@@ -388,9 +406,9 @@ TGameFinishDialog::TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPl
     setMinimumWidth(290);
 }
 
-bool TGameFinishDialog::Execute(QWidget* Parent, int Winner, int ComputerPlayer)
+bool TGameFinishDialog::Execute(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason)
 {
-    TGameFinishDialog dialog(Parent, Winner, ComputerPlayer);
+    TGameFinishDialog dialog(Parent, Winner, ComputerPlayer, DrawReason);
     return ExecDialog(dialog) == mrYes;
 }
 
@@ -479,34 +497,105 @@ void TAboutDialog::mousePressEvent(QMouseEvent* Event)
 
 // ---------------------------------------------------------------------------------------------
 
-TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo>& Games) : QDialog(Parent)
+// The chooser's rows: the games where they are, and the numbers of those the filter lets
+// through. Nothing is copied per game.
+class TPdnGameModel : public QAbstractTableModel {
+public:
+    explicit TPdnGameModel(const std::vector<TPdnGameInfo>& Games) : FGames(Games) { Filter(QString()); }
+
+    int rowCount(const QModelIndex& Parent) const override
+    {
+        return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+    }
+    int columnCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : 6; }
+
+    QVariant data(const QModelIndex& Index, int Role) const override
+    {
+        if (!Index.isValid() || Role != Qt::DisplayRole)
+            return {};
+        const TPdnGameInfo& game = Game(Index.row());
+        switch (Index.column()) {
+        case 0: return game.Number;
+        case 1: return QString::fromStdString(game.Event);
+        case 2: return QString::fromStdString(game.Black);
+        case 3: return QString::fromStdString(game.White);
+        case 4: return QString::fromStdString(game.Result);
+        default: return game.Moves;
+        }
+    }
+
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override
+    {
+        if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole)
+            return {};
+        const char* const names[] = {"No.", "Event", "Red", "White", "Result", "Moves"};
+        return Section >= 0 && Section < 6 ? QObject::tr(names[Section]) : QVariant();
+    }
+
+    const TPdnGameInfo& Game(int Row) const { return FGames[FRows[static_cast<size_t>(Row)]]; }
+
+    // Keeps the games whose number, event, players or result hold Text, letters of the English
+    // alphabet in either case. One pass over the tags, a few milliseconds a hundred thousand games.
+    void Filter(const QString& Text)
+    {
+        const std::string needle = Text.toStdString();
+        beginResetModel();
+        FRows.clear();
+        for (size_t i = 0; i < FGames.size(); ++i) {
+            const TPdnGameInfo& g = FGames[i];
+            if (needle.empty() || Holds(g.Event, needle) || Holds(g.Black, needle) || Holds(g.White, needle) ||
+                Holds(g.Result, needle) || Holds(std::to_string(g.Number), needle))
+                FRows.push_back(i);
+        }
+        endResetModel();
+    }
+
+private:
+    static bool Holds(std::string_view Haystack, std::string_view Needle)
+    {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (Needle.size() > Haystack.size())
+            return false;
+        for (size_t at = 0; at + Needle.size() <= Haystack.size(); ++at) {
+            size_t i = 0;
+            while (i < Needle.size() && lower(Haystack[at + i]) == lower(Needle[i]))
+                ++i;
+            if (i == Needle.size())
+                return true;
+        }
+        return false;
+    }
+
+    const std::vector<TPdnGameInfo>& FGames;
+    std::vector<size_t> FRows;
+};
+
+TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo>& Games)
+    : QDialog(Parent), FModel(std::make_unique<TPdnGameModel>(Games))
 {
     Prepare(this, tr("Choose a Game"));
     setObjectName("PdnGameChooser");
     Filter = new QLineEdit;
     Filter->setObjectName("Filter");
     Filter->setPlaceholderText(tr("Type to find a game by its event, players or result"));
-    List = new QTreeWidget;
+    List = new QTreeView;
     List->setObjectName("Games");
     List->setRootIsDecorated(false);
-    List->setUniformRowHeights(true);  // ten thousand games list at once
-    List->setHeaderLabels({tr("No."), tr("Event"), tr("Red"), tr("White"), tr("Result"), tr("Moves")});
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(Games.size()));
-    for (const TPdnGameInfo& game : Games) {
-        auto* item = new QTreeWidgetItem(QStringList{
-            QString::number(game.Number), QString::fromStdString(game.Event), QString::fromStdString(game.Black),
-            QString::fromStdString(game.White), QString::fromStdString(game.Result), QString::number(game.Moves)});
-        item->setData(0, Qt::UserRole, game.Number);
-        items.push_back(item);
+    List->setUniformRowHeights(true);
+    List->setAllColumnsShowFocus(true);
+    List->setModel(FModel.get());
+    // The columns fit the first games: measuring every one of a million would take seconds.
+    const QFontMetrics metrics(List->font());
+    for (int c = 0; c < FModel->columnCount({}); ++c) {
+        int width = metrics.horizontalAdvance(FModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int r = 0; r < std::min(FModel->rowCount({}), 200); ++r)
+            width = std::max(width, metrics.horizontalAdvance(FModel->index(r, c).data().toString()));
+        List->setColumnWidth(c, std::min(width + 16, 260));
     }
-    List->addTopLevelItems(items);
-    for (int c = 0; c < List->columnCount(); ++c)
-        List->resizeColumnToContents(c);
-    if (!items.isEmpty())
-        List->setCurrentItem(items.front());
+    if (FModel->rowCount({}) > 0)
+        List->setCurrentIndex(FModel->index(0, 0));
     connect(Filter, &QLineEdit::textChanged, this, [this](const QString& Text) { ApplyFilter(Text); });
-    connect(List, &QTreeWidget::itemActivated, this, [this] { done(mrOk); });
+    connect(List, &QTreeView::activated, this, [this] { done(mrOk); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Filter);
@@ -515,26 +604,30 @@ TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo
     resize(640, 420);
 }
 
+TPdnGameChooser::~TPdnGameChooser()
+{
+    List->setModel(nullptr);
+}
+
 void TPdnGameChooser::ApplyFilter(const QString& Text)
 {
-    QTreeWidgetItem* first = nullptr;
-    for (int r = 0; r < List->topLevelItemCount(); ++r) {
-        QTreeWidgetItem* item = List->topLevelItem(r);
-        bool match = Text.isEmpty();
-        for (int c = 0; c < List->columnCount() && !match; ++c)
-            match = item->text(c).contains(Text, Qt::CaseInsensitive);
-        item->setHidden(!match);
-        if (match && first == nullptr)
-            first = item;
-    }
-    if (List->currentItem() == nullptr || List->currentItem()->isHidden())
-        List->setCurrentItem(first);
+    // The game chosen stays chosen when the filter keeps it; else the first game shown is.
+    const int chosen = Chosen();
+    FModel->Filter(Text);
+    int row = 0;
+    for (int r = 0; chosen > 0 && r < FModel->rowCount({}); ++r)
+        if (FModel->Game(r).Number == chosen) {
+            row = r;
+            break;
+        }
+    if (FModel->rowCount({}) > 0)
+        List->setCurrentIndex(FModel->index(row, 0));
 }
 
 int TPdnGameChooser::Chosen() const
 {
-    const QTreeWidgetItem* item = List->currentItem();
-    return item != nullptr && !item->isHidden() ? item->data(0, Qt::UserRole).toInt() : 0;
+    const QModelIndex index = List->currentIndex();
+    return index.isValid() && index.row() < FModel->rowCount({}) ? FModel->Game(index.row()).Number : 0;
 }
 
 int TPdnGameChooser::Execute(QWidget* Parent, const std::vector<TPdnGameInfo>& Games)
@@ -544,6 +637,104 @@ int TPdnGameChooser::Execute(QWidget* Parent, const std::vector<TPdnGameInfo>& G
     if (Answerer())
         return Answerer()(dialog) == mrOk ? dialog.Chosen() : 0;
     return dialog.exec() == mrOk ? dialog.Chosen() : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TGameInformationDialog::TGameInformationDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Game Information"));
+    setObjectName("GameInformationDialog");
+    const QString labels[] = {tr("Event:"),           tr("Site:"),         tr("Date:"),
+                              tr("Round:"),           tr("Red player:"),   tr("White player:")};
+    auto* grid = new QGridLayout;
+    int row = 0;
+    for (size_t i = 0; i < std::size(FIELD_TAGS); ++i, ++row) {
+        Fields[i] = new QLineEdit;
+        Fields[i]->setObjectName(FIELD_TAGS[i]);
+        auto* label = new QLabel(labels[i]);
+        label->setBuddy(Fields[i]);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(Fields[i], row, 1);
+    }
+    Fields[2]->setPlaceholderText(tr("YYYY.MM.DD"));
+    Result = new QComboBox;
+    Result->setObjectName("Result");
+    Result->addItem(tr("Not finished (*)"), "*");
+    Result->addItem(tr("Red won (1-0)"), "1-0");
+    Result->addItem(tr("White won (0-1)"), "0-1");
+    Result->addItem(tr("Draw (1/2-1/2)"), "1/2-1/2");
+    auto* resultLabel = new QLabel(tr("Result:"));
+    resultLabel->setBuddy(Result);
+    grid->addWidget(resultLabel, row, 0);
+    grid->addWidget(Result, row++, 1);
+    Notes = new QPlainTextEdit;
+    Notes->setObjectName("Notes");
+    Notes->setTabChangesFocus(true);
+    auto* notesLabel = new QLabel(tr("Notes:"));
+    notesLabel->setBuddy(Notes);
+    grid->addWidget(notesLabel, row, 0, Qt::AlignTop);
+    grid->addWidget(Notes, row, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(420);
+    setMaximumWidth(420);
+}
+
+bool TGameInformationDialog::Execute(QWidget* Parent, TGameInformation& Info)
+{
+    TGameInformationDialog dialog(Parent);
+    for (size_t i = 0; i < std::size(FIELD_TAGS); ++i)
+        dialog.Fields[i]->setText(QString::fromStdString(PdnTagValue(Info.Tags, FIELD_TAGS[i])));
+    int result = dialog.Result->findData(QString::fromStdString(Info.Result));
+    if (result < 0) {
+        dialog.Result->addItem(QString::fromStdString(Info.Result), QString::fromStdString(Info.Result));
+        result = dialog.Result->count() - 1;
+    }
+    dialog.Result->setCurrentIndex(result);
+    dialog.Result->setEnabled(!Info.ResultFixed);
+    dialog.Notes->setPlainText(QString::fromStdString(Info.Notes));
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    for (size_t i = 0; i < std::size(FIELD_TAGS); ++i) {
+        // An emptied field is written as PDN writes what is not known.
+        const QString value = dialog.Fields[i]->text().trimmed();
+        const std::string old = PdnTagValue(Info.Tags, FIELD_TAGS[i]);
+        if (value.toStdString() != old)
+            SetPdnTag(Info.Tags, FIELD_TAGS[i], value.isEmpty() ? "?" : value.toStdString());
+    }
+    if (!Info.ResultFixed)
+        Info.Result = dialog.Result->currentData().toString().toStdString();
+    Info.Notes = dialog.Notes->toPlainText().simplified().toStdString();
+    return true;
+}
+
+TCommentDialog::TCommentDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Comment"));
+    setObjectName("CommentDialog");
+    Text = new QPlainTextEdit;
+    Text->setObjectName("Text");
+    Text->setTabChangesFocus(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(tr("Comment on the move shown:")));
+    layout->addWidget(Text);
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(360);
+    setMaximumWidth(360);
+}
+
+bool TCommentDialog::Execute(QWidget* Parent, QString& Text)
+{
+    TCommentDialog dialog(Parent);
+    dialog.Text->setPlainText(Text);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Text = dialog.Text->toPlainText();
+    return true;
 }
 
 }  // namespace velk

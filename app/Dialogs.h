@@ -3,14 +3,17 @@
 // call; none keeps state between calls.
 #include <QDialog>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "control/Pdn.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
+class QPlainTextEdit;
+class QTreeView;
 class QMessageBox;
 class QSpinBox;
 class QDoubleSpinBox;
@@ -43,9 +46,11 @@ using TMessageSink = std::function<void(const QString& Text)>;
 void SetMessageSink(TMessageSink Sink);
 void SetMessageOwner(QWidget* Owner);
 void ShowErrorMessage(const QString& Text);
+// A notice that is no error (something the player should know about a file), the same way.
+void ShowInformation(const QString& Text);
 // The box ShowErrorMessage shows, not yet shown: over the active window of the program, or its
 // main window.
-std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text);
+std::unique_ptr<QMessageBox> ErrorMessageBox(const QString& Text, bool Error = true);
 // Fixes a dialog's size to its content before it is shown; a dialog that fixed its own width
 // keeps it and gets the height its content needs at that width. Either is widened when its
 // title would not fit in the title bar.
@@ -82,10 +87,11 @@ public:
 
 class TGameFinishDialog : public QDialog {
 public:
-    // True when the player wants a new match.
-    static bool Execute(QWidget* Parent, int Winner, int ComputerPlayer);
-    TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer);
+    // True when the player wants a new match. DrawReason, when given, says why the game is drawn.
+    static bool Execute(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason = QString());
+    TGameFinishDialog(QWidget* Parent, int Winner, int ComputerPlayer, const QString& DrawReason = QString());
     QLabel* Description1;
+    QLabel* Reason = nullptr;
     QLabel* Picture;
 };
 
@@ -102,16 +108,50 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
 };
 
-// The games of a PDN file with several: the player picks one, finding it by typing.
+// The games of a PDN file with several: the player picks one, finding it by typing. The list
+// reads the games where they are, so that a million of them list and filter at once.
+class TPdnGameModel;
 class TPdnGameChooser : public QDialog {
 public:
     // The number of the game chosen (from 1), 0 when cancelled.
     static int Execute(QWidget* Parent, const std::vector<TPdnGameInfo>& Games);
     TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo>& Games);
+    ~TPdnGameChooser() override;
     void ApplyFilter(const QString& Text);
     int Chosen() const;
     QLineEdit* Filter;
-    QTreeWidget* List;
+    QTreeView* List;
+
+private:
+    std::unique_ptr<TPdnGameModel> FModel;
+};
+
+// What Game Information shows and edits: the game's tags (the fields shown are edited in
+// place, the others kept), its result and the notes before its first move.
+struct TGameInformation {
+    TPdnTags Tags;
+    std::string Result = "*";
+    bool ResultFixed = false;  // the board shows how the game ended: the result is not edited
+    std::string Notes;
+};
+
+class TGameInformationDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, TGameInformation& Info);
+    explicit TGameInformationDialog(QWidget* Parent);
+    // The tag each field edits, in the order shown.
+    static constexpr const char* FIELD_TAGS[] = {"Event", "Site", "Date", "Round", "Black", "White"};
+    QLineEdit* Fields[std::size(FIELD_TAGS)];
+    QComboBox* Result;
+    QPlainTextEdit* Notes;
+};
+
+// The comment of the move shown (or of the game, before its first move).
+class TCommentDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, QString& Text);
+    explicit TCommentDialog(QWidget* Parent);
+    QPlainTextEdit* Text;
 };
 
 }  // namespace velk

@@ -30,6 +30,7 @@
 #include "ThinkIcon.h"
 #include "Version.h"
 #include "control/JpegDecoder.h"
+#include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -98,6 +99,9 @@ QImage Pattern(const char* Name)
 TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
 {
+    // The window is the program: whatever it writes (games, the log, the settings) reports a
+    // file-size limit as an error instead of dying of it.
+    ReportFileSizeLimitAsError();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QApplication::applicationDisplayName());
@@ -303,7 +307,9 @@ void TMainForm::CreateActions()
     AddAction(HistoryMoveToWhite, tr("White: Move Here"), {}, {}, [this] { MoveHere(1); });
     AddAction(HistoryCopy, tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
     AddAction(HistoryCopyPdn, tr("Copy Game as PDN"), {}, {}, [this] { CopyPdn(); });
+    AddAction(HistoryAddComment, tr("Add Comment..."), {}, {}, [this] { AddComment(); });
     AddAction(GamePaste, tr("Paste Game"), QKeySequence("Shift+Ctrl+V"), {}, [this] { PasteGame(); });
+    AddAction(GameInformation, tr("Game Information..."), {}, {}, [this] { EditGameInformation(); });
     // View
     checkable(AddAction(ViewToolbar, tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
     checkable(AddAction(ViewCoordinates, tr("Show Coordinates"), {}, {}, [&game] {
@@ -364,7 +370,8 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, Separator, GameSetupBoard, Separator,
+        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameInformation, Separator, GameSetupBoard,
+         Separator,
          GameDeclareDraws, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
@@ -377,7 +384,7 @@ void TMainForm::CreateMenus()
         {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
-                                            HistoryCopy, HistoryCopyPdn});
+                                            HistoryAddComment, Separator, HistoryCopy, HistoryCopyPdn});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
     add(view, {ViewToolbar, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
@@ -701,6 +708,9 @@ void TMainForm::UpdateActions()
     enable(HistoryMoveToBlack, game.HasMove(2, row + 1));
     enable(HistoryMoveToWhite, game.HasMove(1, row + 1));
     enable(HistoryCopy, FHistoryList->topLevelItemCount() > 0);
+    enable(HistoryAddComment, play);
+    enable(GameInformation, play);
+    UpdateModifiedMark();
     check(ViewToolbar, !FToolbar->isHidden());
     check(ViewCoordinates, game.CoordinatesDisplay() != slNone);
     check(ViewSelectablePositions, game.MarkSelectableSquares());

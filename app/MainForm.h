@@ -14,6 +14,7 @@
 
 #include "Sounds.h"
 #include "control/Checkers.h"
+#include "control/Pdn.h"
 #include "platform/Stream.h"
 
 class QAction;
@@ -51,7 +52,7 @@ constexpr int SQUARE_LARGE = 75;
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
     X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
-    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(GamePaste) X(ViewToolbar) \
+    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameInformation) X(ViewToolbar) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -95,9 +96,14 @@ public:
     bool HasSetupBackup() const { return FSetupBackup != nullptr; }
     QWidget* FullScreenWindow() const { return FFullScreenWindow; }
 
-    // Runs once the window is shown: the game named on the command line, or a new game.
-    void StartGame(const QStringList& Arguments);
+    // Runs once the window is shown: the game named on the command line (as the system passed
+    // the name), or a new game.
+    void StartGame(const QByteArrayList& Arguments);
     void UpdateCaption();
+    // The desktop's mark of unsaved changes in the title. The board says when it has changes,
+    // not when they come: the mark follows at each idle moment, each record change and each
+    // file command.
+    void UpdateModifiedMark();
     void UpdateStatusText();
     void UpdateHistoryList();
     // Refreshes every action's enabled and checked state, as each idle moment does.
@@ -138,6 +144,9 @@ public:
     void ApplyBoardAngle();
     // The file the game was last opened from or saved to; empty for a new game.
     const QString& GameFileName() const { return FGameFileName; }
+    // What PDN carries besides the moves: the tags (none for a game begun here), the comment
+    // before the first move and the result read or given.
+    const TPdnGameData& GameData() const { return FGameData; }
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -176,10 +185,25 @@ private:
     void SaveGame();
     void SaveGameAs();
     // A game file of either kind, .ckr or PDN (a PDN file of several games asks which); false
-    // when the player chose none.
-    bool LoadGameFile(const QString& Name);
-    bool LoadPdnText(const std::string& Text);
-    void SaveGameFile(const QString& Name);
+    // when the player chose none. Path, when given, is the file's name as the system spells it,
+    // for a name Qt cannot spell.
+    bool LoadGameFile(const QString& Name, const QByteArray& Path = QByteArray());
+    // The game the player picks from a PDN text, read and checked; false when none was picked.
+    // Nothing changes until Install.
+    struct TPdnChoice;
+    bool ChoosePdnGame(const std::string& Text, const QString& Source, TPdnChoice& Choice);
+    void InstallPdnGame(TPdnChoice& Choice);
+    // Whole false: a game from a file of several PDN games that no longer holds it where it was
+    // read is not written, and false comes back.
+    bool SaveGameFile(const QString& Name, bool Whole);
+    // Writes Text over the game's own place in the PDN file of several games it came from,
+    // leaving the others byte for byte; false when the file no longer holds that game where it
+    // was read, so that the caller asks for a name instead.
+    bool SaveIntoPdnCollection(const QString& Name, const std::string& Text);
+    // A game begun here, set up or read from a game file: the program's tags, no comments.
+    void ForgetGameData();
+    void EditGameInformation();
+    void AddComment();
     // The game as PDN, its players named as in the caption.
     std::string GamePdn() const;
     void CopyPdn();
@@ -259,7 +283,13 @@ private:
     int FBoardAngle = 0;
     QString FGameFileName;
     QString FGameFolder;
-    int FPdnWinner = -1;  // the result of the PDN game opened, while its record says it is finished
+    TPdnGameData FGameData;
+    // Where the game lies in the file of several PDN games it was opened from (FGameFileName),
+    // and the text it had there; Length 0 when it came from no such file.
+    struct TPdnPlace {
+        size_t Offset = 0, Length = 0;
+        std::string Text;
+    } FPdnPlace;
     QString FGameLogFileName;
     QString FSettingsFileName;
     QMetaObject::Connection FIdleConnection;

@@ -26,6 +26,7 @@
 #include "MainForm.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
+#include "control/Fen.h"
 #include "control/GameHistory.h"
 #include "control/Pdn.h"
 #include "platform/AppendFile.h"
@@ -56,7 +57,46 @@ void ComplementTextColour(QWidget& Board)
     Board.setPalette(palette);
 }
 
+// After a move in the list that has a comment, which its tooltip shows.
+const QString COMMENT_MARK = QStringLiteral(" {\u2026}");
+
+// The comments on the records of Player's move MoveNo (a move entered a step at a time has a
+// record a step).
+QString MoveComment(const TGameHistory& History, uint8_t Player, int MoveNo)
+{
+    std::string comment;
+    for (int32_t i = History.IndexOfMove(Player, MoveNo); i >= 0 && i < History.Count(); ++i) {
+        const TGameHistoryRec& rec = History.Items(i);
+        if (!rec.Comment.empty())
+            comment += (comment.empty() ? "" : " ") + rec.Comment;
+        if (rec.EndsTurn)
+            break;
+    }
+    return QString::fromStdString(comment);
+}
+
+bool IsPdnName(const QString& Name)
+{
+    return Name.endsWith(".pdn", Qt::CaseInsensitive);
+}
+
+std::string ReadWholeFile(const std::string& Path)
+{
+    TFileStream file(Path, fmOpenRead);
+    std::string text(static_cast<size_t>(std::max<int64_t>(0, file.Size())), '\0');
+    file.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
+    return text;
+}
+
 }  // namespace
+
+// A PDN game picked and read, not yet the window's.
+struct TMainForm::TPdnChoice {
+    std::unique_ptr<TGameHistory> History;
+    TPdnGameData Data;
+    TPdnGameInfo Game;
+    size_t Games = 0;
+};
 
 void TMainForm::WireGame()
 {
@@ -113,11 +153,23 @@ void TMainForm::UpdateCaption()
     const QString text =
         FGame->BoardMode() == gbmPlay ? tr("%1 vs. %2").arg(PlayerName(2), PlayerName(1)) : tr("Board Setup");
     // The game's file, when it has one, goes in front of the caption, as desktop programs do.
-    const QString file = FGameFileName.isEmpty() ? QString() : QFileInfo(FGameFileName).fileName() + " - ";
-    const QString caption = file + Title() + " - " + text;
+    // "[*]" shows as "*" while the game has changes not saved (setWindowModified).
+    const QString caption = FGameFileName.isEmpty()
+                                ? Title() + "[*] - " + text
+                                : QFileInfo(FGameFileName).fileName() + "[*] - " + Title() + " - " + text;
     setWindowTitle(caption);
     if (FFullScreenWindow)
         FFullScreenWindow->setWindowTitle(caption);
+    UpdateModifiedMark();
+}
+
+void TMainForm::UpdateModifiedMark()
+{
+    // Qt warns about a title without the placeholder: the caption before the first has none.
+    if (windowTitle().contains("[*]"))
+        setWindowModified(FGame->Modified());
+    if (FFullScreenWindow && FFullScreenWindow->windowTitle().contains("[*]"))
+        FFullScreenWindow->setWindowModified(FGame->Modified());
 }
 
 void TMainForm::UpdateStatusText()
@@ -288,8 +340,13 @@ void TMainForm::UpdateHistoryList()
         } else {
             item = list.topLevelItem(i - 1);
         }
-        setText(item, 1, s1);
-        setText(item, 2, s2);
+        const QString c1 = MoveComment(game.History(), p1, i), c2 = MoveComment(game.History(), p2, i);
+        setText(item, 1, c1.isEmpty() ? s1 : s1 + COMMENT_MARK);
+        setText(item, 2, c2.isEmpty() || s2.isEmpty() ? s2 : s2 + COMMENT_MARK);
+        if (item->toolTip(1) != c1)
+            item->setToolTip(1, c1);
+        if (item->toolTip(2) != c2)
+            item->setToolTip(2, c2);
     }
     while (list.topLevelItemCount() > count + 1)
         delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
@@ -321,6 +378,7 @@ void TMainForm::UpdateHistoryList()
         list.scrollToItem(list.topLevelItem(current - 1));
     FTime1->setText(Duration(game.PlayerTime(p1), true));
     FTime2->setText(Duration(game.PlayerTime(p2), true));
+    UpdateModifiedMark();
 }
 
 void TMainForm::UpdateFullScreenStatus()
@@ -379,14 +437,46 @@ QString TMainForm::GameLogFileName() const
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/velk-checkers.log";
 }
 
+namespace {
+
+// The game log's line: the record as the clipboard has it, and for a game that did not begin
+// from the initial position with Red to move, its start position and its moves in the order
+// played (the record lists each Red move before the White one), so that it can be replayed;
+// a draw says why.
+std::string GameLogLine(const TCheckers& Game)
+{
+    std::string line = Game.GetGameRecordText();
+    const auto& start = static_cast<const TCheckersBoard&>(Game.History().StartBoard());
+    TCheckersBoard initial;
+    initial.NewGame();
+    if (start.Turn() != initial.Turn() || start.GetAsText() != initial.GetAsText()) {
+        const uint8_t first = start.Turn() == PLAYER_WHITE ? PLAYER_WHITE : PLAYER_BLACK;
+        line = line.substr(0, line.find(':') + 1) + " [FEN \"" + BoardToFen(start) + "\"]";
+        for (int32_t n = 1;; ++n) {
+            const std::string move = Game.GetMoveText(first, n), reply = Game.GetMoveText(first ^ 3, n);
+            if (!move.empty())
+                line += " " + move;
+            if (move.empty() || reply.empty())
+                break;
+            line += " " + reply;
+        }
+    }
+    switch (Game.DrawReason()) {
+    case TDrawReason::Repetition: return line + " {third repetition}";
+    case TDrawReason::FortyMoves: return line + " {forty-move rule}";
+    default: return line;
+    }
+}
+
+}  // namespace
+
 void TMainForm::WriteGameLog()
 {
     const QString name = GameLogFileName();
-    QDir().mkpath(QFileInfo(name).absolutePath());
-    const int error = AppendWhole(QFile::encodeName(name).toStdString(), GetGameRecordText() + "\r\n");
-    if (error != 0)
+    const std::string error = AppendWhole(QFile::encodeName(name).toStdString(), GameLogLine(*FGame) + "\r\n");
+    if (!error.empty())
         throw Exception(QStringLiteral("Cannot write the game log \"%1\". %2")
-                            .arg(name, QString::fromLocal8Bit(std::strerror(error)))
+                            .arg(name, QString::fromLocal8Bit(error))
                             .toStdString());
 }
 
@@ -399,7 +489,13 @@ void TMainForm::GameEnded()
         ShowErrorMessage(QString::fromStdString(e.what()));
         return;
     }
-    if (TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer()))
+    QString reason;
+    switch (FGame->DrawReason()) {
+    case TDrawReason::Repetition: reason = tr("The same position came up for the third time."); break;
+    case TDrawReason::FortyMoves: reason = tr("Forty moves each without a man moving or a piece taken."); break;
+    default: break;
+    }
+    if (TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer(), reason))
         Action(TActionId::GameNew)->trigger();
 }
 
@@ -431,7 +527,15 @@ void TMainForm::NewGame()
         return;
     }
     FGame->NewGame();
+    ForgetGameData();
     SetGameFileName(QString());
+}
+
+void TMainForm::ForgetGameData()
+{
+    FGameData = TPdnGameData();
+    FPdnPlace = TPdnPlace();
+    UpdateHistoryList();
 }
 
 void TMainForm::PauseForShell()
@@ -470,7 +574,15 @@ void TMainForm::SaveGame()
         SaveGameAs();
         return;
     }
-    RunFileCommand([this] { SaveGameFile(FGameFileName); });
+    bool saved = true;
+    RunFileCommand([this, &saved] { saved = SaveGameFile(FGameFileName, false); });
+    if (!saved) {
+        // The file of several games no longer holds this one where it was read: writing the
+        // game alone there would lose the others, so the player names the file.
+        ShowInformation(tr("%1 has changed since the game was read from it; save the game under another name.")
+                            .arg(QFileInfo(FGameFileName).fileName()));
+        SaveGameAs();
+    }
 }
 
 void TMainForm::SaveGameAs()
@@ -483,32 +595,30 @@ void TMainForm::SaveGameAs()
         const QString name = ChooseSaveFileName(this, proposed);
         if (name.isEmpty())
             return;
-        SaveGameFile(name);
+        SaveGameFile(name, true);
         SetGameFileName(name);
     });
 }
 
-namespace {
-bool IsPdnName(const QString& Name)
+bool TMainForm::LoadGameFile(const QString& Name, const QByteArray& Path)
 {
-    return Name.endsWith(".pdn", Qt::CaseInsensitive);
-}
-}  // namespace
-
-bool TMainForm::LoadGameFile(const QString& Name)
-{
+    const std::string path = (Path.isEmpty() ? QFile::encodeName(Name) : Path).toStdString();
     if (!IsPdnName(Name)) {
-        FGame->LoadFromFile(Name.toStdString(), Title().toStdString());
-        FPdnWinner = -1;
+        FGame->LoadFromFile(path, Title().toStdString());
+        ForgetGameData();
         return true;
     }
-    TFileStream file(QFile::encodeName(Name).toStdString(), fmOpenRead);
-    std::string text(static_cast<size_t>(std::max<int64_t>(0, file.Size())), '\0');
-    file.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
-    return LoadPdnText(text);
+    const std::string text = ReadWholeFile(path);
+    TPdnChoice choice;
+    if (!ChoosePdnGame(text, QFileInfo(Name).fileName(), choice))
+        return false;
+    InstallPdnGame(choice);
+    if (choice.Games > 1)
+        FPdnPlace = {choice.Game.Offset, choice.Game.Length, text.substr(choice.Game.Offset, choice.Game.Length)};
+    return true;
 }
 
-bool TMainForm::LoadPdnText(const std::string& Text)
+bool TMainForm::ChoosePdnGame(const std::string& Text, const QString& Source, TPdnChoice& Choice)
 {
     const std::vector<TPdnGameInfo> games = ListPdnGames(Text);
     if (games.empty())
@@ -516,42 +626,99 @@ bool TMainForm::LoadPdnText(const std::string& Text)
     const int number = games.size() == 1 ? 1 : TPdnGameChooser::Execute(this, games);
     if (number < 1 || number > static_cast<int>(games.size()))
         return false;
-    const TPdnGameInfo& game = games[static_cast<size_t>(number - 1)];
-    TGameHistory history(FGame->Board());
-    ReadPdnGame(std::string_view(Text).substr(game.Offset, game.Length), game.Number, history);
-    // A result the board does not show (a resignation, an agreed draw) is kept for writing back.
-    FPdnWinner = PdnResultWinner(game.Result);
+    Choice.Game = games[static_cast<size_t>(number - 1)];
+    Choice.Games = games.size();
+    Choice.History = std::make_unique<TGameHistory>(FGame->Board());
+    try {
+        ReadPdnGame(std::string_view(Text).substr(Choice.Game.Offset, Choice.Game.Length), Choice.Game.Number,
+                    *Choice.History, &Choice.Data);
+    } catch (const EPdnError& e) {
+        throw EPdnError(Source.toStdString() + ": " + e.what());
+    }
+    return true;
+}
+
+void TMainForm::InstallPdnGame(TPdnChoice& Choice)
+{
     TMemoryStream stream;
-    history.SaveToStream(stream);
+    Choice.History->SaveToStream(stream);
     stream.SetPosition(0);
     FGame->SetBoardMode(gbmPlay);
     FGame->LoadFromStream(stream);
-    return true;
+    // The game file's stream has no room for comments: they are carried over record by record.
+    TGameHistory& history = FGame->History();
+    for (int32_t i = 0; i < history.Count() && i < Choice.History->Count(); ++i)
+        history.Items(i).Comment = Choice.History->Items(i).Comment;
+    FGameData = std::move(Choice.Data);
+    FPdnPlace = TPdnPlace();
+    UpdateHistoryList();
+    if (FGameData.Variations)
+        ShowInformation(tr("The game's variations were left out: only its main line is kept."));
 }
 
 std::string TMainForm::GamePdn() const
 {
-    TPdnHeader header;
-    header.Black = PlayerName(2).toStdString();
-    header.White = PlayerName(1).toStdString();
+    TPdnGameData data = FGameData;
+    if (data.Tags.empty())
+        data.Tags = DefaultPdnTags(PlayerName(2).toStdString(), PlayerName(1).toStdString());
     bool over = FGame->IsGameOver();
     int winner = FGame->Winner();
-    if (!over && FGame->History().Finished() && FPdnWinner >= 0) {
+    // A result the board does not show (a resignation, an agreed draw) holds while the record
+    // says the game ended.
+    const int given = PdnResultWinner(FGameData.Result);
+    if (!over && FGame->History().Finished() && given >= 0) {
         over = true;
-        winner = FPdnWinner;
+        winner = given;
     }
-    return WritePdnGame(FGame->History(), header, over, winner);
+    return WritePdnGame(FGame->History(), data, over, winner);
 }
 
-void TMainForm::SaveGameFile(const QString& Name)
+bool TMainForm::SaveGameFile(const QString& Name, bool Whole)
 {
     if (!IsPdnName(Name)) {
         FGame->SaveToFile(Name.toStdString(), Title().toStdString());
-        return;
+        if (Name == FGameFileName)
+            FPdnPlace = TPdnPlace();
+        if (!FGame->IsGameOver() && FGame->History().Finished() && PdnResultWinner(FGameData.Result) >= 0)
+            ShowInformation(QString::fromStdString(ResultNotStoredMessage(FGameData.Result)));
+        return true;
     }
     const std::string text = GamePdn();
+    if (FPdnPlace.Length > 0 && Name == FGameFileName) {
+        if (SaveIntoPdnCollection(Name, text)) {
+            FGame->SetModified(false);
+            return true;
+        }
+        if (!Whole)
+            return false;
+    }
     SaveFileReplacing(QFile::encodeName(Name).toStdString(), text.data(), text.size(), "game file");
+    if (Name == FGameFileName || FPdnPlace.Length > 0)
+        FPdnPlace = TPdnPlace();
     FGame->SetModified(false);
+    return true;
+}
+
+bool TMainForm::SaveIntoPdnCollection(const QString& Name, const std::string& Text)
+{
+    std::string file;
+    try {
+        file = ReadWholeFile(QFile::encodeName(Name).toStdString());
+    } catch (const std::exception&) {
+        return false;
+    }
+    const TPdnPlace& place = FPdnPlace;
+    if (place.Offset > file.size() || place.Length > file.size() - place.Offset ||
+        file.compare(place.Offset, place.Length, place.Text) != 0)
+        return false;
+    // The game's old text ended with its result; the new one replaces just that, so that the
+    // space and the games around it stay as they were.
+    const std::string game = Text.substr(0, Text.find_last_not_of('\n') + 1);
+    std::string whole = file.substr(0, place.Offset) + game + file.substr(place.Offset + place.Length);
+    SaveFileReplacing(QFile::encodeName(Name).toStdString(), whole.data(), whole.size(), "game file");
+    FPdnPlace.Length = game.size();
+    FPdnPlace.Text = game;
+    return true;
 }
 
 void TMainForm::CopyPdn()
@@ -561,24 +728,77 @@ void TMainForm::CopyPdn()
 
 void TMainForm::PasteGame()
 {
+    // The text is read and checked first: only a game that can be pasted asks about the one
+    // it would replace.
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
+    TPdnChoice choice;
+    bool chosen = false;
+    RunFileCommand([this, &text, &choice, &chosen] { chosen = ChoosePdnGame(text, tr("The pasted text"), choice); });
+    if (!chosen)
+        return;
     try {
         QuerySaveGame();
     } catch (const EAbort&) {
         return;
     }
-    RunFileCommand([this, &text] {
-        if (LoadPdnText(text))
-            SetGameFileName(QString());
+    RunFileCommand([this, &choice] {
+        InstallPdnGame(choice);
+        SetGameFileName(QString());
     });
+}
+
+void TMainForm::EditGameInformation()
+{
+    TCheckers& game = *FGame;
+    TGameInformation info;
+    info.Tags = FGameData.Tags.empty()
+                    ? DefaultPdnTags(PlayerName(2).toStdString(), PlayerName(1).toStdString())
+                    : FGameData.Tags;
+    info.ResultFixed = game.IsGameOver();
+    info.Result = game.IsGameOver()         ? PdnResultText(game.Winner())
+                  : game.History().Finished() ? FGameData.Result
+                                              : std::string("*");
+    info.Notes = FGameData.Comment;
+    const TGameInformation before = info;
+    if (!TGameInformationDialog::Execute(this, info))
+        return;
+    if (info.Tags == before.Tags && info.Result == before.Result && info.Notes == before.Notes)
+        return;
+    FGameData.Tags = info.Tags;
+    FGameData.Comment = info.Notes;
+    if (!game.IsGameOver()) {
+        // A result given to a game the board has not ended says it ended there (a resignation,
+        // an agreed draw); "*" says it goes on.
+        FGameData.Result = info.Result;
+        game.History().SetFinished(PdnResultWinner(info.Result) >= 0);
+    }
+    game.SetModified(true);
+}
+
+void TMainForm::AddComment()
+{
+    TCheckers& game = *FGame;
+    TGameHistory& history = game.History();
+    const int32_t index = history.Position() - 1;
+    std::string& comment = index >= 0 ? history.Items(index).Comment : FGameData.Comment;
+    QString text = QString::fromStdString(comment);
+    if (!TCommentDialog::Execute(this, text))
+        return;
+    const std::string edited = text.simplified().toStdString();
+    if (edited == comment)
+        return;
+    comment = edited;
+    game.SetModified(true);
+    UpdateHistoryList();
 }
 
 QString TMainForm::GameFolder() const
 {
     if (!FGameFolder.isEmpty())
         return FGameFolder;
+    // A fresh home may have no documents folder yet; a name proposed inside it could not be saved.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return documents.isEmpty() || !QFileInfo(documents).isDir() ? QDir::homePath() : documents;
 }
 
 void TMainForm::SetGameFileName(const QString& Name)
@@ -598,10 +818,12 @@ void TMainForm::RunFileCommand(const std::function<void()>& Command)
     } catch (const std::exception& e) {
         // The game it paused runs again whatever happened; the error is then shown.
         ResumeAfterShell();
+        UpdateModifiedMark();
         ShowErrorMessage(QString::fromStdString(e.what()));
         return;
     }
     ResumeAfterShell();
+    UpdateModifiedMark();
 }
 
 void TMainForm::Suggest()
@@ -714,6 +936,9 @@ void TMainForm::ApplySetup()
     FSetupBackup.reset();
     FGame->SetTurn(PaletteButton("btnBlackTurn")->isChecked() ? 2 : 1);
     FGame->SetBoardMode(gbmPlay);
+    // A position set up is a new game: Save must not write it over the file of the game before.
+    ForgetGameData();
+    SetGameFileName(QString());
 }
 
 void TMainForm::RevertSetup()
@@ -890,7 +1115,7 @@ void TMainForm::ActiveWindowChanged()
     }
 }
 
-void TMainForm::StartGame(const QStringList& Arguments)
+void TMainForm::StartGame(const QByteArrayList& Arguments)
 {
     FGame->setFocus();  // the arrow keys move the board's cursor from the start
     // Squares inverted by the settings need the inverted text colour too.
@@ -898,9 +1123,17 @@ void TMainForm::StartGame(const QStringList& Arguments)
         ComplementTextColour(*FGame);
     if (!Arguments.isEmpty()) {
         FGame->SetBoardMode(gbmPlay);
+        // Opened by the name's own bytes: Qt spells a name that is not in the locale's encoding
+        // with replacement characters, which name no file. Such a game is saved under a name
+        // asked for, as a name Qt cannot spell back would be another file.
+        const QByteArray& file = Arguments.front();
+        const QString decoded = QFile::decodeName(file);
+        const QString name = QFile::encodeName(decoded) == file ? QFileInfo(decoded).absoluteFilePath() : QString();
         try {
-            FGame->LoadFromFile(Arguments.front().toStdString(), Title().toStdString());
-            SetGameFileName(QFileInfo(Arguments.front()).absoluteFilePath());
+            if (LoadGameFile(name.isEmpty() ? decoded : name, name.isEmpty() ? file : QByteArray()))
+                SetGameFileName(name);
+            else
+                FGame->NewGame();  // a file of several games, and the player chose none
         } catch (...) {
             FGame->NewGame();
             throw;

@@ -1,11 +1,16 @@
 // The window's settings: read once while it is created, written once when it closes, under the
 // value names and number types they have always had.
 #include <QAction>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 #include "Dialogs.h"
 #include "MainForm.h"
@@ -32,11 +37,38 @@ int32_t QuarterTurn(int64_t Angle)
     return static_cast<int32_t>((degrees + 45) / 90 * 90 % 360);
 }
 
+// Room for the frame the desktop puts around the window, which is known only once it is shown:
+// a title bar and borders.
+constexpr int FRAME_WIDTH = 8;
+constexpr int FRAME_HEIGHT = 40;
+
+const QString STORE_COMPANY = QStringLiteral("Quorvane");
+const QString STORE_PRODUCT = QStringLiteral("Velk Checkers");
+
 std::unique_ptr<QSettings> OpenStore(const QString& FileName)
 {
     if (!FileName.isEmpty())
         return std::make_unique<QSettings>(FileName, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quorvane", "Velk Checkers");
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, STORE_COMPANY, STORE_PRODUCT);
+}
+
+// QSettings reads its files as it opens them, blocking: a FIFO there would hold the program
+// before its window ever appears. So what is there is looked at first, where QSettings looks on
+// this platform (the per-user file, and the company's beside it), and anything but a regular
+// file is refused.
+void CheckStoreFiles(const QString& FileName, const char* Doing)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/';
+    const QStringList files = !FileName.isEmpty() ? QStringList{FileName}
+                                                  : QStringList{folder + STORE_COMPANY + '/' + STORE_PRODUCT + ".ini",
+                                                                folder + STORE_COMPANY + ".ini"};
+    for (const QString& file : files) {
+        struct stat st;
+        if (::stat(QFile::encodeName(file).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            throw Exception(QStringLiteral("Cannot %1 the settings file \"%2\". Not a regular file")
+                                .arg(QLatin1String(Doing), file)
+                                .toStdString());
+    }
 }
 
 class ESettingsError : public Exception {
@@ -135,8 +167,9 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
 void TMainForm::LoadSettings()
 {
     FShowHistory = !FHistoryPanel->isHidden();
-    const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
     try {
+        CheckStoreFiles(FSettingsFileName, "read");
+        const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
         for (const TSettingValue& value : SettingValues())
             if (const std::optional<int64_t> v = ReadNumber(*store, value.Name))
                 value.Set(*v);
@@ -146,10 +179,36 @@ void TMainForm::LoadSettings()
     }
     ApplyBoardAngle();
     FitToContent();
+
+    // Squares saved on a bigger screen, or written by hand, would put part of the board out of
+    // reach: they shrink until the window fits the free part of its screen, and the window moves
+    // onto it (a screen since taken away leaves it on the main one).
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(FRAME_WIDTH, FRAME_HEIGHT);
+    for (int square = FGame->SquareSize(); square > MIN_SQUARE_SIZE;) {
+        const QSize over = size() + frame - free.size();
+        if (over.width() <= 0 && over.height() <= 0)
+            break;
+        // Eight squares a side: the excess over eight is what each square gives up.
+        square = std::max(static_cast<int>(MIN_SQUARE_SIZE), square - (std::max(over.width(), over.height()) + 7) / 8);
+        const QSize before = size();
+        SetBoardSquareSize(square);
+        if (size() == before)
+            break;  // the panels, not the board, are what is too big
+    }
+    const QSize outer = size() + frame;
+    move(std::clamp(x(), free.left(), std::max(free.left(), free.left() + free.width() - outer.width())),
+         std::clamp(y(), free.top(), std::max(free.top(), free.top() + free.height() - outer.height())));
 }
 
 void TMainForm::SaveSettings()
 {
+    CheckStoreFiles(FSettingsFileName, "write");
     const std::unique_ptr<QSettings> store = OpenStore(FSettingsFileName);
     if (!store->isWritable())
         throw ESettingsError("Failed to set data for '%1'", "Window Left");

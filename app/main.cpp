@@ -44,8 +44,10 @@ int main(int argc, char** argv)
 
     velk::TMainForm window;
     window.show();
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // What Qt has not taken for itself, as bytes: the file names as they are on the disk.
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
     try {
         window.StartGame(arguments);
     } catch (const std::exception& e) {

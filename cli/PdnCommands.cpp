@@ -82,32 +82,23 @@ int Convert(const std::vector<std::string>& Args)
     const bool fromPdn = IsPdnName(Args[0]), toPdn = IsPdnName(Args[1]);
     TCheckersBoard boardClass;
     TGameHistory history(boardClass);
-    std::string result = "*";
+    TPdnGameData data;
     if (fromPdn) {
         const std::string text = ReadText(Args[0]);
         const std::vector<TPdnGameInfo> games = ListPdnGames(text);
         if (games.empty())
             throw TCommandError{"no game in \"" + Args[0] + "\""};
-        ReadPdnGame(std::string_view(text).substr(games[0].Offset, games[0].Length), 1, history);
-        result = games[0].Result;
+        ReadPdnGame(std::string_view(text).substr(games[0].Offset, games[0].Length), 1, history, &data);
     } else {
         LoadGameFile(Args[0], TITLE, history);
     }
-    if (!toPdn) {
-        SaveGameFile(Args[1], TITLE, history);
-        return 0;
-    }
-    // A PDN result carries over as written. A saved game knows only its positions and its
-    // finished mark: a game that ends with moves left was drawn by the draw rule, or else it was
-    // ended in a way the file does not say, and its result is unknown.
+    // A saved game knows only its positions and its finished mark: a game that ends with moves
+    // left was drawn by the draw rule, or else it was ended in a way the file does not say.
     TCheckersBoard last;
     history.LoadBoardAt(history.Count(), last);
     bool over = last.GameState() != gsPlaying;
     int winner = last.Winner();
-    if (PdnResultWinner(result) >= 0) {
-        over = true;
-        winner = PdnResultWinner(result);
-    } else if (!over && history.Finished()) {
+    if (!over && history.Finished()) {
         TGamePositions positions;
         positions.Reset(static_cast<const TCheckersBoard&>(history.StartBoard()));
         for (int32_t i = 0; i < history.Count(); ++i)
@@ -116,8 +107,21 @@ int Convert(const std::vector<std::string>& Args)
                 positions.Push(last);
             }
         over = positions.Drawn();
+        winner = 0;
     }
-    const std::string text = WritePdnGame(history, TPdnHeader{}, over, winner);
+    const int read = PdnResultWinner(data.Result);
+    if (!toPdn) {
+        SaveGameFile(Args[1], TITLE, history);
+        if (read >= 0 && (!over || winner != read))
+            std::fprintf(stderr, "velk-checkers-engine: %s\n", ResultNotStoredMessage(data.Result).c_str());
+        return 0;
+    }
+    // A PDN result carries over as written.
+    if (read >= 0) {
+        over = true;
+        winner = read;
+    }
+    const std::string text = WritePdnGame(history, data, over, winner);
     SaveFileReplacing(Args[1], text.data(), text.size(), "PDN file");
     return 0;
 }

@@ -1,10 +1,12 @@
 // velk-checkers-engine: the game engine from a terminal, for players who analyse positions and
 // for anyone checking or timing the engine.
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -21,6 +23,7 @@
 #include "engine/ExpertSearch.h"
 #include "engine/GameSolver.h"
 #include "engine/PositionTable.h"
+#include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
 
 using namespace velk;
@@ -685,9 +688,7 @@ int CmdShow(const TArgs& Args)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int RunCommand(int argc, char** argv)
 {
     try {
         TArgs args = ParseArgs(argc, argv);
@@ -736,4 +737,21 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", PROGRAM, e.what());
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ReportFileSizeLimitAsError();
+    const int status = RunCommand(argc, argv);
+    // Output that did not reach its file (a full disk, /dev/full) fails the command like any
+    // other error: a script must not take a cut result for the answer.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno != 0 ? errno : EIO;
+        std::fprintf(stderr, "%s: Cannot write the standard output. %s\n", PROGRAM, std::strerror(error));
+        return status != 0 ? status : 1;
+    }
+    return status;
 }

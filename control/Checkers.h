@@ -48,6 +48,9 @@ public:
     bool PlacePiece(TPosition Square, TPiece Piece);
     std::string GetPositionName(int Pos) const override;
 
+    // Why the game shown is drawn by the rule (None when it is not).
+    TDrawReason DrawReason() const { return DrawnByRule() ? GamePositions().Reason() : TDrawReason::None; }
+
     bool TwoDigitsPositions() const override { return FTwoDigitsPositions; }
     void SetTwoDigitsPositions(bool Value) { FTwoDigitsPositions = Value; }
 

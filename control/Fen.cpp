@@ -1,19 +1,21 @@
 #include "Fen.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace velk {
 
 namespace {
 
-std::string Trim(const std::string& s)
+std::string Trim(std::string_view s)
 {
     size_t b = 0, e = s.size();
     while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
         ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
         --e;
-    return s.substr(b, e - b);
+    return std::string(s.substr(b, e - b));
 }
 
 bool ParseSquare(const std::string& s, int& Square)
@@ -56,7 +58,7 @@ bool ParseSide(const std::string& Field, bool Black, TPiece (&Squares)[SQUARE_CO
                             ? ParseSquare(item, first) && ((last = first), true)
                             : ParseSquare(item.substr(0, dash), first) && ParseSquare(item.substr(dash + 1), last);
         if (!ok || last < first) {
-            Error = "bad square \"" + item + "\" (squares are 1-32)";
+            Error = "bad square \"" + QuoteShort(item) + "\" (squares are 1-32)";
             return false;
         }
         for (int s = first; s <= last; ++s) {
@@ -85,29 +87,37 @@ bool ParseFen(const std::string& Fen, TCheckersBoard& Board, std::string& Error)
     std::string text = Trim(Fen);
     if (!text.empty() && text.back() == '.')
         text.pop_back();
-    const size_t colon1 = text.find(':');
-    const size_t colon2 = colon1 == std::string::npos ? std::string::npos : text.find(':', colon1 + 1);
-    if (colon2 == std::string::npos || text.find(':', colon2 + 1) != std::string::npos) {
+    // The side to move, then one field a colour; a colour without pieces may be left out
+    // ("B:B1,2"), as problem collections write a side that has nothing on the board.
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;) {
+        const size_t colon = text.find(':', start);
+        fields.push_back(std::string_view(text).substr(start, colon == std::string::npos ? colon : colon - start));
+        if (colon == std::string::npos || fields.size() > 3)
+            break;
+        start = colon + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3) {
         Error = "FEN must have three fields separated by ':', like B:W21-32:B1-12";
         return false;
     }
-    const std::string side = Trim(text.substr(0, colon1));
+    const std::string side = Trim(fields[0]);
     uint8_t turn;
     if (side == "B" || side == "b")
         turn = PLAYER_BLACK;
     else if (side == "W" || side == "w")
         turn = PLAYER_WHITE;
     else {
-        Error = "FEN side to move must be B or W, not \"" + side + "\"";
+        Error = "FEN side to move must be B or W, not \"" + QuoteShort(side) + "\"";
         return false;
     }
     TPiece squares[SQUARE_COUNT] = {};
     bool seen[2] = {false, false};
-    for (const std::string& raw : {text.substr(colon1 + 1, colon2 - colon1 - 1), text.substr(colon2 + 1)}) {
-        const std::string field = Trim(raw);
+    for (size_t f = 1; f < fields.size(); ++f) {
+        const std::string field = Trim(fields[f]);
         const char colour = field.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(field[0])));
         if (colour != 'B' && colour != 'W') {
-            Error = "FEN side field must start with W or B: \"" + field + "\"";
+            Error = "FEN side field must start with W or B: \"" + QuoteShort(field) + "\"";
             return false;
         }
         const bool black = colour == 'B';
@@ -118,6 +128,20 @@ bool ParseFen(const std::string& Fen, TCheckersBoard& Board, std::string& Error)
         seen[black] = true;
         if (!ParseSide(field.substr(1), black, squares, Error))
             return false;
+    }
+    TSquareSet black = 0, white = 0, kings = 0;
+    for (unsigned p = 0; p < SQUARE_COUNT; ++p) {
+        const TPiece piece = squares[p];
+        if (piece == pcBlackMan || piece == pcBlackKing)
+            black |= SquareBit(p);
+        else if (piece != pcNone)
+            white |= SquareBit(p);
+        if (piece == pcBlackKing || piece == pcWhiteKing)
+            kings |= SquareBit(p);
+    }
+    if (const std::string problem = PositionProblem(black, white, kings); !problem.empty()) {
+        Error = "the position has " + problem;
+        return false;
     }
     SetPosition(Board, squares, turn);
     return true;
@@ -154,6 +178,28 @@ bool ParseBoardText(const std::string& Text, const std::string& Side, TCheckersB
     }
     SetPosition(Board, squares, turn);
     return true;
+}
+
+std::string QuoteShort(std::string_view Text, size_t Limit)
+{
+    std::string quoted;
+    size_t shown = 0;
+    for (size_t i = 0; i < Text.size() && shown < Limit; ++shown) {
+        const unsigned char c = static_cast<unsigned char>(Text[i]);
+        // A UTF-8 sequence counts as one character and is never cut in two.
+        size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        length = std::min(length, Text.size() - i);
+        if (c < 0x20 || c == 0x7F)
+            quoted += '?';
+        else
+            quoted.append(Text.substr(i, length));
+        i += length;
+        if (i < Text.size() && shown + 1 == Limit) {
+            quoted += "\u2026";
+            break;
+        }
+    }
+    return quoted;
 }
 
 std::string BoardToFen(const TCheckersBoard& Board)

@@ -2,6 +2,7 @@
 // Positions in the portable notation players exchange: "B:W21,22,K30:B1,2,K5" (side to move,
 // then each side's squares, K marking a king; ranges such as 1-12 are accepted).
 #include <string>
+#include <string_view>
 
 #include "engine/CheckersBoard.h"
 
@@ -12,5 +13,10 @@ bool ParseFen(const std::string& Fen, TCheckersBoard& Board, std::string& Error)
 // Puts a 32-character board text and a side ("black"/"white") into Board.
 bool ParseBoardText(const std::string& Text, const std::string& Side, TCheckersBoard& Board, std::string& Error);
 std::string BoardToFen(const TCheckersBoard& Board);
+
+// Text read from outside, made fit to quote in a one-line message: at most Limit characters
+// (then "…"), control characters such as a NUL shown as '?', so that a huge or binary field
+// cannot freeze or cut the message that names it.
+std::string QuoteShort(std::string_view Text, size_t Limit = 40);
 
 }  // namespace velk

@@ -14,9 +14,6 @@ namespace {
 // Size, path length, duration and end-of-turn flag: the least a record block can occupy.
 constexpr int64_t MIN_RECORD_BYTES = 4 + 4 + 4 + 1;
 
-constexpr TSquareSet WHITE_CROWNING_ROW = 0xF0000000u;  // squares 1 to 4
-constexpr TSquareSet BLACK_CROWNING_ROW = 0x0000000Fu;  // squares 29 to 32
-constexpr int MAX_PIECES = 12;
 
 [[noreturn]] void Damaged(const std::string& Detail)
 {
@@ -80,15 +77,8 @@ void CheckBoardBlock(const TGameBoard& BoardClass, const std::vector<uint8_t>& B
                 ", which is not on the board (0 to 31 expected)");
 
     // What no game can reach and the setup mode does not let anyone compose.
-    for (const auto& [pieces, colour] : {std::pair{black, "black"}, std::pair{white, "white"}})
-        if (std::popcount(pieces) > MAX_PIECES)
-            Damaged(What + " has " + std::to_string(std::popcount(pieces)) + " " + colour + " pieces (at most " +
-                    std::to_string(MAX_PIECES) + " expected)");
-    const TSquareSet crowned[2] = {black & ~kings & BLACK_CROWNING_ROW, white & ~kings & WHITE_CROWNING_ROW};
-    for (int side = 0; side < 2; ++side)
-        if (crowned[side] != 0)
-            Damaged(What + " has a " + (side == 0 ? "black" : "white") + " man on square " +
-                    std::to_string(std::countl_zero(crowned[side]) + 1) + ", the row where it would have been crowned");
+    if (const std::string problem = PositionProblem(black, white, kings); !problem.empty())
+        Damaged(What + " has " + problem);
     // Square 1 cannot be told from "no capture going on", so 0 is never a continuation.
     const TSquareSet mover = Block[0] == PLAYER_BLACK ? black : Block[0] == PLAYER_WHITE ? white : 0;
     if (continuation != 0 && (mover & SquareBit(continuation)) == 0)
@@ -189,6 +179,7 @@ void TGameHistoryRec::Assign(const TGameHistoryRec& Source)
     Path = Source.Path;
     Duration = Source.Duration;
     EndsTurn = Source.EndsTurn;
+    Comment = Source.Comment;
 }
 
 void TGameHistoryRec::Clear()
@@ -197,6 +188,7 @@ void TGameHistoryRec::Clear()
     Path.clear();
     Duration = 0;
     EndsTurn = false;
+    Comment.clear();
 }
 
 void TGameHistoryRec::SaveToStream(TStream& Stream) const

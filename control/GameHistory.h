@@ -52,6 +52,9 @@ public:
     TMovementPath Path;
     uint32_t Duration = 0;  // milliseconds
     bool EndsTurn = false;
+    // The player's note on this move, from PDN or typed in: game files have no room for it,
+    // so only PDN carries it.
+    std::string Comment;
 
 private:
     friend class TGameHistory;

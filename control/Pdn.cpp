@@ -1,8 +1,10 @@
 #include "Pdn.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <memory>
+#include <optional>
 
 #include "Fen.h"
 #include "engine/CheckersBoard.h"
@@ -14,19 +16,24 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Tokens
 
-enum class TKind { End, Tag, MoveNumber, Move, Result, Skip, Bad };
+enum class TKind { End, Tag, MoveNumber, Move, Result, Comment, Skip, Bad };
 
 struct TToken {
     TKind Kind = TKind::End;
     size_t Begin = 0, End = 0;
-    std::string_view Text;    // the token as written (a move without its strength marks)
+    std::string_view Text;    // the token as written (a move without its strength marks, a
+                              // comment without its brackets)
     std::string Name, Value;  // a tag pair
     long Number = 0;          // a move number
     std::string Problem;      // why a Bad token is bad; empty: it is no move
     bool FromTag = false;     // a Bad token that began like a tag pair
+    bool Variation = false;   // a skipped variation
 };
 
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool IsMark(char c) { return c == '!' || c == '?'; }
 // Characters that end a word of movetext because they open or close something of their own.
@@ -34,6 +41,7 @@ bool IsDelimiter(char c)
 {
     return IsSpace(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == '[' || c == ']' || c == ';' || c == '"';
 }
+bool IsSeparator(char c) { return c == '-' || c == 'x' || c == 'X' || c == ':'; }
 
 bool IsResult(std::string_view Word)
 {
@@ -43,39 +51,61 @@ bool IsResult(std::string_view Word)
     return false;
 }
 
-// Squares joined by '-' or 'x', at least two: the move as written, strength marks cut off.
+// Squares joined by '-', 'x' or ':', at least two: numbers (11-15) or algebraic squares (c3-d4).
 bool IsMoveText(std::string_view Word)
 {
-    size_t i = 0, numbers = 0;
+    size_t i = 0, squares = 0;
     for (;;) {
         const size_t start = i;
-        while (i < Word.size() && IsDigit(Word[i]))
-            ++i;
+        if (i + 1 < Word.size() && IsFile(Word[i]) && IsDigit(Word[i + 1]))
+            i += 2;
+        else
+            while (i < Word.size() && IsDigit(Word[i]))
+                ++i;
         if (i == start)
             return false;
-        ++numbers;
+        ++squares;
         if (i == Word.size())
-            return numbers >= 2;
-        if (Word[i] != '-' && Word[i] != 'x' && Word[i] != 'X')
+            return squares >= 2;
+        if (!IsSeparator(Word[i]))
             return false;
         ++i;
     }
+}
+
+// Runs of white space become one space, so that a comment wrapped over several lines reads the
+// same however the lines were broken.
+void AppendComment(std::string& Comment, std::string_view Text)
+{
+    for (const char c : Text) {
+        if (IsSpace(c)) {
+            if (!Comment.empty() && Comment.back() != ' ')
+                Comment += ' ';
+        } else {
+            Comment += c;
+        }
+    }
+    while (!Comment.empty() && Comment.back() == ' ')
+        Comment.pop_back();
 }
 
 // Reads PDN a token at a time. It never fails: what it cannot make sense of comes back as a
 // Bad token, so that the game list can still be made of a text that will not read.
 class TLexer {
 public:
-    explicit TLexer(std::string_view Text) : FText(Text)
-    {
-        if (FText.substr(0, 3) == "\xEF\xBB\xBF")
-            FPos = 3;
-    }
+    explicit TLexer(std::string_view Text) : FText(Text) {}
 
     TToken Next()
     {
-        while (FPos < FText.size() && IsSpace(FText[FPos]))
-            ++FPos;
+        // A byte-order mark is taken for space wherever it is: texts joined by copying whole
+        // files have one at each seam.
+        for (;;) {
+            while (FPos < FText.size() && IsSpace(FText[FPos]))
+                ++FPos;
+            if (FText.substr(FPos, BYTE_ORDER_MARK.size()) != BYTE_ORDER_MARK)
+                break;
+            FPos += BYTE_ORDER_MARK.size();
+        }
         TToken t;
         t.Begin = FPos;
         if (FPos >= FText.size()) {
@@ -87,15 +117,22 @@ public:
             const size_t close = FText.find('}', FPos);
             if (close == std::string_view::npos)
                 return Bad(t, FText.size(), "a comment { ... } is not closed");
+            t.Kind = TKind::Comment;
+            t.Text = FText.substr(FPos + 1, close - FPos - 1);
             FPos = close + 1;
-            t.Kind = TKind::Skip;
-        } else if (c == ';' || (c == '%' && (FPos == 0 || FText[FPos - 1] == '\n'))) {
+        } else if (c == ';') {
+            const size_t begin = FPos + 1;
+            SkipLine();
+            t.Kind = TKind::Comment;
+            t.Text = FText.substr(begin, FPos - begin);
+        } else if (c == '%' && (FPos == 0 || FText[FPos - 1] == '\n')) {
             SkipLine();
             t.Kind = TKind::Skip;
         } else if (c == '(') {
             if (!SkipVariation())
                 return Bad(t, FText.size(), "a variation ( ... ) is not closed");
             t.Kind = TKind::Skip;
+            t.Variation = true;
         } else if (c == '[') {
             ReadTag(t);
         } else if (c == '$' || IsMark(c)) {
@@ -111,7 +148,7 @@ public:
             ReadWord(t);
         }
         t.End = FPos;
-        if (t.Kind != TKind::Move)
+        if (t.Kind != TKind::Move && t.Kind != TKind::Comment)
             t.Text = FText.substr(t.Begin, t.End - t.Begin);
         return t;
     }
@@ -199,7 +236,7 @@ private:
     void ReadWord(TToken& T)
     {
         size_t end = FPos;
-        while (end < FText.size() && !IsDelimiter(FText[end]))
+        while (end < FText.size() && !IsDelimiter(FText[end]) && FText.substr(end, 3) != BYTE_ORDER_MARK)
             ++end;
         const std::string_view word = FText.substr(FPos, end - FPos);
         // A move number "12." or "12..." may be followed by its move without a space.
@@ -224,8 +261,9 @@ private:
             T.Kind = TKind::Skip;  // an ellipsis standing for a move not given
             return;
         }
+        // Strength marks: "!", "?" and the star of a move that wins ("11-15*").
         std::string_view move = word;
-        while (!move.empty() && IsMark(move.back()))
+        while (!move.empty() && (IsMark(move.back()) || move.back() == '*'))
             move.remove_suffix(1);
         if (IsMoveText(move)) {
             T.Kind = TKind::Move;
@@ -282,155 +320,307 @@ bool Exact(const std::vector<int>& Written, const TCheckersMove& Move)
     return true;
 }
 
+// Written is the first steps of the capture Move, but not all of them.
+bool Begins(const std::vector<int>& Written, const TCheckersMove& Move)
+{
+    if (Move.Captured == 0 || Written.size() < 2 || Written.size() >= static_cast<size_t>(Move.Count))
+        return false;
+    for (size_t i = 0; i < Written.size(); ++i)
+        if (Move.Squares[i] != Written[i])
+            return false;
+    return true;
+}
+
+// An algebraic square as sites write English checkers: the first mover's pieces on ranks 1 to
+// 3, a1 a playing square; so c3 is square 11 and d4 square 15. -1 for a light square.
+int AlgebraicSquare(char File, char Rank)
+{
+    const int column = File - 'a', row = Rank - '1';
+    if (row < 0 || row > 7 || (column + row) % 2 != 0)
+        return -1;
+    return row * 4 + (row % 2 == 0 ? 6 - column : 7 - column) / 2;
+}
+
+struct TWord {
+    std::string_view Text;
+    long Number = -1;     // the move number written just before it, -1 for none
+    std::string Comment;  // the comments that follow it
+};
+
+struct TPlayed {
+    TCheckersMove Move;
+    std::string Comment;
+};
+
+// One way of reading the moves so far: the board they lead to and the moves played.
+struct TLine {
+    TCheckersBoard Board;
+    std::vector<TPlayed> Played;
+    long NumberBase = 0;          // the text's move numbers less the counted ones
+    std::vector<int> Pending;     // the steps of a capture written a step a move, so far
+    std::string_view PendingText; // the first of those words
+    std::string PendingComment;
+
+    void CopyFrom(const TLine& Source)
+    {
+        Board.Assign(Source.Board);
+        Played = Source.Played;
+        NumberBase = Source.NumberBase;
+        Pending = Source.Pending;
+        PendingText = Source.PendingText;
+        PendingComment = Source.PendingComment;
+    }
+};
+
+// Raised when the ways of reading shortened captures that fit two paths are too many to try.
+struct TTooManyWays {};
+
 class TGameReader {
 public:
     TGameReader(std::string_view Text, int Number) : FLexer(Text), FNumber(Number) { FStart.NewGame(); }
 
-    void Read(TGameHistory& History)
+    void Read(TGameHistory& History, TPdnGameData* Data)
     {
+        TPdnGameData data;
         std::string resultTag, result;
+        std::optional<TToken> bad;
+        long number = -1;
         for (TToken t = FLexer.Next(); t.Kind != TKind::End; t = FLexer.Next()) {
             if (t.Kind == TKind::Tag) {
-                if (FPlies >= 0)
+                if (!FWords.empty())
                     break;  // the next game's tags: this one had no result
                 Tag(t, resultTag);
+                data.Tags.push_back({t.Name, t.Value});
             } else if (t.Kind == TKind::MoveNumber) {
-                FNumberBase = t.Number - NextMoveNumber(false);
+                number = t.Number;
             } else if (t.Kind == TKind::Move) {
-                Play(t.Text);
+                FWords.push_back({t.Text, number, {}});
+                number = -1;
+            } else if (t.Kind == TKind::Comment) {
+                std::string& comment = FWords.empty() ? data.Comment : FWords.back().Comment;
+                if (!comment.empty())
+                    comment += ' ';
+                AppendComment(comment, t.Text);
+            } else if (t.Kind == TKind::Skip) {
+                data.Variations = data.Variations || t.Variation;
             } else if (t.Kind == TKind::Result) {
                 result = std::string(t.Text);
                 break;
             } else if (t.Kind == TKind::Bad) {
-                Fail(t.Problem.empty() ? Quote(t.Text) + " is not a move" : t.Problem);
+                bad = std::move(t);
+                break;
             }
         }
-        if (FPlies < 0)
-            Begin();
-        if (result.empty())
-            result = resultTag;
-        const bool finished = FBoard.MoveCount() == 0 || PdnResultWinner(result) >= 0;
+
+        TLine line;
+        line.Board.Assign(FStart);
+        try {
+            PlayFrom(0, line);
+        } catch (const TTooManyWays&) {
+            Fail(&line, "its shortened captures can be read in too many ways");
+        }
+        if (bad)
+            Fail(bad->FromTag && FWords.empty() ? nullptr : &line,
+                 bad->Problem.empty() ? QuoteShort(bad->Text) + " is not a move" : bad->Problem);
+
+        data.Result = !result.empty() ? result : !resultTag.empty() ? resultTag : "*";
+        const bool finished = line.Board.MoveCount() == 0 || PdnResultWinner(data.Result) >= 0;
+
+        std::vector<std::unique_ptr<TGameHistoryRec>> records;
+        TCheckersBoard board;
+        board.Assign(FStart);
+        for (TPlayed& played : line.Played) {
+            auto rec = std::make_unique<TGameHistoryRec>();
+            for (int i = 0; i < played.Move.Count; ++i)
+                rec->Path.push_back(ControlPosition(played.Move.Squares[i]));
+            board.MakePath(played.Move);
+            board.SaveToStream(rec->BoardState);
+            rec->BoardState.SetPosition(0);
+            rec->EndsTurn = true;
+            rec->Comment = std::move(played.Comment);
+            records.push_back(std::move(rec));
+        }
 
         THistoryUpdate update(History);
         History.StartBoard().Assign(FStart);
         History.Clear();
-        for (auto& rec : FRecords)
+        for (auto& rec : records)
             History.Add(std::move(rec));
         History.SetPosition(History.Count());
         History.SetFinished(finished);
+        if (Data)
+            *Data = std::move(data);
     }
 
 private:
-    static std::string Quote(std::string_view Text)
-    {
-        constexpr size_t LIMIT = 40;
-        return Text.size() > LIMIT ? std::string(Text.substr(0, LIMIT)) + "..." : std::string(Text);
-    }
-
-    [[noreturn]] void Fail(const std::string& Message) const
+    // Line null: the error lies before the moves, and no move number is named.
+    [[noreturn]] void Fail(const TLine* Line, const std::string& Message) const
     {
         std::string where = "Game " + std::to_string(FNumber);
-        if (FPlies >= 0)
-            where += ", move " + std::to_string(NextMoveNumber(true));
+        if (Line)
+            where += ", move " + std::to_string(NextMoveNumber(*Line, true));
         throw EPdnError(where + ": " + Message);
     }
 
     // The number of the move about to be played: counted from the start, or as the text
     // numbers it (a set-up position is often numbered from 1 whoever moves first).
-    long NextMoveNumber(bool Written) const
+    long NextMoveNumber(const TLine& Line, bool Written) const
     {
-        const int plies = FPlies < 0 ? 0 : FPlies;
-        return 1 + (plies + (FStart.Turn() == PLAYER_WHITE ? 1 : 0)) / 2 + (Written ? FNumberBase : 0);
+        const auto plies = static_cast<long>(Line.Played.size());
+        return 1 + (plies + (FStart.Turn() == PLAYER_WHITE ? 1 : 0)) / 2 + (Written ? Line.NumberBase : 0);
     }
 
     void Tag(const TToken& T, std::string& ResultTag)
     {
         if (T.Name == "GameType") {
-            std::string kind = T.Value.substr(0, T.Value.find(','));
-            while (!kind.empty() && IsSpace(kind.back()))
-                kind.pop_back();
-            while (!kind.empty() && IsSpace(kind.front()))
-                kind.erase(0, 1);
+            std::string_view kind = std::string_view(T.Value).substr(0, T.Value.find(','));
+            const size_t first = kind.find_first_not_of(" \t\r\n\f\v");
+            kind = first == std::string_view::npos ? std::string_view() : kind.substr(first);
+            kind = kind.substr(0, kind.find_last_not_of(" \t\r\n\f\v") + 1);
             if (kind != "21")
-                Fail("GameType " + Quote(T.Value) + " is not English draughts (21)");
+                Fail(nullptr, "GameType " + QuoteShort(T.Value) + " is not English draughts (21)");
         } else if (T.Name == "FEN") {
             std::string error;
             if (!ParseFen(T.Value, FStart, error))
-                Fail("FEN \"" + Quote(T.Value) + "\": " + error);
+                Fail(nullptr, "FEN \"" + QuoteShort(T.Value) + "\": " + error);
         } else if (T.Name == "Result") {
             ResultTag = T.Value;
         }
     }
 
-    void Begin()
+    // The squares a move word names, from 0.
+    std::vector<int> Squares(const TLine& Line, std::string_view Text) const
     {
-        FBoard.Assign(FStart);
-        FPlies = 0;
-    }
-
-    void Play(std::string_view Text)
-    {
-        if (FPlies < 0)
-            Begin();
         std::vector<int> squares;
         for (size_t i = 0; i < Text.size();) {
-            int square = 0;
-            size_t digits = 0;
-            while (i < Text.size() && IsDigit(Text[i])) {
-                if (++digits <= 3)
-                    square = square * 10 + (Text[i] - '0');
-                ++i;
+            int square = -1;
+            if (IsFile(Text[i])) {
+                square = AlgebraicSquare(Text[i], Text[i + 1]);
+                if (square < 0)
+                    Fail(&Line, QuoteShort(Text) + " names a light square");
+                i += 2;
+            } else {
+                size_t digits = 0;
+                for (square = 0; i < Text.size() && IsDigit(Text[i]); ++i)
+                    if (++digits <= 3)
+                        square = square * 10 + (Text[i] - '0');
+                if (digits > 2 || square < 1 || square > SQUARE_COUNT)
+                    Fail(&Line, QuoteShort(Text) + " names a square that is not on the board (1-32)");
+                --square;
             }
-            if (digits > 2 || square < 1 || square > SQUARE_COUNT)
-                Fail(Quote(Text) + " names a square that is not on the board (1-32)");
-            squares.push_back(square - 1);
+            // No move visits more squares than a path holds: a longer word is refused before
+            // it costs more than its own size.
+            if (squares.size() == MAX_PATH_SQUARES)
+                Fail(&Line, QuoteShort(Text) + " is not a legal move here");
+            squares.push_back(square);
             ++i;  // the separator
         }
-        const TMoveList& moves = FBoard.Moves();
-        int32_t found = -1, fits = 0;
-        std::string candidates;
-        for (int32_t i = 0; i < moves.Count() && squares.size() <= MAX_PATH_SQUARES; ++i) {
-            if (!Fits(squares, moves[i]))
-                continue;
-            if (Exact(squares, moves[i])) {
-                found = i;
-                fits = 1;
-                break;
-            }
-            found = i;
-            candidates += (fits++ > 0 ? " or " : "") + MoveToText(moves[i]);
-        }
-        if (fits == 0)
-            Fail(Quote(Text) + " is not a legal move here");
-        if (fits > 1)
-            Fail(Quote(Text) + " is ambiguous here: it may be " + candidates);
-        const TCheckersMove move = moves[found];
-        auto rec = std::make_unique<TGameHistoryRec>();
-        for (int i = 0; i < move.Count; ++i)
-            rec->Path.push_back(ControlPosition(move.Squares[i]));
-        FBoard.MakePath(move);
-        FBoard.SaveToStream(rec->BoardState);
-        rec->BoardState.SetPosition(0);
-        rec->EndsTurn = true;
-        FRecords.push_back(std::move(rec));
-        ++FPlies;
+        return squares;
     }
+
+    // Move by value: a move of the board's own list changes as the board moves.
+    void Play(TLine& Line, const TCheckersMove Move, std::string Comment) const
+    {
+        Line.Board.MakePath(Move);
+        Line.Played.push_back({Move, std::move(Comment)});
+        Line.Pending.clear();
+        Line.PendingComment.clear();
+    }
+
+    // Plays FWords[From ...] on Line; raises EPdnError at the first word that does not read.
+    void PlayFrom(size_t From, TLine& Line)
+    {
+        for (size_t w = From; w < FWords.size(); ++w) {
+            const TWord& word = FWords[w];
+            if (word.Number >= 0)
+                Line.NumberBase = word.Number - NextMoveNumber(Line, false);
+            if (++FTried > MAX_TRIED)
+                throw TTooManyWays();
+            std::vector<int> squares = Squares(Line, word.Text);
+            std::string comment = word.Comment;
+            std::string_view text = word.Text;
+            if (!Line.Pending.empty()) {
+                if (squares.front() != Line.Pending.back())
+                    Fail(&Line, QuoteShort(Line.PendingText) + " is not a legal move here");
+                squares.insert(squares.begin(), Line.Pending.begin(), Line.Pending.end() - 1);
+                comment = Line.PendingComment + (Line.PendingComment.empty() || comment.empty() ? "" : " ") + comment;
+                text = Line.PendingText;
+            }
+            const TMoveList& moves = Line.Board.Moves();
+            std::vector<int32_t> fits;
+            bool begins = false;
+            for (int32_t i = 0; i < moves.Count(); ++i) {
+                if (Exact(squares, moves[i])) {
+                    fits.assign(1, i);
+                    break;
+                }
+                if (Fits(squares, moves[i]))
+                    fits.push_back(i);
+                begins = begins || Begins(squares, moves[i]);
+            }
+            if (fits.size() == 1) {
+                Play(Line, moves[fits[0]], std::move(comment));
+                continue;
+            }
+            if (fits.empty() && begins) {
+                if (Line.Pending.empty())
+                    Line.PendingText = word.Text;
+                Line.Pending = std::move(squares);
+                Line.PendingComment = std::move(comment);
+                continue;
+            }
+            if (fits.empty())
+                Fail(&Line, QuoteShort(text) + " is not a legal move here");
+            Choose(w, Line, squares, text, std::move(comment));
+            return;
+        }
+        if (!Line.Pending.empty())
+            Fail(&Line, QuoteShort(Line.PendingText) + " is not a legal move here");
+    }
+
+    // A shortened capture that fits several paths: the one path after which the rest of the game
+    // reads is taken.
+    void Choose(size_t W, TLine& Line, const std::vector<int>& Squares, std::string_view Text, std::string Comment)
+    {
+        const TMoveList& moves = Line.Board.Moves();
+        std::string candidates;
+        std::unique_ptr<TLine> chosen;
+        int reads = 0;
+        for (int32_t i = 0; i < moves.Count(); ++i) {
+            if (!Fits(Squares, moves[i]))
+                continue;
+            candidates += (candidates.empty() ? "" : " or ") + MoveToText(moves[i]);
+            auto attempt = std::make_unique<TLine>();
+            attempt->CopyFrom(Line);
+            Play(*attempt, moves[i], Comment);
+            try {
+                PlayFrom(W + 1, *attempt);
+            } catch (const EPdnError&) {
+                continue;
+            }
+            ++reads;
+            chosen = std::move(attempt);
+        }
+        if (reads != 1)
+            Fail(&Line, QuoteShort(Text) + " is ambiguous here: it may be " + candidates);
+        Line.CopyFrom(*chosen);
+    }
+
+    static constexpr long MAX_TRIED = 1000000;  // moves read in all the ways tried
 
     TLexer FLexer;
     int FNumber;
     TCheckersBoard FStart;
-    TCheckersBoard FBoard;
-    int FPlies = -1;  // -1 before the first move
-    long FNumberBase = 0;
-    std::vector<std::unique_ptr<TGameHistoryRec>> FRecords;
+    std::vector<TWord> FWords;
+    long FTried = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-std::string TagPair(const char* Name, const std::string& Value)
+std::string TagPair(const std::string& Name, const std::string& Value)
 {
-    std::string text = std::string("[") + Name + " \"";
+    std::string text = "[" + Name + " \"";
     for (const char c : Value) {
         if (c == '"' || c == '\\')
             text += '\\';
@@ -467,6 +657,46 @@ std::string TurnText(const TMovementPath& Path)
     return text;
 }
 
+// Lines of movetext under 80 characters, broken between words.
+class TMoveTextWriter {
+public:
+    void Put(std::string_view Unit)
+    {
+        if (!FLine.empty() && FLine.size() + 1 + Unit.size() >= 80) {
+            FText += FLine + '\n';
+            FLine.clear();
+        }
+        if (!FLine.empty())
+            FLine += ' ';
+        FLine += Unit;
+    }
+
+    // A comment in braces, its words wrapped like moves; it cannot hold a closing brace.
+    void PutComment(const std::string& Comment)
+    {
+        std::string words = Comment;
+        std::replace(words.begin(), words.end(), '}', ')');
+        for (size_t begin = 0; begin < words.size();) {
+            size_t end = words.find(' ', begin);
+            if (end == std::string::npos)
+                end = words.size();
+            std::string unit;
+            if (begin == 0)
+                unit += '{';
+            unit.append(words, begin, end - begin);
+            if (end == words.size())
+                unit += '}';
+            Put(unit);
+            begin = end + 1;
+        }
+    }
+
+    std::string Finish() { return FText + FLine + '\n'; }
+
+private:
+    std::string FText, FLine;
+};
+
 }  // namespace
 
 std::vector<TPdnGameInfo> ListPdnGames(std::string_view Text)
@@ -498,7 +728,7 @@ std::vector<TPdnGameInfo> ListPdnGames(std::string_view Text)
     };
     for (TToken t = lexer.Next(); t.Kind != TKind::End; t = lexer.Next()) {
         const bool tag = t.Kind == TKind::Tag || t.FromTag;
-        if (t.Kind == TKind::Skip) {
+        if (t.Kind == TKind::Skip || t.Kind == TKind::Comment) {
             if (open)
                 end = t.End;
             continue;
@@ -543,57 +773,105 @@ int PdnResultWinner(std::string_view Result)
     return Result == "1/2-1/2" || Result == "1-1" ? 0 : -1;
 }
 
-void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History)
+std::string PdnResultText(int Winner)
 {
-    TGameReader reader(GameText, Number);
-    reader.Read(History);
+    return Winner == PLAYER_BLACK ? "1-0" : Winner == PLAYER_WHITE ? "0-1" : Winner == 0 ? "1/2-1/2" : "*";
 }
 
-std::string WritePdnGame(const TGameHistory& History, const TPdnHeader& Header, bool GameOver, int Winner)
+std::string ResultNotStoredMessage(const std::string& Result)
 {
-    const std::string result = !GameOver                ? "*"
-                               : Winner == PLAYER_BLACK ? "1-0"
-                               : Winner == PLAYER_WHITE ? "0-1"
-                                                        : "1/2-1/2";
+    return "The game result " + Result + " is not stored in .ckr files; save as PDN to keep it";
+}
+
+std::string PdnTagValue(const TPdnTags& Tags, std::string_view Name)
+{
+    for (const TPdnTag& tag : Tags)
+        if (tag.Name == Name)
+            return tag.Value;
+    return {};
+}
+
+void SetPdnTag(TPdnTags& Tags, const std::string& Name, const std::string& Value)
+{
+    for (TPdnTag& tag : Tags)
+        if (tag.Name == Name) {
+            tag.Value = Value;
+            return;
+        }
+    Tags.push_back({Name, Value});
+}
+
+TPdnTags DefaultPdnTags(const std::string& Black, const std::string& White)
+{
+    return {{"Event", "?"}, {"Site", "?"}, {"Date", Today()}, {"Round", "?"}, {"Black", Black}, {"White", White}};
+}
+
+void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History, TPdnGameData* Data)
+{
+    TGameReader reader(GameText, Number);
+    reader.Read(History, Data);
+}
+
+std::string WritePdnGame(const TGameHistory& History, const TPdnGameData& Data, bool GameOver, int Winner)
+{
+    const std::string result = GameOver ? PdnResultText(Winner) : "*";
     const auto& start = static_cast<const TCheckersBoard&>(History.StartBoard());
     TCheckersBoard initial;
     initial.NewGame();
+    const bool setUp = start.Turn() != PLAYER_BLACK || start.GetAsText() != initial.GetAsText();
 
-    std::string text = TagPair("Event", Header.Event) + TagPair("Site", Header.Site) +
-                       TagPair("Date", Header.Date.empty() ? Today() : Header.Date) + TagPair("Round", Header.Round) +
-                       TagPair("Black", Header.Black) + TagPair("White", Header.White) + TagPair("Result", result);
-    if (start.Turn() != PLAYER_BLACK || start.GetAsText() != initial.GetAsText())
-        text += TagPair("SetUp", "1") + TagPair("FEN", BoardToFen(start));
+    // The tags read are written back in their order; the program answers only for those that
+    // describe the game it holds: the result, the game type and the start position. A FEN read
+    // is kept as it was written when it still names the start.
+    TPdnTags tags = Data.Tags.empty() ? DefaultPdnTags("?", "?") : Data.Tags;
+    SetPdnTag(tags, "Result", result);
+    SetPdnTag(tags, "GameType", "21");
+    if (setUp)
+        SetPdnTag(tags, "SetUp", "1");
+    if (setUp || !PdnTagValue(tags, "FEN").empty()) {
+        TCheckersBoard written;
+        std::string error;
+        const std::string fen = PdnTagValue(tags, "FEN");
+        const bool same = ParseFen(fen, written, error) && written.Turn() == start.Turn() &&
+                          written.GetAsText() == start.GetAsText();
+        if (!same)
+            SetPdnTag(tags, "FEN", BoardToFen(start));
+    }
+    std::string text;
+    for (const TPdnTag& tag : tags)
+        if (!tag.Name.empty())
+            text += TagPair(tag.Name, tag.Value);
     text += '\n';
 
-    std::string line;
-    auto put = [&](const std::string& Unit) {
-        if (!line.empty() && line.size() + 1 + Unit.size() >= 80) {
-            text += line + '\n';
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + Unit;
-    };
+    TMoveTextWriter movetext;
+    if (!Data.Comment.empty())
+        movetext.PutComment(Data.Comment);
     bool white = start.Turn() == PLAYER_WHITE, first = true;
     int moveNo = 1;
     TMovementPath turn;
+    std::string comment;
     for (int32_t i = 0; i < History.Count(); ++i) {
         const TGameHistoryRec& rec = History.Items(i);
         const bool joins = !turn.empty() && !rec.Path.empty() && turn.back() == rec.Path.front();
         turn.insert(turn.end(), rec.Path.begin() + (joins ? 1 : 0), rec.Path.end());
+        if (!rec.Comment.empty())
+            comment += (comment.empty() ? "" : " ") + rec.Comment;
         if (!rec.EndsTurn)
             continue;
-        if (!white)
-            put(std::to_string(moveNo) + ". " + TurnText(turn));
+        if (!white || first)
+            movetext.Put(std::to_string(moveNo) + (white ? "... " : ". ") + TurnText(turn));
         else
-            put(first ? std::to_string(moveNo) + "... " + TurnText(turn) : TurnText(turn));
+            movetext.Put(TurnText(turn));
+        if (!comment.empty())
+            movetext.PutComment(comment);
         moveNo += white ? 1 : 0;
         white = !white;
         first = false;
         turn.clear();
+        comment.clear();
     }
-    put(result);
-    return text + line + '\n';
+    movetext.Put(result);
+    return text + movetext.Finish();
 }
 
 }  // namespace velk

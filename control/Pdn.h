@@ -36,6 +36,28 @@ struct TPdnGameInfo {
     size_t Offset = 0, Length = 0;            // where the game's text lies in the whole text
 };
 
+// One tag pair, [Name "Value"].
+struct TPdnTag {
+    std::string Name, Value;
+    bool operator==(const TPdnTag&) const = default;
+};
+using TPdnTags = std::vector<TPdnTag>;
+
+// What a PDN game carries besides its moves; the comments on moves ride on the records.
+struct TPdnGameData {
+    TPdnTags Tags;             // as read, in their order, unknown ones too
+    std::string Comment;       // the comments before the first move
+    std::string Result = "*";  // as read: the one closing the moves, else the Result tag
+    bool Variations = false;   // the text had variations, which are not kept
+};
+
+// The value of the first tag called Name, "" when there is none.
+std::string PdnTagValue(const TPdnTags& Tags, std::string_view Name);
+// Replaces the value of the tag called Name, or adds the tag at the end.
+void SetPdnTag(TPdnTags& Tags, const std::string& Name, const std::string& Value);
+// The tags of a game the program started: Event, Site and Round "?", Date today, the players.
+TPdnTags DefaultPdnTags(const std::string& Black, const std::string& White);
+
 // Splits a PDN text into games and reads their tags. Fast: no move is checked here. A UTF-8
 // byte-order mark and CR LF are accepted. A game ends with its result, or where the next tag
 // section begins. Result is the Result tag, else the result closing the moves, else "*".
@@ -44,28 +66,30 @@ std::vector<TPdnGameInfo> ListPdnGames(std::string_view Text);
 // Reads one game (the text of one game, e.g. Text.substr(Offset, Length); Number is used in
 // messages) into History: its start board (FEN tag, or the initial position), a record per whole
 // turn (board state after it, the path as board-control positions row*8+col of every square the
-// piece visited, EndsTurn true, Duration 0), Position = Count. Finished is set when the final
-// position leaves the side to move without a legal move, and also when a result other than "*"
-// was given (a resignation or an agreed draw ends a game too). Reading stops at the result.
-// Raises EPdnError and leaves History unchanged on any error.
-void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History);
+// piece visited, EndsTurn true, Duration 0, the comments that follow the move), Position = Count.
+// Finished is set when the final position leaves the side to move without a legal move, and also
+// when a result other than "*" was given (a resignation or an agreed draw ends a game too).
+// Reading stops at the result. Moves may be written with numbers (11-15, 11x18x25, 15:22, the
+// first and last squares of a capture) or with algebraic squares (c3-d4, each step of a capture
+// a move of its own). A shortened capture that fits two paths takes the one that lets the rest
+// of the game be read. Raises EPdnError and leaves History and Data unchanged on any error.
+void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History, TPdnGameData* Data = nullptr);
 
 // The winner a PDN result names: 2 Black ("1-0", "2-0"), 1 White ("0-1", "0-2"), 0 a draw
 // ("1/2-1/2", "1-1"); -1 for "*" or anything else.
 int PdnResultWinner(std::string_view Result);
+// What is said when a game whose result only PDN can carry is saved as a game file.
+std::string ResultNotStoredMessage(const std::string& Result);
+// The result as written for a winner (2 Black, 1 White, 0 a draw, -1 not over).
+std::string PdnResultText(int Winner);
 
-// What the writer needs besides the record.
-struct TPdnHeader {
-    std::string Event = "?", Site = "?", Date;  // Date "YYYY.MM.DD"; empty means today
-    std::string Round = "?", Black = "?", White = "?";
-};
-
-// The game as PDN text: the tags Event, Site, Date, Round, Black, White, Result, and SetUp "1"
-// with FEN when the start is not the initial position with Black to move; then the movetext with
-// move numbers, captures with "x" and their whole path (15x24x31), the result, lines under 80
-// characters, ending in a newline. GameOver/Winner are the shown game's (Winner 2 Black, 1 White,
-// 0 draw), written as the result ("*" when not over). The records up to Count are written (a turn
-// not finished at the end is left out).
-std::string WritePdnGame(const TGameHistory& History, const TPdnHeader& Header, bool GameOver, int Winner);
+// The game as PDN text: Data's tags in their order (the program's own when there are none),
+// with Result set from GameOver/Winner (Winner 2 Black, 1 White, 0 draw; "*" when not over),
+// GameType 21, and SetUp "1" with FEN when the start is not the initial position with Black to
+// move; then Data's comment, the movetext with move numbers, captures with "x" and their whole
+// path (15x24x31), each move's comment in braces, and the result. Lines end in LF and stay under
+// 80 characters, but for a tag pair or a word longer than that. The records up to Count are
+// written (a turn not finished at the end is left out).
+std::string WritePdnGame(const TGameHistory& History, const TPdnGameData& Data, bool GameOver, int Winner);
 
 }  // namespace velk

@@ -504,6 +504,23 @@ void TCheckersBoard::GetReport(std::string& Diagram, std::string& MoveList)
     }
 }
 
+std::string PositionProblem(TSquareSet Black, TSquareSet White, TSquareSet Kings)
+{
+    constexpr int MAX_PIECES = 12;
+    constexpr TSquareSet WHITE_CROWNING_ROW = 0xF0000000u;  // squares 1 to 4
+    constexpr TSquareSet BLACK_CROWNING_ROW = 0x0000000Fu;  // squares 29 to 32
+    for (const auto& [pieces, colour] : {std::pair{Black, "black"}, std::pair{White, "white"}})
+        if (std::popcount(pieces) > MAX_PIECES)
+            return std::to_string(std::popcount(pieces)) + " " + colour + " pieces (at most " +
+                   std::to_string(MAX_PIECES) + " expected)";
+    const TSquareSet crowned[2] = {Black & ~Kings & BLACK_CROWNING_ROW, White & ~Kings & WHITE_CROWNING_ROW};
+    for (int side = 0; side < 2; ++side)
+        if (crowned[side] != 0)
+            return std::string("a ") + (side == 0 ? "black" : "white") + " man on square " +
+                   std::to_string(std::countl_zero(crowned[side]) + 1) + ", the row where it would have been crowned";
+    return {};
+}
+
 std::string PositionToText(TPosition Pos, bool TwoDigits)
 {
     char buffer[8];

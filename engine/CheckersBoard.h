@@ -40,6 +40,11 @@ bool JumpedPosition(TPosition Src, TPosition Dst, TPosition& Jumped);
 
 constexpr int MAX_PATH_SQUARES = 10;
 
+// What no game can reach and no one may compose, whatever the position came from (a game file,
+// PDN, a FEN): more than twelve pieces of a side, or a man on the row where it would have been
+// crowned. Empty when the pieces are fine, else the fault, e.g. "13 black pieces (at most 12)".
+std::string PositionProblem(TSquareSet Black, TSquareSet White, TSquareSet Kings);
+
 struct TCheckersMove {
     uint8_t Count = 0;
     TPosition Squares[MAX_PATH_SQUARES] = {};

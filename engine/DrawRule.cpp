@@ -37,13 +37,13 @@ void TGamePositions::Push(const TCheckersBoard& After)
     FPieces = pieces;
 }
 
-bool TGamePositions::Drawn() const
+TDrawReason TGamePositions::Reason() const
 {
     if (FKeys.empty())
-        return false;
+        return TDrawReason::None;
     if (static_cast<int>(FKeys.size()) - 1 >= KING_MOVES_FOR_DRAW)
-        return true;
-    return std::count(FKeys.begin(), FKeys.end(), FKeys.back()) >= 3;
+        return TDrawReason::FortyMoves;
+    return std::count(FKeys.begin(), FKeys.end(), FKeys.back()) >= 3 ? TDrawReason::Repetition : TDrawReason::None;
 }
 
 }  // namespace velk

@@ -9,6 +9,10 @@
 
 namespace velk {
 
+// Why a game is drawn: the same position for the third time, or forty moves each without a
+// man moving or a piece taken.
+enum class TDrawReason : uint8_t { None, Repetition, FortyMoves };
+
 // The positions a game has passed through, one per whole turn, for the draw rule and for the
 // search (which scores a position the game already had as a draw).
 class TGamePositions {
@@ -21,7 +25,8 @@ public:
     // Positions held, the start included.
     int Count() const { return FCount; }
     // The last position is a third occurrence, or the king-move count is reached.
-    bool Drawn() const;
+    bool Drawn() const { return Reason() != TDrawReason::None; }
+    TDrawReason Reason() const;
     // Keys (the full position key, side to move included) of the positions since the last
     // irreversible move (a man moved or something was captured), the last one included: only
     // these can occur again.

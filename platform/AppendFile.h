@@ -6,8 +6,9 @@
 
 namespace velk {
 
-// Appends Bytes to FileName, creating it when missing. Returns 0, or the system's error number
-// after putting the file back as it was.
-int AppendWhole(const std::string& FileName, const std::string& Bytes);
+// Appends Bytes to FileName, creating it and its missing folders. Returns "", or the reason it
+// failed (the system's, of the step that failed) after putting the file back as it was. Only a
+// regular file is appended to: a FIFO would hold the program until someone reads it.
+std::string AppendWhole(const std::string& FileName, const std::string& Bytes);
 
 }  // namespace velk

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,6 +168,70 @@ int64_t TFileStream::Size() const
 
 // ---------------------------------------------------------------------------------------------
 
+void ReportFileSizeLimitAsError()
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+namespace {
+
+// A save's temporary file is "." + the first 200 bytes of the file's name + SAVING + the
+// writer's process id + "-" + six letters or digits: hidden, short enough that a name near the
+// length limit still leaves room for it, and of a form nobody gives their own files.
+constexpr const char* SAVING = ".saving-";
+constexpr int STALE_SECONDS = 60;
+
+std::string TemporaryPrefix(const std::string& Base)
+{
+    std::string prefix(1, '.');
+    return prefix.append(Base, 0, 200).append(SAVING);
+}
+
+// The writer's process id when Name is a save's temporary file with that Prefix, else 0.
+pid_t TemporaryWriter(const std::string& Name, const std::string& Prefix)
+{
+    if (Name.compare(0, Prefix.size(), Prefix) != 0)
+        return 0;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto alphanumeric = [&](char c) { return digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    pid_t writer = 0;
+    size_t at = Prefix.size();
+    for (; at < Name.size() && digit(Name[at]) && writer < 100000000; ++at)
+        writer = writer * 10 + (Name[at] - '0');
+    if (at == Prefix.size() || Name.size() != at + 7 || Name[at] != '-' ||
+        !std::all_of(Name.begin() + static_cast<std::ptrdiff_t>(at) + 1, Name.end(), alphanumeric))
+        return 0;
+    return writer;
+}
+
+// Removes what saves of the same file left behind when they were killed before their rename:
+// a file of that name's form, ours, whose writer is gone and which nobody has written for a
+// minute. A save still running keeps its file on both counts: its process lives, and it writes
+// within seconds. Either test alone could be fooled (a folder shared with another machine,
+// whose process ids mean nothing here; a reused id, which only leaves a file for later), both
+// together only by a save that has stalled for a minute on another machine, which then fails
+// cleanly at its rename and leaves the game file as it was.
+void RemoveStaleTemporaries(const std::string& Folder, const std::string& Prefix)
+{
+    DIR* dir = ::opendir(Folder.c_str());
+    if (dir == nullptr)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = TemporaryWriter(entry->d_name, Prefix);
+        struct stat st;
+        if (writer <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || now - st.st_mtime < STALE_SECONDS)
+            continue;
+        if (::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 void SaveFileReplacing(const std::string& FileName, const void* Data, size_t Size, const std::string& Description)
 {
     const auto fail = [&](int Error) {
@@ -180,6 +247,13 @@ void SaveFileReplacing(const std::string& FileName, const void* Data, size_t Siz
                 fail(EISDIR);
             throw EFSaveError("Cannot save the " + Description + " " + Quoted(FileName) + ". Not a regular file");
         }
+        // The new file takes the old one's place through the folder, which the system allows
+        // however the file itself is protected. A write-protected file is kept, as editors
+        // keep it; root may write any file, so for root the file's own bits decide.
+        if ((st.st_mode & 0222) == 0)
+            fail(EACCES);
+        if (::faccessat(AT_FDCWD, FileName.c_str(), W_OK, AT_EACCESS) != 0)
+            fail(errno);
         mode = st.st_mode & 07777;
         char resolved[PATH_MAX];
         if (::realpath(FileName.c_str(), resolved) != nullptr)
@@ -194,10 +268,10 @@ void SaveFileReplacing(const std::string& FileName, const void* Data, size_t Siz
 
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    // Hidden, and short enough that a name near the length limit still leaves room for it.
-    std::string temporary =
-        (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + base.substr(0, 200) + ".XXXXXX";
+    const std::string prefix = TemporaryPrefix(slash == std::string::npos ? target : target.substr(slash + 1));
+    RemoveStaleTemporaries(folder, prefix);
+    std::string temporary = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + prefix +
+                            std::to_string(::getpid()) + "-XXXXXX";
     const int handle = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (handle < 0)
         fail(errno);

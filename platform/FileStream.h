@@ -79,7 +79,13 @@ private:
 
 // Replaces FileName by a file holding exactly Data, or leaves it as it was: the bytes go to a
 // new file in the same folder, which takes the old file's place only once it is complete on
-// disk. A failure raises EFSaveError "Cannot save the <Description> "<file>". <reason>".
+// disk. A file through a link is replaced and the link kept; a write-protected file is refused.
+// A failure raises EFSaveError "Cannot save the <Description> "<file>". <reason>".
 void SaveFileReplacing(const std::string& FileName, const void* Data, size_t Size, const std::string& Description);
+
+// A file-size limit (ulimit -f) sends SIGXFSZ at the write that passes it, and the signal ends
+// the program, with the game in memory and half of what it was writing. Ignored, the write
+// fails with "File too large" like any other. Each program calls this as it starts.
+void ReportFileSizeLimitAsError();
 
 }  // namespace velk

@@ -13,7 +13,7 @@ check(0 "^perft\\(7\\) = 179740\n" perft 7)
 check(0 "^12-16\n11-15\n10-14\n09-13\n11-16\n10-15\n09-14\n$" moves)
 check(2 "" moves --fen "B:W21-32:X1-12")
 check(2 "" moves --fen "B:W33:B1")
-check(0 "^no legal move\n$" moves --fen "B:W1:B29")
+check(0 "^no legal move\n$" moves --fen "B:W5,6,10:B1")
 check(0 "^velk-checkers-engine [0-9]+\\.[0-9.]+\n$" --version)
 # A square listed twice, in one list, in both or inside a range, is refused in one line.
 foreach(case "21 B:W21,K21:B1" "5 B:W5:BK5" "2 B:W30:B1-3,2")
@@ -85,7 +85,7 @@ check_selfplay("NOT FINISHED:|BLACK:|WHITE:" --depth 2 --no-draws --fen "B:WK32:
 if(tag STREQUAL "NOT FINISHED:" AND NOT count EQUAL 1000)
   message(FATAL_ERROR "selfplay --no-draws stopped after ${count} half-moves")
 endif()
-check_selfplay("WHITE:" --fen "B:W1:B29")  # Black cannot move
+check_selfplay("WHITE:" --fen "B:W5,6,10:B1")  # Black cannot move
 check(2 "takes no value" selfplay --no-draws=yes)
 
 # The levels by name. Expert searches for its time and says how deep it got; a single legal
@@ -103,3 +103,35 @@ endforeach()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/openings.fen "# one opening\nW:W21-32:B1-12\n")
 check(0 "^match: A depth:3 against B depth:1, 2 games\ngame 1: [^\n]*A white: [^\n]+\ngame 2: [^\n]*A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ %\ntime per move: A [0-9.]+ s, B [0-9.]+ s\n$"
       match --a depth:3 --b depth:1 --openings ${CMAKE_CURRENT_BINARY_DIR}/openings.fen)
+
+# Files that cannot be written: standard output on a full device, a file-size limit and a
+# write-protected game (kept even for root, whom the system would let replace it). Each is a
+# message and a failure, and nothing is left beside the game.
+function(check_shell status pattern script)
+  execute_process(COMMAND sh -c "${script}" ${ENGINE} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL status OR NOT "${out}${err}" MATCHES "${pattern}")
+    message(FATAL_ERROR "'${script}' exited with ${rc} (expected ${status}) and printed:\n${out}${err}")
+  endif()
+endfunction()
+if(EXISTS /dev/full)
+  check_shell(1 "^velk-checkers-engine: Cannot write the standard output. No space left on device\n$"
+              "exec \"$0\" moves > /dev/full")
+endif()
+set(dir ${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_files)
+file(REMOVE_RECURSE ${dir})
+file(MAKE_DIRECTORY ${dir})
+file(WRITE ${dir}/game.pdn "1. 11-15 22-18 *\n")
+check_shell(2 "^velk-checkers-engine: Cannot save the game file \"${dir}/game.ckr\". File too large\n$"
+            "ulimit -f 0 && exec \"$0\" convert \"$1\" \"$2\"" ${dir}/game.pdn ${dir}/game.ckr)
+check(0 "^$" convert ${dir}/game.pdn ${dir}/game.ckr)
+file(READ ${dir}/game.ckr before HEX)
+file(WRITE ${dir}/game.pdn "1. 9-13 *\n")
+file(CHMOD ${dir}/game.ckr PERMISSIONS OWNER_READ GROUP_READ WORLD_READ)
+check(2 "^velk-checkers-engine: Cannot save the game file \"${dir}/game.ckr\". Permission denied\n$"
+      convert ${dir}/game.pdn ${dir}/game.ckr)
+file(READ ${dir}/game.ckr after HEX)
+file(GLOB left RELATIVE ${dir} ${dir}/* ${dir}/.*)
+list(SORT left)
+if(NOT before STREQUAL after OR NOT left STREQUAL "game.ckr;game.pdn")
+  message(FATAL_ERROR "a refused save changed the game or left files: ${left}")
+endif()

@@ -1,9 +1,11 @@
-// The window tests run headless. The per-user settings and data folders point into a
+// The window tests run headless. The home and the per-user settings and data folders point into a
 // temporary folder before the application exists, so that no test reads or writes the real
 // user's files, and no dialog is ever shown: a dialog nobody expected fails the test.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -36,6 +38,10 @@ int main(int argc, char** argv)
         return 2;
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit());
+    // A home with its documents folder; a test may take the folder away.
+    qputenv("HOME", QFile::encodeName(home.path()));
+    if (!QDir(home.path()).mkdir("Documents"))
+        return 2;
 
     DefaultHandler = qInstallMessageHandler(FilterMessages);
     QApplication app(argc, argv);

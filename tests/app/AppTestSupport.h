@@ -43,6 +43,12 @@ inline std::string BoardText(TPieces Pieces)
 
 inline const std::string START_TEXT = "bbbbbbbbbbbb        wwwwwwwwwwww";
 
+// The title as the desktop shows it: the placeholder of unsaved changes as "*" or nothing.
+inline QString ShownTitle(const QWidget& Window)
+{
+    return Window.windowTitle().replace("[*]", Window.isWindowModified() ? "*" : "");
+}
+
 // Outside a test's own expectations, any dialog, message or file dialog is a failure.
 inline void InstallFailingAnswerers()
 {
@@ -62,9 +68,10 @@ public:
     int Stops = 0;
 };
 
-// A dialog as it was when it was answered; Text and Picture are the game-finished dialog's.
+// A dialog as it was when it was answered; Text, Reason and Picture are the game-finished
+// dialog's.
 struct TShownDialog {
-    std::string Name, Text, Picture;
+    std::string Name, Text, Picture, Reason;
 };
 
 class WindowTest : public ::testing::Test {
@@ -209,9 +216,10 @@ protected:
 private:
     int AnswerDialog(QDialog& Dialog)
     {
-        TShownDialog shown{Dialog.objectName().toStdString(), {}, {}};
+        TShownDialog shown{Dialog.objectName().toStdString(), {}, {}, {}};
         if (auto* finish = dynamic_cast<TGameFinishDialog*>(&Dialog))
-            shown = {shown.Name, finish->Description1->text().toStdString(), finish->Picture->objectName().toStdString()};
+            shown = {shown.Name, finish->Description1->text().toStdString(), finish->Picture->objectName().toStdString(),
+                     finish->Reason ? finish->Reason->text().toStdString() : ""};
         Shown.push_back(shown);
         if (Answers.empty()) {
             ADD_FAILURE() << "unexpected dialog " << shown.Name;

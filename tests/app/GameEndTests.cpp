@@ -1,10 +1,13 @@
 // The end of a game: the game-finished dialog for every kind of result, a new match from it,
 // the game log with its failures, and the move sounds.
 #include <QFile>
-#include <csignal>
+#include <cerrno>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
+#include "platform/FileStream.h"
 
 using namespace velk;
 using namespace velk::test;
@@ -45,10 +48,12 @@ TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
     };
     const TCase cases[] = {
         {TActionId::ComputerPlaysWhite, RED_WINS, 2, "Congratulations, you won!", "human-won", "Red player won!",
-         "BLACK: 22-31\r\n"},
-        // White moved first and Red never answered: the record is the tag alone.
-        {TActionId::ComputerPlaysWhite, WHITE_WINS, 1, "Sorry, you lost!", "computer-won", "White player won!", "WHITE:\r\n"},
-        {TActionId::ComputerPlaysBoth, WHITE_WINS, 1, "White Player Won!", "finish", "White player won!", "WHITE:\r\n"},
+         "BLACK: [FEN \"B:W26:B22\"] 22-31\r\n"},
+        // White moved first, and its move comes first (the clipboard's record has none at all).
+        {TActionId::ComputerPlaysWhite, WHITE_WINS, 1, "Sorry, you lost!", "computer-won", "White player won!",
+         "WHITE: [FEN \"W:W11:B7\"] 11-02\r\n"},
+        {TActionId::ComputerPlaysBoth, WHITE_WINS, 1, "White Player Won!", "finish", "White player won!",
+         "WHITE: [FEN \"W:W11:B7\"] 11-02\r\n"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -62,6 +67,7 @@ TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
         ASSERT_TRUE(WaitFinishDialogs(1));
         EXPECT_EQ(Shown.back().Text, c.Text);
         EXPECT_EQ(Shown.back().Picture, c.Picture);
+        EXPECT_EQ(Shown.back().Reason, "");
         EXPECT_EQ(W->StateLabel().text(), c.State);
         EXPECT_FALSE(W->TimePanel().isVisible());
         EXPECT_EQ(Log(), c.Log);
@@ -71,21 +77,75 @@ TEST_F(GameEndTest, FinishDialogSpeaksToWhoeverPlayedAndTheLogNamesTheWinner)
     EXPECT_EQ(Game().BoardAsText(), BoardText({{2, 'W'}}));
 }
 
-TEST_F(GameEndTest, ThirdRepetitionIsADrawWithItsOwnWordsPictureAndLogLine)
+// A draw has its own words and picture, and says why, in the dialog and in the log: the third
+// repetition, or forty moves each of the two kings wandering without repeating a position a
+// third time.
+TEST_F(GameEndTest, DrawsHaveTheirOwnWordsPictureAndLogLineAndSayWhy)
 {
-    SetUpPosition({{1, 'B'}, {32, 'W'}}, 2);
-    Answer(mrNo);
-    for (int i = 0; i < 2; ++i) {
-        Move(1, 5);
-        Move(32, 28);
-        Move(5, 1);
-        Move(28, 32);
+    struct TCase {
+        std::string Moves;
+        const char *Reason, *Tag;
+    };
+    const TCase cases[] = {
+        {"01-05 32-28 05-01 28-32 01-05 32-28 05-01 28-32", "The same position came up for the third time.",
+         "third repetition"},
+        {"01-05 32-27 05-01 27-23 01-05 23-26 05-01 26-22 01-05 22-25 05-01 25-21 01-05 21-25 05-01 25-21 "
+         "01-06 21-25 06-02 25-21 02-06 21-25 06-02 25-21 02-07 21-25 07-03 25-21 03-07 21-25 07-03 25-21 "
+         "03-08 21-25 08-04 25-21 04-08 21-25 08-04 25-22 04-08 22-26 08-03 26-22 03-07 22-26 07-02 26-22 "
+         "02-06 22-26 06-01 26-22 01-05 22-26 05-09 26-22 09-06 22-26 06-02 26-22 02-07 22-26 07-03 26-22 "
+         "03-08 22-26 08-04 26-23 04-08 23-27 08-03 27-23 03-07 23-27 07-02 27-23 02-06 23-27 06-01 27-23",
+         "Forty moves each without a man moving or a piece taken.", "forty-move rule"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Tag);
+        QFile::remove(FilePath("game.log"));
+        Shown.clear();
+        SetUpPosition({{1, 'B'}, {32, 'W'}}, 2);
+        Answer(mrNo);
+        for (size_t at = 0; at + 5 <= c.Moves.size(); at += 6)
+            Move(std::stoi(c.Moves.substr(at, 2)), std::stoi(c.Moves.substr(at + 3, 2)));
+        ASSERT_TRUE(WaitFinishDialogs(1));
+        EXPECT_EQ(Game().History().Count(), static_cast<int32_t>(c.Moves.size() + 1) / 6);
+        EXPECT_EQ(Shown.back().Text, "The game is draw!");
+        EXPECT_EQ(Shown.back().Reason, c.Reason);
+        EXPECT_EQ(Shown.back().Picture, "draw");
+        EXPECT_EQ(W->StateLabel().text(), "Drawn game!");
+        EXPECT_EQ(Log().toStdString(), "DRAW : [FEN \"B:WK32:BK1\"] " + c.Moves + " {" + c.Tag + "}\r\n");
     }
-    ASSERT_TRUE(WaitFinishDialogs(1));
-    EXPECT_EQ(Shown.back().Text, "The game is draw!");
-    EXPECT_EQ(Shown.back().Picture, "draw");
-    EXPECT_EQ(W->StateLabel().text(), "Drawn game!");
-    EXPECT_EQ(Log(), "DRAW : 01-05 32-28 05-01 28-32 01-05 32-28 05-01 28-32\r\n");
+}
+
+// From the initial pieces with White to move, the line gives the position and White's move
+// first; from the initial position with Red to move, it is the record alone, as ever.
+TEST_F(GameEndTest, LogLineGivesTheStartPositionUnlessItIsTheInitialOne)
+{
+    const auto finished = [&](size_t Count) {
+        return PumpUntil([&] { return DialogNames().size() >= Count && Shown.back().Name == "GameFinishDialog"; },
+                         60000);
+    };
+    Trigger(TActionId::GameSetupBoard);
+    W->PaletteButton("btnWhiteTurn")->click();
+    StripButton(W->SetupCommands(), "Apply Changes")->click();
+    Answer(mrNo);
+    Trigger(TActionId::ComputerPlaysBoth);
+    ASSERT_TRUE(finished(1));
+    std::string record = Game().GetGameRecordText();
+    const std::string fen = "[FEN \"W:W21,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,11,12\"]";
+    EXPECT_EQ(Log().toStdString().rfind(record.substr(0, record.find(':') + 1) + " " + fen + " " +
+                                            Game().GetMoveText(1, 1) + " " + Game().GetMoveText(2, 1) + " ",
+                                        0),
+              0u)
+        << Log().toStdString();
+
+    QFile::remove(FilePath("game.log"));
+    Answer(mrNo);  // the save query
+    Answer(mrNo);
+    Trigger(TActionId::GameNew);
+    ASSERT_TRUE(finished(3));
+    record = Game().GetGameRecordText();
+    ASSERT_EQ(record.rfind("NOT FINISHED", 0), std::string::npos) << record;
+    const std::string log = Log().toStdString(), end = log.substr(std::min(record.size(), log.size()));
+    EXPECT_EQ(log.substr(0, record.size()), record);
+    EXPECT_TRUE(end == "\r\n" || end == " {third repetition}\r\n" || end == " {forty-move rule}\r\n") << log;
 }
 
 TEST_F(GameEndTest, YesToTheFinishDialogStartsANewMatchAfterTheSaveQuery)
@@ -111,12 +171,22 @@ TEST_F(GameEndTest, LogHasOneLinePerGameOldestFirstAndIsRecreated)
     ASSERT_TRUE(WaitFinishDialogs(1));
     RedWins(RED_WINS_TOO);
     ASSERT_TRUE(WaitFinishDialogs(2));
-    EXPECT_EQ(Log(), "BLACK: 22-31\r\nBLACK: 23-32\r\n");
+    EXPECT_EQ(Log(), "BLACK: [FEN \"B:W26:B22\"] 22-31\r\nBLACK: [FEN \"B:W27:B23\"] 23-32\r\n");
 
     ASSERT_TRUE(QFile::remove(FilePath("game.log")));
     RedWins(RED_WINS);
     ASSERT_TRUE(WaitFinishDialogs(3));
-    EXPECT_EQ(Log(), "BLACK: 22-31\r\n");
+    EXPECT_EQ(Log(), "BLACK: [FEN \"B:W26:B22\"] 22-31\r\n");
+}
+
+// A disk that fills up in the middle of the line: half of it is written, then nothing more.
+int WritesBeforeFull = 0;
+ssize_t WriteUntilFull(int Handle, const void* Buffer, size_t Count)
+{
+    if (WritesBeforeFull-- > 0)
+        return ::write(Handle, Buffer, (Count + 1) / 2);
+    errno = ENOSPC;
+    return -1;
 }
 
 TEST_F(GameEndTest, UnwritableLogIsReportedInsteadOfTheDialogAndTriedAgain)
@@ -124,42 +194,50 @@ TEST_F(GameEndTest, UnwritableLogIsReportedInsteadOfTheDialogAndTriedAgain)
     QFile blocker(FilePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    // A folder that is a file, a full disk, and a log that may grow by only a few bytes: the
-    // system's reason is given, and no part of a line is left behind.
-    const QString full = "/dev/full";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(FilePath("fifo.log")).constData(), 0600), 0);
+    // A folder that is a file, a FIFO (which would hold the window until someone read it), a
+    // full disk, and a log that may grow by only a few bytes, which the window itself keeps
+    // from killing the program: the reason is given, and no part of a line is left behind.
     const std::vector<std::pair<QString, std::string>> cases = {
         {FilePath("blocker/game.log"), "Not a directory"},
-        {full, "No space left on device"},
+        {FilePath("fifo.log"), "Not a regular file"},
+        {FilePath("game.log"), "No space left on device"},
         {FilePath("game.log"), "File too large"},
     };
     struct rlimit unlimited;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     for (size_t i = 0; i < cases.size(); ++i) {
         const auto& [log, reason] = cases[i];
-        if (log == full && !QFile::exists(full))
-            continue;
+        SCOPED_TRACE(reason);
         W->SetGameLogFileName(log);
         SetUpPosition(RED_WINS, 2);
-        struct rlimit limit = unlimited;
+        const TFileCalls calls = FileCalls;
+        WritesBeforeFull = 1;
         if (i == 2)
+            FileCalls.Write = WriteUntilFull;
+        struct rlimit limit = unlimited;
+        if (i == 3)
             limit.rlim_cur = 5;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        ::alarm(20);  // a window held by the FIFO ends the test program rather than hanging it
         Click(22);
-        ASSERT_TRUE(PumpUntil([&] { return !Messages.empty(); }, 5000));
+        const bool reported = PumpUntil([&] { return !Messages.empty(); }, 5000);
+        ::alarm(0);
         setrlimit(RLIMIT_FSIZE, &unlimited);
+        FileCalls = calls;
+        ASSERT_TRUE(reported);
         Pump();
         EXPECT_TRUE(Shown.empty());
-        EXPECT_EQ(Messages, std::vector<std::string>{"Cannot write the game log \"" + log.toStdString() + "\". " + reason});
+        EXPECT_EQ(Messages,
+                  std::vector<std::string>{"Cannot write the game log \"" + log.toStdString() + "\". " + reason});
         Messages.clear();
     }
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(Log(), "");
 
     W->SetGameLogFileName(FilePath("game.log"));
     RedWins(RED_WINS_TOO);
     ASSERT_TRUE(WaitFinishDialogs(1));
-    EXPECT_EQ(Log(), "BLACK: 23-32\r\n");
+    EXPECT_EQ(Log(), "BLACK: [FEN \"B:W27:B23\"] 23-32\r\n");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,8 +1,17 @@
 // The settings: every value written and read back, and the rules applied to odd values read
 // from the store.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVariant>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "platform/MemoryStatus.h"
@@ -38,7 +47,7 @@ protected:
 TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
 {
     Trigger(TActionId::ControlPause);  // nobody thinks when the computer gets Red
-    W->move(200, 150);
+    W->move(100, 50);
     using enum TActionId;
     for (const TActionId action : {ViewToolbar, HistoryShow, HistoryShowTimes, ComputerPlaysBlack, ViewCoordinates,
                                    ViewSelectablePositions, ControlListPositionMoves, Rotate270, ViewInvertSquares,
@@ -54,7 +63,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     QSettings ini(FilePath("settings.ini"), QSettings::IniFormat);
     EXPECT_EQ(ini.allKeys().size(), 22);
     const std::pair<const char*, int64_t> stored[] = {
-        {"Window Left", 200},  {"Window Top", 150},     {"Toolbar", 0},
+        {"Window Left", 100},  {"Window Top", 50},      {"Toolbar", 0},
         {"Show History", 0},   {"Show History Time", 0}, {"Computer Player", 2},
         {"Search Depth", 7},   {"Show Coordinates", 1},  {"Mark Selectable Positions", 0},
         {"List Possible Moves", 1}, {"Board Angle", 270}, {"Invert Squares", 1},
@@ -86,9 +95,11 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     EXPECT_EQ(Loaded({{"Board Square Size", -5}})->Game().SquareSize(), 60);
     EXPECT_EQ(Loaded({{"Board Angle", 450}})->BoardAngle(), 90);
     EXPECT_EQ(Loaded({{"Board Angle", -90}})->BoardAngle(), 270);
-    // Values that would leave no usable window or a table bigger than the machine's memory.
-    EXPECT_EQ(Loaded({{"Board Square Size", 2147483647}})->Game().SquareSize(), 256);
-    EXPECT_EQ(Loaded({{"Board Square Size", 100000}})->Game().SquareSize(), 256);
+    // Values that would leave no usable window or a table bigger than the machine's memory (the
+    // largest squares then shrink to fit the screen, see below).
+    const int32_t largest = Loaded({{"Board Square Size", 256}})->Game().SquareSize();
+    EXPECT_EQ(Loaded({{"Board Square Size", 2147483647}})->Game().SquareSize(), largest);
+    EXPECT_EQ(Loaded({{"Board Square Size", 100000}})->Game().SquareSize(), largest);
     EXPECT_EQ(Loaded({{"Board Square Size", 3}})->Game().SquareSize(), 16);
     EXPECT_EQ(Loaded({{"Board Angle", 45}})->BoardAngle(), 90);
     EXPECT_EQ(Loaded({{"Board Angle", -100}})->BoardAngle(), 270);
@@ -101,7 +112,7 @@ TEST_F(SettingsTest, ValuesReadAreHeldToTheirRanges)
     W->SetSettingsFileName(FilePath("load.ini"));
     W->LoadSettings();
     Trigger(TActionId::ComputerPlaysWhite);
-    EXPECT_EQ(W->windowTitle(), "Velk Checkers - Human vs. Computer [1]");
+    EXPECT_EQ(ShownTitle(*W), "Velk Checkers - Human vs. Computer [1]");
 }
 
 TEST_F(SettingsTest, PanelsReadOffMakeTheWindowSmaller)
@@ -129,6 +140,56 @@ TEST_F(SettingsTest, PanelsReadOffMakeTheWindowSmaller)
     EXPECT_FALSE(IsChecked(*noHistory, TActionId::HistoryShow));
     EXPECT_FALSE(IsChecked(*noHistory, TActionId::HistoryShowTimes));
     EXPECT_LT(noHistory->width(), standard->width());
+}
+
+// Squares saved on a bigger screen shrink until the window fits this one, and a window saved
+// off the screen comes back onto it; a window that fits is left as it was.
+TEST_F(SettingsTest, WindowReadBackFitsTheScreen)
+{
+    const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const auto& [square, left, top] : {std::tuple{256, 5000, -300}, {1000, -3000, 5000}}) {
+        const auto window = Loaded({{"Board Square Size", square}, {"Window Left", left}, {"Window Top", top}});
+        window->show();
+        Pump();
+        const int32_t fitted = window->Game().SquareSize();
+        EXPECT_TRUE(free.contains(window->frameGeometry())) << fitted << " px squares";
+        EXPECT_LT(fitted, 256);
+        EXPECT_GE(fitted, SQUARE_SMALL);  // no smaller than it must be on an 800 px screen
+    }
+    const auto small = Loaded({{"Board Square Size", SQUARE_SMALL}, {"Window Left", 10}, {"Window Top", 20}});
+    EXPECT_EQ(small->Game().SquareSize(), SQUARE_SMALL);
+    EXPECT_EQ(small->pos(), QPoint(10, 20));
+}
+
+// QSettings would wait on a FIFO where the settings are, before the window ever appears: it is
+// refused, in the per-user store and in a file given, read or written, and the window opens
+// with its defaults.
+TEST_F(SettingsTest, AFifoForTheSettingsIsRefusedWithoutWaiting)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Quorvane";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString store = folder + "/Velk Checkers.ini", given = FilePath("fifo.ini");
+    for (const QString& fifo : {store, given})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto removeStore = qScopeGuard([&] { QFile::remove(store); });
+    std::string written;
+    ::alarm(20);  // a window held by the FIFO ends the test program rather than hanging it
+    std::unique_ptr<TMainForm> window = MakeWindow();
+    window->SetSettingsFileName(given);
+    window->LoadSettings();
+    try {
+        window->SaveSettings();
+    } catch (const std::exception& e) {
+        written = e.what();
+    }
+    ::alarm(0);
+    EXPECT_EQ(Messages, (std::vector<std::string>{
+                            "Cannot read the settings file \"" + store.toStdString() + "\". Not a regular file",
+                            "Cannot read the settings file \"" + given.toStdString() + "\". Not a regular file"}));
+    Messages.clear();
+    EXPECT_EQ(written, "Cannot write the settings file \"" + given.toStdString() + "\". Not a regular file");
+    EXPECT_EQ(window->Game().SquareSize(), SQUARE_MEDIUM);
+    EXPECT_EQ(QFileInfo(given).isFile(), false);
 }
 
 TEST_F(SettingsTest, ValueOfTheWrongTypeStopsTheRead)

@@ -30,7 +30,7 @@ file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 run(0 convert ${CORPUS}/corpus/finished.ckr ${SCRATCH}/finished.pdn)
 file(READ ${SCRATCH}/finished.pdn text)
-if(NOT text MATCHES "\\[Result \"1-0\"\\]\n\\[SetUp \"1\"\\]\n\\[FEN \"[^\"]+\"\\]\n\n1\\. 14x23 1-0\n$")
+if(NOT text MATCHES "\\[Result \"1-0\"\\]\n\\[GameType \"21\"\\]\n\\[SetUp \"1\"\\]\n\\[FEN \"[^\"]+\"\\]\n\n1\\. 14x23 1-0\n$")
   message(FATAL_ERROR "convert wrote:\n${text}")
 endif()
 run(0 convert ${SCRATCH}/finished.pdn ${SCRATCH}/back.ckr)
@@ -38,6 +38,18 @@ run(0 show ${SCRATCH}/back.ckr)
 if(NOT out MATCHES "finished: yes\nrecord: BLACK: 14-23\n$")
   message(FATAL_ERROR "show of the converted game printed:\n${out}")
 endif()
+# PDN to PDN keeps the tags, the comments and the result; to a game file, the result it cannot
+# hold is said on the error stream.
+run(0 convert ${pdn}/notes.pdn ${SCRATCH}/notes.pdn)
+file(READ ${SCRATCH}/notes.pdn text)
+expect("convert notes.pdn" "${text}" [=[[Event "Notes"]
+[Result "1/2-1/2"]
+[GameType "21"]
+
+1. 11-15 {a book move} 23-19 {a line comment} 2. 8-11 22-17 3. 9-13 1/2-1/2
+]=])
+run(0 convert ${pdn}/notes.pdn ${SCRATCH}/notes.ckr)
+expect("convert notes.pdn to .ckr" "${err}" "velk-checkers-engine: The game result 1/2-1/2 is not stored in .ckr files; save as PDN to keep it\n")
 # From several games the first is converted.
 run(0 convert ${pdn}/games.pdn ${SCRATCH}/first.ckr)
 run(0 show ${SCRATCH}/first.ckr)

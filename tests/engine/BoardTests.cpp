@@ -100,8 +100,8 @@ TEST(BoardPositions, NewGameAndClear)
 TEST(BoardPositions, SideWithoutAMoveHasLost)
 {
     struct Case { const char* Fen; TGameState State; int Winner; };
-    for (const Case& c : {Case{"B:W1:B29", gsPlayer1Won, 1},  // both men stuck on the far row
-                          Case{"W:W1:B29", gsPlayer2Won, 2}, Case{"B:W5:B", gsPlayer1Won, 1}}) {
+    for (const Case& c : {Case{"B:W5,6,10:B1", gsPlayer1Won, 1},  // the man is hemmed in
+                          Case{"W:W32:B23,27,28", gsPlayer2Won, 2}, Case{"B:W5:B", gsPlayer1Won, 1}}) {
         auto board = Board(c.Fen);
         EXPECT_EQ(board->GameState(), c.State) << c.Fen;
         EXPECT_EQ(board->Winner(), c.Winner) << c.Fen;

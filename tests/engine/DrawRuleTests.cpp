@@ -22,7 +22,7 @@ TEST(DrawRule, TheThirdOccurrenceWithTheSameSideToMove)
         EXPECT_FALSE(positions.Drawn()) << turn;
         positions.Push(*Board(cycle[turn % 4]));
     }
-    EXPECT_TRUE(positions.Drawn());
+    EXPECT_EQ(positions.Reason(), TDrawReason::Repetition);
     EXPECT_EQ(positions.Count(), 11);
     EXPECT_EQ(positions.ReversibleKeys().size(), 11u);
     EXPECT_EQ(positions.ReversibleKeys().back(), Board("B:WK32:BK1")->ComputeKey());
@@ -57,7 +57,9 @@ TEST(DrawRule, FortyMovesEachWithOnlyKingsMovingUnlessAManMovesOrAPieceIsTaken)
                 positions.Reset(board);
             else
                 positions.Push(board);
-            ASSERT_EQ(positions.Drawn(), turn == LAST && &change == changes) << text << " " << turn;
+            ASSERT_EQ(positions.Reason(),
+                      turn == LAST && &change == changes ? TDrawReason::FortyMoves : TDrawReason::None)
+                << text << " " << turn;
         }
         EXPECT_EQ(positions.Count(), LAST + 1);
         EXPECT_EQ(positions.ReversibleKeys().size(), &change == changes ? LAST + 1u : 1u) << text;

@@ -54,6 +54,8 @@ public:
     TJobWorker() { Launch(); }
     ~TJobWorker() override { Shutdown(); }
 
+    using TWorkerThread::Post;
+
     bool HandOver(std::function<void()> Job)
     {
         if (!Claim())
@@ -96,6 +98,47 @@ TEST(WorkerThread, OneJobAtATimeAndAFailedJobLeavesItReady)
     ASSERT_TRUE(worker.HandOver([&] { ++runs; }));
     EXPECT_TRUE(worker.WaitIdle(5000));
     EXPECT_EQ(runs.load(), 2);
+}
+
+// A board taking its target away (the window closing) must find no post still on its way to
+// it once SetWindow returns: a post under way holds the change back until it has been
+// delivered, and none starts after it. The target lingers inside its first delivery to give a
+// post that does not hold the lock the time to be caught.
+TEST(WorkerThread, NoPostReachesATargetAfterItWasTakenAway)
+{
+    class TTarget : public IMessageTarget {
+    public:
+        void PostMessage(uint32_t, intptr_t, intptr_t) override
+        {
+            if (Received++ == 0) {
+                Inside.Set();
+                std::this_thread::sleep_for(100ms);
+            }
+            if (Gone)
+                ++Late;
+        }
+        std::atomic<int> Received{0}, Late{0};
+        std::atomic<bool> Gone{false};
+        TEvent Inside{true, false};
+    } target;
+
+    TJobWorker worker;
+    worker.SetWindow(&target);
+    std::atomic<bool> stop{false};
+    ASSERT_TRUE(worker.HandOver([&] {
+        while (!stop)
+            worker.Post(WM_USER, 0, 0);
+    }));
+    ASSERT_TRUE(target.Inside.Wait(5000));
+    worker.SetWindow(nullptr);
+    target.Gone = true;
+    const int received = target.Received;
+    std::this_thread::sleep_for(20ms);
+    stop = true;
+    EXPECT_TRUE(worker.WaitIdle(5000));
+    EXPECT_EQ(target.Late.load(), 0);
+    EXPECT_EQ(target.Received.load(), received);
+    EXPECT_EQ(worker.Window(), nullptr);
 }
 
 // The window may close the moment a worker was made, or just after it was handed a job that

@@ -166,10 +166,12 @@ void TMainForm::UpdateCaption()
 void TMainForm::UpdateModifiedMark()
 {
     // Qt warns about a title without the placeholder: the caption before the first has none.
-    if (windowTitle().contains("[*]"))
-        setWindowModified(FGame->Modified());
-    if (FFullScreenWindow && FFullScreenWindow->windowTitle().contains("[*]"))
-        FFullScreenWindow->setWindowModified(FGame->Modified());
+    // Only a change is passed on: each call sets the title again, which the window manager
+    // answers with events, and the idle time that runs this would never end.
+    const bool modified = FGame->Modified();
+    for (QWidget* window : {static_cast<QWidget*>(this), FFullScreenWindow})
+        if (window && window->windowTitle().contains("[*]") && window->isWindowModified() != modified)
+            window->setWindowModified(modified);
 }
 
 void TMainForm::UpdateStatusText()

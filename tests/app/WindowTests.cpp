@@ -386,6 +386,41 @@ TEST_F(WindowTest, LongCapturesStatusAndDialogTitlesShowWhole)
     }
 }
 
+// Counts the times a window's title or its modified mark is set.
+class TTitleCounter : public QObject {
+public:
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::ModifiedChange || Event->type() == QEvent::WindowTitleChange)
+            ++Count;
+        return false;
+    }
+};
+
+TEST_F(WindowTest, IdleTimeSetsNoTitleAgain)
+{
+    // A title set is answered by the window manager: set again at each idle moment, the program
+    // and the window manager would keep each other busy for ever.
+    Move(11, 15);
+    Trigger(TActionId::ViewFullScreen);
+    ASSERT_TRUE(W->FullScreen());
+    W->UpdateActions();  // the full-screen board's mark
+    Pump();
+    TTitleCounter counter;
+    W->installEventFilter(&counter);
+    Game().installEventFilter(&counter);
+    for (int i = 0; i < 3; ++i) {
+        W->UpdateActions();
+        Pump();
+    }
+    EXPECT_EQ(counter.Count, 0);
+    EXPECT_TRUE(W->isWindowModified());
+    EXPECT_TRUE(Game().isWindowModified());
+    QTest::keyClick(&Game(), Qt::Key_Escape);
+    Pump();
+}
+
 TEST_F(WindowTest, SquaresFollowTheWindowAndBoardSizesSetThemAgain)
 {
     ASSERT_EQ(Game().SquareSize(), 60);

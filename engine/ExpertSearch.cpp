@@ -356,8 +356,10 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
     s.Stopped = false;
     s.Nodes = 0;
     std::memset(s.Killers, 0, sizeof s.Killers);
-    // Hurried before it begins, the search answers at once with the move it already knew.
-    s.Poll();
+    // Hurried before it begins, the search answers at once with the move it already knew. The
+    // clock is not looked at yet: however late the search starts, its first depth is searched.
+    if (s.Stop != nullptr && s.Stop->load(std::memory_order_relaxed) != STOP_NONE)
+        s.Poll();
 
     // Root moves in the order of the last iteration's best first; the table's move starts.
     int order[MAX_MOVES];

@@ -1,0 +1,59 @@
+#pragma once
+// Win, loss or draw for every position with few pieces, from tables the program builds itself by
+// retrograde analysis and keeps compressed under the user's data folder.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CheckersBoard.h"
+
+namespace velk {
+
+// The value of a position for its side to move, under the game's rules without the forty-move
+// rule: a side with no move loses.
+enum class TEgdbResult : int8_t { Unknown = -2, Loss = -1, Draw = 0, Win = 1 };
+
+// The tables built so far. Loading takes what is complete and ignores the rest; probing is
+// read-only, thread-safe and allocates nothing.
+class TEndgameDb {
+public:
+    TEndgameDb();
+    ~TEndgameDb();
+    TEndgameDb(const TEndgameDb&) = delete;
+    TEndgameDb& operator=(const TEndgameDb&) = delete;
+
+    // $XDG_DATA_HOME/velk-checkers/egdb, or ~/.local/share/velk-checkers/egdb.
+    static std::string DefaultFolder();
+
+    // True when tables for at least the smallest endings were found in Folder.
+    bool Load(const std::string& Folder);
+    // Every position with this many pieces or fewer is known (0: none loaded).
+    int MaxPieces() const;
+    // Unknown for a position with more pieces than MaxPieces.
+    TEgdbResult Probe(const TCheckersBoard& Board) const;
+    TEgdbResult Probe(TSquareSet Black, TSquareSet White, TSquareSet Kings, uint8_t Turn) const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> F;
+};
+
+struct TEgdbBuildOptions {
+    std::string Folder;  // created when missing
+    int Pieces = 5;      // build every ending with up to this many pieces
+    int Threads = 0;     // 0: the machine's cores
+};
+
+// Builds what is missing in Options.Folder, smallest endings first, each table written whole
+// (a stopped build resumes with the table it was working on). Progress is called from the
+// building thread with work done and total; it returns false to stop. False with Error on
+// failure or when stopped.
+bool BuildEndgameDb(const TEgdbBuildOptions& Options,
+                    const std::function<bool(uint64_t Done, uint64_t Total)>& Progress, std::string& Error);
+
+// True when every table for endings up to Pieces is in Folder.
+bool EndgameDbComplete(const std::string& Folder, int Pieces);
+
+}  // namespace velk

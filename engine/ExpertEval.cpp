@@ -1,5 +1,6 @@
 #include "ExpertEval.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
 
@@ -29,17 +30,37 @@ constexpr TSquareSet Squares(std::initializer_list<int> Numbers)
 constexpr TSquareSet BRIDGE = Squares({1, 3});
 constexpr TSquareSet BACK_OTHER = Squares({2, 4});
 constexpr TSquareSet CENTRE = Squares({14, 15, 18, 19});
-constexpr TSquareSet INNER_RING = Squares({10, 11, 22, 23});
 constexpr TSquareSet KING_CENTRE = Squares({10, 11, 14, 15, 18, 19, 22, 23});
 constexpr TSquareSet EDGE = Squares({4, 5, 12, 13, 20, 21, 28, 29});
 constexpr TSquareSet DOUBLE_CORNERS = Squares({1, 5, 28, 32});
+// A man here steps only onto the corner square, so a piece there locks it for good.
+constexpr TSquareSet DOG_HOLE = Squares({28});
+constexpr TSquareSet DOG_HOLE_LOCK = Squares({32});
+
+// One diagonal step of every square of a set: up (toward square 1) or down, to the left or the
+// right as the board is drawn with square 1 in the top row. Steps off the board vanish. UpLeft
+// undoes DownRight and UpRight undoes DownLeft.
+constexpr TSquareSet UpLeft(TSquareSet x) { return ((x & EVEN_ROWS) << 4) | (((x & ODD_ROWS) << 5) & EVEN_ROWS); }
+constexpr TSquareSet UpRight(TSquareSet x) { return (((x & EVEN_ROWS) << 3) & ODD_ROWS) | ((x & ODD_ROWS) << 4); }
+constexpr TSquareSet DownLeft(TSquareSet x) { return ((x & EVEN_ROWS) >> 4) | (((x & ODD_ROWS) >> 3) & EVEN_ROWS); }
+constexpr TSquareSet DownRight(TSquareSet x) { return (((x & EVEN_ROWS) >> 5) & ODD_ROWS) | ((x & ODD_ROWS) >> 4); }
+
+// The four directions, numbered so that 3 - d is the opposite of d; Black's men move 2 and 3.
+constexpr TSquareSet Step(int Direction, TSquareSet x)
+{
+    switch (Direction) {
+    case 0: return UpLeft(x);
+    case 1: return UpRight(x);
+    case 2: return DownLeft(x);
+    default: return DownRight(x);
+    }
+}
 
 struct TGeometry {
     int8_t Row[SQUARE_COUNT];
     int8_t Column[SQUARE_COUNT];
     // The squares ahead of a man from which an opposing piece could still meet it.
     TSquareSet Cone[SQUARE_COUNT];
-    TSquareSet RowSet[8];
 };
 
 constexpr TGeometry MakeGeometry()
@@ -49,7 +70,6 @@ constexpr TGeometry MakeGeometry()
         const int row = p / 4;
         g.Row[p] = static_cast<int8_t>(row);
         g.Column[p] = static_cast<int8_t>(row % 2 == 0 ? 2 * (p % 4) + 1 : 2 * (p % 4));
-        g.RowSet[row] |= SquareBit(static_cast<unsigned>(p));
     }
     for (int p = 0; p < SQUARE_COUNT; ++p)
         for (int q = 0; q < SQUARE_COUNT; ++q) {
@@ -65,44 +85,70 @@ constexpr TGeometry Geometry = MakeGeometry();
 
 int Count(TSquareSet Set) { return std::popcount(Set); }
 
-// Simple moves toward higher square numbers (a Black man's direction) and toward lower ones.
-int MovesDown(TSquareSet Pieces, TSquareSet Empty)
+// The highest-numbered square of a set, the one Set &= Set - 1 takes out.
+int Square(TSquareSet Set) { return 31 - std::countr_zero(Set); }
+
+// The squares a mover in Direction may step to from Pieces where no opposing piece can take it
+// at once: an opponent beside the new square that can move across it onto an empty square,
+// or onto the square the mover has just left. OppMen move up, OppKings every way.
+TSquareSet SafeSteps(int Direction, TSquareSet Pieces, TSquareSet Empty, TSquareSet OppMen, TSquareSet OppKings)
 {
-    return Count((Pieces >> 4) & Empty) + Count(((Pieces & EVEN_ROWS) >> 5) & ODD_ROWS & Empty) +
-           Count(((Pieces & ODD_ROWS) >> 3) & EVEN_ROWS & Empty);
+    const TSquareSet to = Step(Direction, Pieces) & Empty;
+    TSquareSet unsafe = 0;
+    for (int k = 0; k < 4; ++k) {
+        if (k == 3 - Direction)
+            continue;  // the mover's own square
+        // An attacker one step in direction k from the new square jumps it in direction 3 - k.
+        const int jump = 3 - k;
+        const TSquareSet attackers = jump <= 1 ? OppMen | OppKings : OppKings;
+        const TSquareSet landing = k == Direction ? ~TSquareSet{0} : Step(k, Empty);
+        unsafe |= Step(jump, attackers) & landing;
+    }
+    return to & ~unsafe;
 }
 
-int MovesUp(TSquareSet Pieces, TSquareSet Empty)
-{
-    return Count((Pieces << 4) & Empty) + Count(((Pieces & EVEN_ROWS) << 3) & ODD_ROWS & Empty) +
-           Count(((Pieces & ODD_ROWS) << 5) & EVEN_ROWS & Empty);
-}
-
-// Everything but material, for one side seen as Black.
-int32_t SideTerms(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet OppKings, int Total,
-                  const TExpertWeights& W)
+// One side's features, seen as Black, added to Out with Sign.
+void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet OppKings, int Sign, int32_t* Out)
 {
     const TSquareSet empty = ~(Men | Kings | OppMen | OppKings);
-    int32_t s = 0;
-    if (Count(OppMen) >= W.BackMinOpponentMen)
-        s += W.BackBridge * Count(Men & BRIDGE) + W.BackOther * Count(Men & BACK_OTHER);
-    s += W.Centre * Count(Men & CENTRE) + W.InnerRing * Count(Men & INNER_RING);
-
-    int advance = 0;
-    for (int row = 1; row < 8; ++row)
-        advance += row * Count(Men & Geometry.RowSet[row]);
-    s += advance * (Total <= W.EndgamePieces ? W.AdvanceEnd : W.AdvanceMiddle);
+    const int oppMen = Count(OppMen);
+    int32_t f[EXPERT_FEATURES] = {};
+    f[efMan] = Count(Men);
+    f[efKing] = Count(Kings);
+    f[efBackBridge] = Count(Men & BRIDGE) * oppMen;
+    f[efBackOther] = Count(Men & BACK_OTHER) * oppMen;
+    f[efCentre] = Count(Men & CENTRE);
+    f[efKingCentre] = Count(Kings & KING_CENTRE);
+    f[efKingEdge] = Count(Kings & EDGE);
 
     const TSquareSet opponents = OppMen | OppKings;
     for (TSquareSet m = Men; m != 0; m &= m - 1) {
-        const int p = 31 - std::countr_zero(m);
-        if ((Geometry.Cone[p] & opponents) == 0)
-            s += W.Runaway - W.RunawayStep * (7 - Geometry.Row[p]);
+        const int p = Square(m);
+        f[efTempo] += Geometry.Row[p];
+        if ((Geometry.Cone[p] & opponents) == 0) {
+            ++f[efRunaway];
+            f[efRunawayRows] += 7 - Geometry.Row[p];
+        }
     }
 
-    s += W.Mobility * (MovesDown(Men | Kings, empty) + MovesUp(Kings, empty));
-    s += W.KingCentre * Count(Kings & KING_CENTRE) - W.KingEdge * Count(Kings & EDGE);
-    return s;
+    TSquareSet menFree = 0, kingsFree = 0;
+    for (int d = 0; d < 4; ++d) {
+        if (d >= 2) {
+            const TSquareSet men = SafeSteps(d, Men, empty, OppMen, OppKings);
+            f[efMobility] += Count(men);
+            menFree |= Step(3 - d, men);
+        }
+        const TSquareSet kings = SafeSteps(d, Kings, empty, OppMen, OppKings);
+        f[efMobility] += Count(kings);
+        kingsFree |= Step(3 - d, kings);
+    }
+    f[efTrappedKing] = Count(Kings & ~kingsFree);
+    const TSquareSet waiting = UpLeft(Men | Kings) | UpRight(Men | Kings);
+    f[efTrappedMan] = Count(Men & ~menFree & ~waiting);
+    f[efDogHole] = (Men & DOG_HOLE) != 0 && (opponents & DOG_HOLE_LOCK) != 0;
+
+    for (int i = 0; i < EXPERT_FEATURES; ++i)
+        Out[i] += Sign * f[i];
 }
 
 int Distance(int A, int B)
@@ -110,42 +156,58 @@ int Distance(int A, int B)
     return std::max(std::abs(Geometry.Row[A] - Geometry.Row[B]), std::abs(Geometry.Column[A] - Geometry.Column[B]));
 }
 
-// What the side ahead loses while the other side's kings sit far from its own or in a double
-// corner, from which a king alone cannot be caught: the search then drives them out.
-int32_t ChaseTerm(TSquareSet StrongKings, TSquareSet WeakKings, const TExpertWeights& W)
+// Against a side left with kings only, what keeps the side ahead from catching them: how far
+// each is from the nearest king that hunts it, and each that sits in a double corner.
+void AddChase(TSquareSet StrongKings, TSquareSet WeakKings, int Sign, int32_t* Out)
 {
-    int32_t s = -W.DoubleCorner * Count(WeakKings & DOUBLE_CORNERS);
+    Out[efDoubleCorner] += Sign * Count(WeakKings & DOUBLE_CORNERS);
     for (TSquareSet w = WeakKings; w != 0; w &= w - 1) {
-        const int p = 31 - std::countr_zero(w);
         int nearest = 8;
         for (TSquareSet k = StrongKings; k != 0; k &= k - 1)
-            nearest = std::min(nearest, Distance(p, 31 - std::countr_zero(k)));
-        s -= W.Chase * nearest;
+            nearest = std::min(nearest, Distance(Square(w), Square(k)));
+        Out[efChase] += Sign * nearest;
     }
-    return s;
 }
 
 }  // namespace
 
-int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
+int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
 {
     const TSquareSet kings = Board.Kings();
     const TSquareSet blackMen = Board.BlackPieces() & ~kings;
     const TSquareSet blackKings = Board.BlackPieces() & kings;
     const TSquareSet whiteMen = Board.WhitePieces() & ~kings;
     const TSquareSet whiteKings = Board.WhitePieces() & kings;
-    const int total = Count(Board.BlackPieces() | Board.WhitePieces());
+    const int black = Count(Board.BlackPieces());
+    const int white = Count(Board.WhitePieces());
+    const int sign = Board.Turn() == PLAYER_WHITE ? -1 : 1;
 
-    const int32_t material =
-        W.Man * (Count(blackMen) - Count(whiteMen)) + W.King * (Count(blackKings) - Count(whiteKings));
-    int32_t s = material + material * W.Trade * (24 - total) / 100;
-    s += SideTerms(blackMen, blackKings, whiteMen, whiteKings, total, W);
-    s -= SideTerms(Mirror(whiteMen), Mirror(whiteKings), Mirror(blackMen), Mirror(blackKings), total, W);
-    if (material > 0 && whiteMen == 0 && blackKings != 0)
-        s += ChaseTerm(blackKings, whiteKings, W);
-    else if (material < 0 && blackMen == 0 && whiteKings != 0)
-        s -= ChaseTerm(whiteKings, blackKings, W);
-    return Board.Turn() == PLAYER_WHITE ? -s : s;
+    std::fill(Out, Out + EXPERT_FEATURES, 0);
+    AddSide(blackMen, blackKings, whiteMen, whiteKings, sign, Out);
+    AddSide(Mirror(whiteMen), Mirror(whiteKings), Mirror(blackMen), Mirror(blackKings), -sign, Out);
+    if (black > white && whiteMen == 0 && blackKings != 0)
+        AddChase(blackKings, whiteKings, sign, Out);
+    else if (white > black && blackMen == 0 && whiteKings != 0)
+        AddChase(whiteKings, blackKings, -sign, Out);
+    return black + white;
+}
+
+int32_t ExpertScore(const int32_t* Features, int Pieces, const TExpertWeights& W)
+{
+    const int open = std::clamp(Pieces, 0, EXPERT_FULL_BOARD);
+    int32_t sum = 0;
+    for (int i = 0; i < EXPERT_FEATURES; ++i) {
+        const TPhased& w = W.*EXPERT_WEIGHTS[i];
+        sum += Features[i] * (w.Open * open + w.End * (EXPERT_FULL_BOARD - open));
+    }
+    return sum / EXPERT_FULL_BOARD;
+}
+
+int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
+{
+    int32_t features[EXPERT_FEATURES];
+    const int pieces = ExpertFeatures(Board, features);
+    return ExpertScore(features, pieces, W);
 }
 
 }  // namespace velk

@@ -5,6 +5,7 @@
 #include <bit>
 #include <chrono>
 #include <numeric>
+#include <random>
 #include <string>
 
 #include "TestBoards.h"
@@ -184,21 +185,107 @@ TEST(ExpertSearch, LeavesTheFixedDepthSearchAsItWasAndObeysTheStopRequest)
     EXPECT_EQ(Chosen(*one, r), "06-09");
 }
 
-// Each side's worth, seen from the other side, is its negation; a man that nothing can
-// stop from crowning is worth more than one that can be met.
-TEST(ExpertEval, IsSymmetricAndRewardsRunaways)
+// A position a game could hold: men off the row where they would crown, some kings.
+std::unique_ptr<TCheckersBoard> RandomBoard(std::mt19937& Random)
 {
-    for (const char* fen : {"B:W21-32:B1-12", "B:W18,19,22,23,27,29,31,32:B2,4,5,9,11,13,14,20", "W:WK10,K19,27,32:BK1,K6,12,16"}) {
-        auto board = Board(fen);
-        auto mirrored = std::make_unique<TCheckersBoard>();
-        for (unsigned p = 0; p < SQUARE_COUNT; ++p) {
-            const TPiece piece = board->Squares(p);
-            mirrored->SetSquares(31 - p, piece == pcNone ? pcNone : static_cast<TPiece>(piece ^ 3));
-        }
-        mirrored->SetTurn(board->Turn() ^ 3);
-        EXPECT_EQ(ExpertEvaluate(*board), ExpertEvaluate(*mirrored)) << fen;
+    auto board = std::make_unique<TCheckersBoard>();
+    for (unsigned p = 0; p < SQUARE_COUNT; ++p) {
+        const unsigned roll = Random() % 16;
+        TPiece piece = roll < 3 ? pcBlackMan : roll < 6 ? pcWhiteMan : roll == 6 ? pcBlackKing : roll == 7 ? pcWhiteKing : pcNone;
+        if ((piece == pcBlackMan && p >= 28) || (piece == pcWhiteMan && p < 4))
+            piece = pcNone;
+        board->SetSquares(p, piece);
     }
+    board->SetTurn(Random() % 2 ? PLAYER_BLACK : PLAYER_WHITE);
+    return board;
+}
+
+std::unique_ptr<TCheckersBoard> ColoursReversed(TCheckersBoard& Board)
+{
+    auto mirrored = std::make_unique<TCheckersBoard>();
+    for (unsigned p = 0; p < SQUARE_COUNT; ++p) {
+        const TPiece piece = Board.Squares(p);
+        mirrored->SetSquares(31 - p, piece == pcNone ? pcNone : static_cast<TPiece>(piece ^ 3));
+    }
+    mirrored->SetTurn(Board.Turn() ^ 3);
+    return mirrored;
+}
+
+// Simple moves of Side after which the opponent cannot at once jump the piece that moved,
+// found by playing them; -1 while Side has a capture, which leaves it no simple move to count.
+int SafeMovesByPlay(const TCheckersBoard& Board, uint8_t Side)
+{
+    TCheckersBoard board;
+    board.Assign(Board);
+    board.SetTurn(Side);
+    const TMoveList& moves = board.Moves();
+    if (moves.Count() > 0 && moves[0].Captured != 0)
+        return -1;
+    int safe = 0;
+    for (int32_t i = 0; i < moves.Count(); ++i) {
+        TCheckersBoard after;
+        after.ApplyMove(board, i);
+        bool taken = false;
+        const TMoveList& replies = after.Moves();
+        for (int32_t r = 0; r < replies.Count(); ++r) {
+            TPosition jumped;
+            taken |= replies[r].Captured != 0 && JumpedPosition(replies[r].Squares[0], replies[r].Squares[1], jumped) &&
+                     jumped == moves[i].To();
+        }
+        safe += !taken;
+    }
+    return safe;
+}
+
+// The evaluation is the features times the weights, whatever the weights; a position and its
+// colour-reversed mirror are worth the same to the side to move; and the safe moves counted
+// with square sets are those that playing every move finds.
+TEST(ExpertEval, IsItsFeaturesTimesTheWeightsAlikeForBothColours)
+{
+    std::mt19937 random(20);
+    int compared = 0;
+    for (int n = 0; n < 3000; ++n) {
+        auto board = RandomBoard(random);
+        int32_t f[EXPERT_FEATURES], g[EXPERT_FEATURES];
+        const int pieces = ExpertFeatures(*board, f);
+        auto mirrored = ColoursReversed(*board);
+        ASSERT_EQ(ExpertFeatures(*mirrored, g), pieces);
+        for (int i = 0; i < EXPERT_FEATURES; ++i)
+            ASSERT_EQ(f[i], g[i]) << EXPERT_FEATURE_NAMES[i] << " in " << BoardToFen(*board);
+        ASSERT_EQ(ExpertEvaluate(*board), ExpertEvaluate(*mirrored)) << BoardToFen(*board);
+
+        TExpertWeights w;
+        int64_t sum = 0;
+        for (int i = 0; i < EXPERT_FEATURES; ++i) {
+            TPhased& pair = w.*EXPERT_WEIGHTS[i];
+            pair = {static_cast<int32_t>(random() % 401) - 200, static_cast<int32_t>(random() % 401) - 200};
+            sum += int64_t{f[i]} * (pair.Open * pieces + pair.End * (EXPERT_FULL_BOARD - pieces));
+        }
+        ASSERT_EQ(ExpertEvaluate(*board, w), sum / EXPERT_FULL_BOARD) << BoardToFen(*board);
+
+        const uint8_t mover = board->Turn();
+        const int own = SafeMovesByPlay(*board, mover), other = SafeMovesByPlay(*board, mover ^ 3);
+        if (own >= 0 && other >= 0) {
+            ASSERT_EQ(f[efMobility], own - other) << BoardToFen(*board);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 200);
+}
+
+// What the weights must keep, however they are fitted: a man nothing can stop from crowning is
+// worth more than one that can be met; a man locked in the dog-hole is worth less than one
+// beside it; the side ahead in a king ending is drawn to drive the lone king out of the double
+// corner, where it cannot be caught, so there the lone king's side scores better.
+TEST(ExpertEval, KeepsThePositionalLore)
+{
     EXPECT_GT(ExpertEvaluate(*Board("B:WK4:B1,22")), ExpertEvaluate(*Board("B:WK26:B1,22")) + 30);
+    EXPECT_LT(ExpertEvaluate(*Board("B:W32,30,9:B28,3,7")), ExpertEvaluate(*Board("B:W32,30,9:B24,3,7")));
+    int32_t f[EXPERT_FEATURES];
+    ExpertFeatures(*Board("W:W5,21,30:B1,2,9"), f);
+    EXPECT_EQ(f[efDogHole], 1);
+    EXPECT_LT(ExpertEvaluate(*Board("W:WK14,K15:BK1")), ExpertEvaluate(*Board("W:WK14,K15:BK4")));
+    EXPECT_GT(ExpertEvaluate(*Board("B:WK14,K15:BK1")), ExpertEvaluate(*Board("B:WK14,K15:BK4")));
 }
 
 }  // namespace

@@ -1,0 +1,378 @@
+// velk-tune: fits the Expert evaluation's weights to the results of self-play games.
+//   generate  plays the Expert search against itself from the three-move ballots and writes
+//             the quiet positions of each game with its result
+//   tune      fits the weights to those results (logistic regression) and prints them as C++
+//   match     plays one set of weights against another at a fixed depth or time a move
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "control/Fen.h"
+#include "engine/DrawRule.h"
+#include "engine/ExpertEval.h"
+#include "engine/ExpertSearch.h"
+
+namespace velk {
+namespace {
+
+constexpr uint32_t TABLE_BYTES = 4u << 20;
+// No game gets here under the draw rule; the bound keeps a faulty one from running on.
+constexpr int MAX_PLIES = 400;
+
+struct TOptions {
+    std::map<std::string, std::string> Values;
+
+    std::string Text(const std::string& Name, const std::string& Default = "") const
+    {
+        const auto it = Values.find(Name);
+        return it == Values.end() ? Default : it->second;
+    }
+    double Number(const std::string& Name, double Default) const
+    {
+        const auto it = Values.find(Name);
+        return it == Values.end() ? Default : std::atof(it->second.c_str());
+    }
+};
+
+[[noreturn]] void Fail(const std::string& Message)
+{
+    std::fprintf(stderr, "velk-tune: %s\n", Message.c_str());
+    std::exit(2);
+}
+
+// The positions after the ballots: the fifth column of the file, '#' lines skipped.
+std::vector<std::string> ReadBallots(const std::string& Path)
+{
+    std::ifstream in(Path);
+    if (!in)
+        Fail("cannot read " + Path);
+    std::vector<std::string> fens;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> columns;
+        std::istringstream row(line);
+        for (std::string column; std::getline(row, column, '\t');)
+            columns.push_back(column);
+        if (columns.size() >= 5)
+            fens.push_back(columns[4]);
+    }
+    if (fens.empty())
+        Fail(Path + " holds no ballot");
+    return fens;
+}
+
+void FromFen(const std::string& Fen, TCheckersBoard& Board)
+{
+    std::string error;
+    if (!ParseFen(Fen, Board, error))
+        Fail(Fen + ": " + error);
+}
+
+// Weights as 'Name Open End' lines; names not given keep the compiled-in values.
+TExpertWeights ReadWeights(const std::string& Path)
+{
+    TExpertWeights w = ExpertWeights;
+    if (Path.empty())
+        return w;
+    std::ifstream in(Path);
+    if (!in)
+        Fail("cannot read " + Path);
+    std::string name;
+    TPhased pair;
+    while (in >> name >> pair.Open >> pair.End) {
+        const auto* end = EXPERT_FEATURE_NAMES + EXPERT_FEATURES;
+        const auto* found = std::find_if(EXPERT_FEATURE_NAMES, end, [&](const char* n) { return name == n; });
+        if (found == end)
+            Fail(Path + ": unknown weight " + name);
+        w.*EXPERT_WEIGHTS[found - EXPERT_FEATURE_NAMES] = pair;
+    }
+    return w;
+}
+
+bool HasCapture(const TCheckersBoard& Board, uint8_t Side)
+{
+    TCheckersBoard board;
+    board.Assign(Board);
+    board.SetTurn(Side);
+    const TMoveList& moves = board.Moves();
+    return moves.Count() > 0 && moves[0].Captured != 0;
+}
+
+// One game to its end; Quiet (if not null) receives the positions neither side has a capture
+// in. Returns Black's result: 1 a win, 0.5 a draw, 0 a loss.
+double PlayGame(const TCheckersBoard& Start, TExpertEngine& Black, TExpertEngine& White, int Depth, uint32_t MoveTimeMs,
+                std::vector<std::string>* Quiet)
+{
+    TCheckersBoard board;
+    board.Assign(Start);
+    TGamePositions past;
+    past.Reset(board);
+    Black.Clear();
+    White.Clear();
+    for (int ply = 0; board.GameState() == gsPlaying; ++ply) {
+        if (past.Drawn() || ply >= MAX_PLIES)
+            return 0.5;
+        if (Quiet && !HasCapture(board, PLAYER_BLACK) && !HasCapture(board, PLAYER_WHITE))
+            Quiet->push_back(BoardToFen(board));
+        TExpertEngine& player = board.Turn() == PLAYER_BLACK ? Black : White;
+        const TExpertResult r = player.Search(board, MoveTimeMs, TABLE_BYTES, nullptr, &past.ReversibleKeys(), Depth);
+        if (r.Move < 0 || !board.MakeMove(r.Move))
+            Fail("no move in " + BoardToFen(board));
+        past.Push(board);
+    }
+    return board.Winner() == PLAYER_BLACK ? 1.0 : 0.0;
+}
+
+int Generate(const TOptions& O)
+{
+    const std::vector<std::string> ballots = ReadBallots(O.Text("ballots", "data/three-move-ballots.tsv"));
+    const int games = static_cast<int>(O.Number("games", 1000));
+    const int depth = static_cast<int>(O.Number("depth", 6));
+    const int randomPlies = static_cast<int>(O.Number("random-plies", 2));
+    std::mt19937 random(static_cast<uint32_t>(O.Number("seed", 1)));
+    const std::string outPath = O.Text("out", "positions.txt");
+    std::ofstream out(outPath);
+    if (!out)
+        Fail("cannot write " + outPath);
+    TExpertEngine black, white;
+    size_t positions = 0;
+    double blackScore = 0;
+    for (int g = 0; g < games; ++g) {
+        // Every ballot in turn, each time a few random plies on so that no two games are alike.
+        TCheckersBoard board;
+        FromFen(ballots[g % ballots.size()], board);
+        for (int i = 0; i < randomPlies && board.GameState() == gsPlaying; ++i)
+            board.MakeMove(static_cast<int32_t>(random() % board.MoveCount()));
+        if (board.GameState() != gsPlaying)
+            continue;
+        std::vector<std::string> quiet;
+        const double result = PlayGame(board, black, white, depth, 0, &quiet);
+        blackScore += result;
+        for (const std::string& fen : quiet)
+            out << fen << '\t' << result << '\n';
+        positions += quiet.size();
+        if ((g + 1) % 50 == 0 || g + 1 == games) {
+            std::fprintf(stderr, "%d games, %zu positions, Black scored %.1f %%\n", g + 1, positions,
+                         100 * blackScore / (g + 1));
+        }
+    }
+    std::printf("%d games, %zu positions in %s\n", games, positions, outPath.c_str());
+    return 0;
+}
+
+// The positions as the regression sees them: features from the side to move's view, the pieces
+// that blend the weights, and the side to move's result.
+struct TSample {
+    int16_t Features[EXPERT_FEATURES];
+    double Open;  // pieces / 24: the share of the Open weight
+    double Result;
+};
+
+constexpr int PARAMETERS = 2 * EXPERT_FEATURES;
+
+std::vector<double> ToParameters(const TExpertWeights& W)
+{
+    std::vector<double> p(PARAMETERS);
+    for (int i = 0; i < EXPERT_FEATURES; ++i) {
+        p[2 * i] = (W.*EXPERT_WEIGHTS[i]).Open;
+        p[2 * i + 1] = (W.*EXPERT_WEIGHTS[i]).End;
+    }
+    return p;
+}
+
+double Score(const TSample& S, const std::vector<double>& P)
+{
+    double open = 0, end = 0;
+    for (int i = 0; i < EXPERT_FEATURES; ++i) {
+        open += S.Features[i] * P[2 * i];
+        end += S.Features[i] * P[2 * i + 1];
+    }
+    return open * S.Open + end * (1 - S.Open);
+}
+
+double Sigmoid(double K, double Score) { return 1 / (1 + std::exp(-K * Score)); }
+
+double Loss(const std::vector<TSample>& Samples, const std::vector<double>& P, double K)
+{
+    double sum = 0;
+    for (const TSample& s : Samples) {
+        const double e = Sigmoid(K, Score(s, P)) - s.Result;
+        sum += e * e;
+    }
+    return sum / static_cast<double>(Samples.size());
+}
+
+// K that makes the current weights' scores predict the results best, by golden-section search
+// over its logarithm.
+double FitK(const std::vector<TSample>& Samples, const std::vector<double>& P)
+{
+    double lo = std::log(1e-4), hi = std::log(1e-1);
+    const double g = (std::sqrt(5.0) - 1) / 2;
+    for (int i = 0; i < 40; ++i) {
+        const double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
+        if (Loss(Samples, P, std::exp(a)) < Loss(Samples, P, std::exp(b)))
+            hi = b;
+        else
+            lo = a;
+    }
+    return std::exp((lo + hi) / 2);
+}
+
+// The king-ending chase steers a won ending, which the games seldom reach, and the man's
+// opening worth fixes the scale: these stay as they are.
+bool Frozen(int Parameter)
+{
+    const int feature = Parameter / 2;
+    return Parameter == 2 * efMan || feature == efChase || feature == efDoubleCorner;
+}
+
+int Tune(const TOptions& O)
+{
+    const std::string inPath = O.Text("positions", "positions.txt");
+    std::ifstream in(inPath);
+    if (!in)
+        Fail("cannot read " + inPath);
+    std::vector<TSample> samples;
+    for (std::string line; std::getline(in, line);) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        TCheckersBoard board;
+        FromFen(line.substr(0, tab), board);
+        const double blackResult = std::atof(line.c_str() + tab + 1);
+        int32_t f[EXPERT_FEATURES];
+        TSample s;
+        s.Open = std::clamp(ExpertFeatures(board, f), 0, EXPERT_FULL_BOARD) / double(EXPERT_FULL_BOARD);
+        for (int i = 0; i < EXPERT_FEATURES; ++i)
+            s.Features[i] = static_cast<int16_t>(f[i]);
+        s.Result = board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult;
+        samples.push_back(s);
+    }
+    if (samples.empty())
+        Fail(inPath + " holds no position");
+
+    const TExpertWeights start = ReadWeights(O.Text("weights"));
+    std::vector<double> p = ToParameters(start);
+    const double k = O.Values.count("k") ? O.Number("k", 0) : FitK(samples, p);
+    const double before = Loss(samples, p, k);
+    std::fprintf(stderr, "%zu positions, K %.6f, loss %.6f\n", samples.size(), k, before);
+
+    // Adam on the full batch: the features differ in scale by two orders, which plain descent
+    // would need a step for each to cope with.
+    const int iterations = static_cast<int>(O.Number("iterations", 1500));
+    const double rate = O.Number("rate", 1.0);
+    std::vector<double> m(PARAMETERS, 0), v(PARAMETERS, 0), grad(PARAMETERS);
+    for (int it = 1; it <= iterations; ++it) {
+        std::fill(grad.begin(), grad.end(), 0);
+        for (const TSample& s : samples) {
+            const double y = Sigmoid(k, Score(s, p));
+            const double d = 2 * (y - s.Result) * y * (1 - y) * k;
+            for (int i = 0; i < EXPERT_FEATURES; ++i) {
+                grad[2 * i] += d * s.Features[i] * s.Open;
+                grad[2 * i + 1] += d * s.Features[i] * (1 - s.Open);
+            }
+        }
+        for (int j = 0; j < PARAMETERS; ++j) {
+            if (Frozen(j))
+                continue;
+            const double gj = grad[j] / static_cast<double>(samples.size());
+            m[j] = 0.9 * m[j] + 0.1 * gj;
+            v[j] = 0.999 * v[j] + 0.001 * gj * gj;
+            const double mh = m[j] / (1 - std::pow(0.9, it)), vh = v[j] / (1 - std::pow(0.999, it));
+            p[j] -= rate * mh / (std::sqrt(vh) + 1e-12);
+        }
+        if (it % 100 == 0)
+            std::fprintf(stderr, "iteration %d: loss %.6f\n", it, Loss(samples, p, k));
+    }
+    for (double& x : p)
+        x = std::round(x);
+    const double after = Loss(samples, p, k);
+
+    std::printf("// %zu positions, K %.6f: loss %.6f before, %.6f after\n", samples.size(), k, before, after);
+    const std::string outPath = O.Text("out");
+    std::ofstream out;
+    if (!outPath.empty())
+        out.open(outPath);
+    for (int i = 0; i < EXPERT_FEATURES; ++i) {
+        std::printf("    TPhased %s{%.0f, %.0f};\n", EXPERT_FEATURE_NAMES[i], p[2 * i], p[2 * i + 1]);
+        if (out)
+            out << EXPERT_FEATURE_NAMES[i] << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
+    }
+    return 0;
+}
+
+int Match(const TOptions& O)
+{
+    const std::vector<std::string> ballots = ReadBallots(O.Text("ballots", "data/three-move-ballots.tsv"));
+    const TExpertWeights a = ReadWeights(O.Text("a")), b = ReadWeights(O.Text("b"));
+    const int depth = static_cast<int>(O.Number("depth", EXPERT_MAX_DEPTH));
+    const uint32_t ms = static_cast<uint32_t>(std::lround(O.Number("movetime", 0) * 1000));
+    const size_t count = std::min(ballots.size(), static_cast<size_t>(O.Number("count", double(ballots.size()))));
+    TExpertEngine playerA, playerB;
+    playerA.SetWeights(a);
+    playerB.SetWeights(b);
+    int wins = 0, losses = 0, draws = 0;
+    for (size_t i = 0; i < count; ++i) {
+        // Ballots spread over the whole list when fewer are played.
+        TCheckersBoard start;
+        FromFen(ballots[i * ballots.size() / count], start);
+        for (const uint8_t sideA : {PLAYER_BLACK, PLAYER_WHITE}) {
+            const double black = sideA == PLAYER_BLACK ? PlayGame(start, playerA, playerB, depth, ms, nullptr)
+                                                       : PlayGame(start, playerB, playerA, depth, ms, nullptr);
+            const double resultA = sideA == PLAYER_BLACK ? black : 1 - black;
+            wins += resultA == 1;
+            losses += resultA == 0;
+            draws += resultA == 0.5;
+        }
+        std::fprintf(stderr, "%zu ballots: A %d wins, %d losses, %d draws\n", i + 1, wins, losses, draws);
+    }
+    const int games = wins + losses + draws;
+    const double s = (wins + 0.5 * draws) / games;
+    const double sd = std::sqrt((wins * (1 - s) * (1 - s) + losses * s * s + draws * (0.5 - s) * (0.5 - s)) / games / games);
+    std::printf("A %d wins, %d losses, %d draws of %d: score %.1f %% +- %.1f\n", wins, losses, draws, games, 100 * s,
+                196 * sd);
+    return 0;
+}
+
+}  // namespace
+}  // namespace velk
+
+int main(int argc, char** argv)
+{
+    using namespace velk;
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
+                     "                          [--seed S] [--out POSITIONS]\n"
+                     "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
+                     "                      [--rate R] [--out FILE]\n"
+                     "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
+                     "                       [--ballots FILE] [--count N]\n"
+                     "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
+                     "one, keeps the weights compiled in.\n");
+        return 2;
+    }
+    TOptions options;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name.rfind("--", 0) != 0)
+            Fail("expected an option, not " + name);
+        options.Values[name.substr(2)] = argv[i + 1];
+    }
+    const std::string command = argv[1];
+    if (command == "generate")
+        return Generate(options);
+    if (command == "tune")
+        return Tune(options);
+    if (command == "match")
+        return Match(options);
+    Fail("unknown command " + command);
+}

@@ -138,9 +138,11 @@ void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet Opp
             f[efMobility] += Count(men);
             menFree |= Step(3 - d, men);
         }
-        const TSquareSet kings = SafeSteps(d, Kings, empty, OppMen, OppKings);
-        f[efMobility] += Count(kings);
-        kingsFree |= Step(3 - d, kings);
+        if (Kings != 0) {
+            const TSquareSet kings = SafeSteps(d, Kings, empty, OppMen, OppKings);
+            f[efMobility] += Count(kings);
+            kingsFree |= Step(3 - d, kings);
+        }
     }
     f[efTrappedKing] = Count(Kings & ~kingsFree);
     const TSquareSet waiting = UpLeft(Men | Kings) | UpRight(Men | Kings);

@@ -66,15 +66,15 @@ struct TExpertWeights {
 
 // The weight of each feature, by the feature's index, and its name as velk-tune prints it.
 inline constexpr TPhased TExpertWeights::*EXPERT_WEIGHTS[EXPERT_FEATURES] = {
-    &TExpertWeights::Man,         &TExpertWeights::King,        &TExpertWeights::BackBridge,
-    &TExpertWeights::BackOther,   &TExpertWeights::Centre,      &TExpertWeights::KingCentre,
-    &TExpertWeights::KingEdge,    &TExpertWeights::Tempo,       &TExpertWeights::Runaway,
-    &TExpertWeights::RunawayRows, &TExpertWeights::Mobility,    &TExpertWeights::TrappedKing,
-    &TExpertWeights::TrappedMan,  &TExpertWeights::DogHole,     &TExpertWeights::Chase,
+    &TExpertWeights::Man,         &TExpertWeights::King,     &TExpertWeights::BackBridge,
+    &TExpertWeights::BackOther,   &TExpertWeights::Centre,   &TExpertWeights::KingCentre,
+    &TExpertWeights::KingEdge,    &TExpertWeights::Tempo,    &TExpertWeights::Runaway,
+    &TExpertWeights::RunawayRows, &TExpertWeights::Mobility, &TExpertWeights::TrappedKing,
+    &TExpertWeights::TrappedMan,  &TExpertWeights::DogHole,  &TExpertWeights::Chase,
     &TExpertWeights::DoubleCorner};
 inline constexpr const char* EXPERT_FEATURE_NAMES[EXPERT_FEATURES] = {
-    "Man",     "King",     "BackBridge", "BackOther",   "Centre",     "KingCentre", "KingEdge", "Tempo",
-    "Runaway", "RunawayRows", "Mobility", "TrappedKing", "TrappedMan", "DogHole",    "Chase",    "DoubleCorner"};
+    "Man",     "King",        "BackBridge", "BackOther",   "Centre",     "KingCentre", "KingEdge", "Tempo",
+    "Runaway", "RunawayRows", "Mobility",   "TrappedKing", "TrappedMan", "DogHole",    "Chase",    "DoubleCorner"};
 
 // The pieces at which a weight is all Open.
 constexpr int EXPERT_FULL_BOARD = 24;

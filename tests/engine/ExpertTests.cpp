@@ -191,7 +191,11 @@ std::unique_ptr<TCheckersBoard> RandomBoard(std::mt19937& Random)
     auto board = std::make_unique<TCheckersBoard>();
     for (unsigned p = 0; p < SQUARE_COUNT; ++p) {
         const unsigned roll = Random() % 16;
-        TPiece piece = roll < 3 ? pcBlackMan : roll < 6 ? pcWhiteMan : roll == 6 ? pcBlackKing : roll == 7 ? pcWhiteKing : pcNone;
+        TPiece piece = roll < 3    ? pcBlackMan
+                       : roll < 6  ? pcWhiteMan
+                       : roll == 6 ? pcBlackKing
+                       : roll == 7 ? pcWhiteKing
+                                   : pcNone;
         if ((piece == pcBlackMan && p >= 28) || (piece == pcWhiteMan && p < 4))
             piece = pcNone;
         board->SetSquares(p, piece);

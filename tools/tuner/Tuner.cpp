@@ -336,7 +336,8 @@ int Match(const TOptions& O)
     }
     const int games = wins + losses + draws;
     const double s = (wins + 0.5 * draws) / games;
-    const double sd = std::sqrt((wins * (1 - s) * (1 - s) + losses * s * s + draws * (0.5 - s) * (0.5 - s)) / games / games);
+    const double sd =
+        std::sqrt((wins * (1 - s) * (1 - s) + losses * s * s + draws * (0.5 - s) * (0.5 - s)) / games / games);
     std::printf("A %d wins, %d losses, %d draws of %d: score %.1f %% +- %.1f\n", wins, losses, draws, games, 100 * s,
                 196 * sd);
     return 0;
@@ -349,15 +350,14 @@ int main(int argc, char** argv)
 {
     using namespace velk;
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
-                     "                          [--seed S] [--out POSITIONS]\n"
-                     "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
-                     "                      [--rate R] [--out FILE]\n"
-                     "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
-                     "                       [--ballots FILE] [--count N]\n"
-                     "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
-                     "one, keeps the weights compiled in.\n");
+        std::fprintf(stderr, "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
+                             "                          [--seed S] [--out POSITIONS]\n"
+                             "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
+                             "                      [--rate R] [--out FILE]\n"
+                             "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
+                             "                       [--ballots FILE] [--count N]\n"
+                             "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
+                             "one, keeps the weights compiled in.\n");
         return 2;
     }
     TOptions options;

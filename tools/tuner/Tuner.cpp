@@ -202,6 +202,8 @@ double Sigmoid(double K, double Score) { return 1 / (1 + std::exp(-K * Score)); 
 
 double Loss(const std::vector<TSample>& Samples, const std::vector<double>& P, double K)
 {
+    if (Samples.empty())
+        return 0;
     double sum = 0;
     for (const TSample& s : Samples) {
         const double e = Sigmoid(K, Score(s, P)) - s.Result;
@@ -240,7 +242,8 @@ int Tune(const TOptions& O)
     std::ifstream in(inPath);
     if (!in)
         Fail("cannot read " + inPath);
-    std::vector<TSample> samples;
+    std::vector<TSample> samples, heldOut;
+    size_t lines = 0;
     for (std::string line; std::getline(in, line);) {
         const size_t tab = line.find('\t');
         if (tab == std::string::npos)
@@ -254,7 +257,9 @@ int Tune(const TOptions& O)
         for (int i = 0; i < EXPERT_FEATURES; ++i)
             s.Features[i] = static_cast<int16_t>(f[i]);
         s.Result = board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult;
-        samples.push_back(s);
+        // Every tenth block of positions (about a game each) is held out, to check that the fit
+        // predicts games it has not seen.
+        (lines++ / 100 % 10 == 9 ? heldOut : samples).push_back(s);
     }
     if (samples.empty())
         Fail(inPath + " holds no position");
@@ -262,7 +267,7 @@ int Tune(const TOptions& O)
     const TExpertWeights start = ReadWeights(O.Text("weights"));
     std::vector<double> p = ToParameters(start);
     const double k = O.Values.count("k") ? O.Number("k", 0) : FitK(samples, p);
-    const double before = Loss(samples, p, k);
+    const double before = Loss(samples, p, k), heldBefore = Loss(heldOut, p, k);
     std::fprintf(stderr, "%zu positions, K %.6f, loss %.6f\n", samples.size(), k, before);
 
     // Adam on the full batch: the features differ in scale by two orders, which plain descent
@@ -294,9 +299,10 @@ int Tune(const TOptions& O)
     }
     for (double& x : p)
         x = std::round(x);
-    const double after = Loss(samples, p, k);
+    const double after = Loss(samples, p, k), heldAfter = Loss(heldOut, p, k);
 
-    std::printf("// %zu positions, K %.6f: loss %.6f before, %.6f after\n", samples.size(), k, before, after);
+    std::printf("// %zu positions, K %.6f: loss %.6f before, %.6f after; %zu held out: %.6f before, %.6f after\n",
+                samples.size(), k, before, after, heldOut.size(), heldBefore, heldAfter);
     const std::string outPath = O.Text("out");
     std::ofstream out;
     if (!outPath.empty())

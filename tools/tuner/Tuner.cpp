@@ -308,7 +308,8 @@ int Tune(const TOptions& O)
     if (!outPath.empty())
         out.open(outPath);
     for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        std::printf("    TPhased %s{%.0f, %.0f};\n", EXPERT_FEATURE_NAMES[i], p[2 * i], p[2 * i + 1]);
+        std::printf("    TPhased %s{%ld, %ld};\n", EXPERT_FEATURE_NAMES[i], std::lround(p[2 * i]),
+                    std::lround(p[2 * i + 1]));
         if (out)
             out << EXPERT_FEATURE_NAMES[i] << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
     }

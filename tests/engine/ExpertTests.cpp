@@ -6,6 +6,8 @@
 #include <chrono>
 #include <numeric>
 #include <random>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "TestBoards.h"
@@ -276,6 +278,32 @@ TEST(ExpertEval, IsItsFeaturesTimesTheWeightsAlikeForBothColours)
         }
     }
     EXPECT_GT(compared, 200);
+}
+
+// Features counted on positions small enough to count by hand, from the side to move's view.
+TEST(ExpertEval, CountsEachFeatureOnItsSquares)
+{
+    struct Case {
+        const char* Fen;
+        std::vector<std::pair<TExpertFeature, int32_t>> Expected;
+    };
+    for (const Case& c : {
+             // A king with no square to go to and no man to take; Black's man on 28 in the
+             // dog-hole, its others free to step to 26 and 31.
+             Case{"W:WK32:B23,27,28",
+                  {{efMan, -3}, {efKing, 1}, {efTrappedKing, 1}, {efDogHole, -1}, {efMobility, -2}, {efTempo, -17}}},
+             // The bridge and the other back square, each worth the three men that could crown there.
+             Case{"B:W21,22,23:B1,2,3", {{efBackBridge, 6}, {efBackOther, 3}, {efTempo, 0 - 3 * 2}}},
+             // Both men run free: Black's two rows from the crown, White's one.
+             Case{"B:W5:B22", {{efRunaway, 0}, {efRunawayRows, 1}, {efTempo, 5 - 6}, {efCentre, 0}}},
+             // Men that can still be met run no race; only Black's man is in the centre.
+             Case{"B:W21:B14", {{efRunaway, 0}, {efRunawayRows, 0}, {efCentre, 1}}},
+         }) {
+        int32_t f[EXPERT_FEATURES];
+        ExpertFeatures(*Board(c.Fen), f);
+        for (const auto& [feature, value] : c.Expected)
+            EXPECT_EQ(f[feature], value) << c.Fen << ": " << EXPERT_FEATURE_NAMES[feature];
+    }
 }
 
 // What the weights must keep, however they are fitted: a man nothing can stop from crowning is

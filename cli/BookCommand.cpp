@@ -41,9 +41,8 @@ int32_t ScorePosition(TExpertEngine& Engine, const TCheckersBoard& Board, const 
     }
     if (board.MoveCount() == 0)
         return -sign * EXPERT_WIN;
-    const TExpertResult result =
-        Engine.Search(board, Options.Depth != 0 ? 0 : Options.MoveTimeMs, Options.Memory, nullptr, nullptr,
-                      Options.Depth != 0 ? Options.Depth : EXPERT_MAX_DEPTH);
+    const TExpertResult result = Engine.Search(board, Options.Depth != 0 ? 0 : Options.MoveTimeMs, Options.Memory,
+                                               nullptr, nullptr, Options.Depth != 0 ? Options.Depth : EXPERT_MAX_DEPTH);
     return sign * result.Score;
 }
 
@@ -53,7 +52,8 @@ bool WriteBook(const TOpeningBook& Book, const std::map<uint64_t, std::string>& 
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << "# Velk Checkers opening book (engine/OpeningBook.h describes the format): " << Book.Size()
-            << " positions.\n# Built by: " << Options.Command << "\n" << Book.Text(Fens);
+            << " positions.\n# Built by: " << Options.Command << "\n"
+            << Book.Text(Fens);
         out.close();
         if (!out) {
             std::remove(temporary.c_str());

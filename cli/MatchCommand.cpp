@@ -103,9 +103,9 @@ bool RunProgram(const std::vector<std::string>& Argv, int TimeoutMs, std::string
         return false;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        Error = WIFEXITED(status) && WEXITSTATUS(status) == 127 ? "could not be started"
-                                                                : "failed (exit status " +
-                                                                      std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
+        Error = WIFEXITED(status) && WEXITSTATUS(status) == 127
+                    ? "could not be started"
+                    : "failed (exit status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
         return false;
     }
     return true;
@@ -172,8 +172,7 @@ bool ReadBallots(const std::string& Path, std::vector<TBallot>& Ballots, std::st
     return true;
 }
 
-std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count,
-                                 uint64_t Seed)
+std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count, uint64_t Seed)
 {
     std::vector<TBallot> drawn;
     for (const TBallot& b : Ballots)

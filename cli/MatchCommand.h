@@ -78,7 +78,7 @@ struct TMatchOptions {
     TLevel A, B;
     int Games = 0;                     // 0: every opening with both colours
     std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
-    std::vector<TBallot> Ballots;      // played instead of Openings when there are any
+    std::vector<TBallot> Ballots;       // played instead of Openings when there are any
     uint32_t Memory = 0;               // 0: each level's default
     bool Moves = false;                // print each game's moves with score/depth
     bool UseBook = true;               // the Expert level plays from the opening book

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Fen.h"
 #include "BookCommand.h"
+#include "Fen.h"
 #include "MatchCommand.h"
 #include "PdnCommands.h"
 #include "control/GameFile.h"
@@ -496,9 +496,8 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
 
 int CmdSearch(const TArgs& Args)
 {
-    AllowOptions(Args,
-                 {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime", "--seed", "--no-book",
-                  "--after"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime", "--seed",
+                        "--no-book", "--after"});
     const TLevel level = LevelOption(Args);
     if (!level.Expert() && (Args.Options.count("--seed") || Args.Options.count("--no-book")))
         Fail("--seed and --no-book go with --level expert");
@@ -722,7 +721,8 @@ int CmdMatch(const TArgs& Args)
         if (d != "all" && d != "crossboard" && d != "mailplay")
             Fail("--deck must be crossboard, mailplay or all, not \"" + d + "\"");
         options.Ballots = DrawBallots(
-            all, d, count == Args.Options.end() ? 0 : static_cast<int>(ParseNumber(count->second, "--count", 1, 100000)),
+            all, d,
+            count == Args.Options.end() ? 0 : static_cast<int>(ParseNumber(count->second, "--count", 1, 100000)),
             SeedOption(Args, 1));
         if (options.Ballots.empty())
             Fail(ballots->second + " holds no ballot of the deck " + d);

@@ -64,10 +64,10 @@ void TGameSolver::RunJob()
     if (!Terminated()) {
         try {
             const uint64_t seed = FBookSeed.load();
-            const int32_t book = FExpertMoveTime != 0 && FUseBook.load()
-                                     ? BookMove(static_cast<const TCheckersBoard&>(*FBoard),
-                                                seed != 0 ? seed : RandomBookSeed())
-                                     : -1;
+            const int32_t book =
+                FExpertMoveTime != 0 && FUseBook.load()
+                    ? BookMove(static_cast<const TCheckersBoard&>(*FBoard), seed != 0 ? seed : RandomBookSeed())
+                    : -1;
             if (book >= 0)
                 result = book;
             else if (FExpertMoveTime != 0)

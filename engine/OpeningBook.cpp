@@ -202,10 +202,7 @@ const TOpeningBook& BuiltInBook()
     return book;
 }
 
-int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed)
-{
-    return BuiltInBook().Choose(Board, Seed);
-}
+int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed) { return BuiltInBook().Choose(Board, Seed); }
 
 uint64_t RandomBookSeed()
 {

@@ -32,8 +32,8 @@ std::string Key(const std::string& Fen)
 
 TEST(BookTest, TextRoundTripsAndDamagedLinesAreRefusedByNumber)
 {
-    const std::string text = "# a comment\n\n" + Key(START) + " 11-15:12 09-13:-3  # the start\n" +
-                             "00000000000000ff 15-24-31:29990\n";
+    const std::string text =
+        "# a comment\n\n" + Key(START) + " 11-15:12 09-13:-3  # the start\n" + "00000000000000ff 15-24-31:29990\n";
     TOpeningBook book;
     std::string error;
     ASSERT_TRUE(book.Parse(text, error)) << error;
@@ -95,8 +95,8 @@ TEST(BookTest, SeedsDrawAmongNearlyEqualLegalMovesOnly)
     for (uint64_t seed = 0; seed < 20; ++seed)
         EXPECT_EQ(PathToText(start->Moves()[book.Choose(*start, seed, 0)]), "11-15");
 
-    ASSERT_TRUE(book.Parse(Key(START) + " 11-15:" + std::to_string(EXPERT_WIN - 5) + " 09-13:" +
-                               std::to_string(EXPERT_WIN - 9) + "\n",
+    ASSERT_TRUE(book.Parse(Key(START) + " 11-15:" + std::to_string(EXPERT_WIN - 5) +
+                               " 09-13:" + std::to_string(EXPERT_WIN - 9) + "\n",
                            error));
     for (uint64_t seed = 0; seed < 20; ++seed)
         EXPECT_EQ(PathToText(start->Moves()[book.Choose(*start, seed)]), "11-15");

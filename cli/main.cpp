@@ -775,8 +775,7 @@ int CmdBook(const TArgs& Args)
     options.Memory = MemoryOption(Args, EXPERT_TOOL_MEMORY);
     options.Command = "velk-checkers-engine book build";
     for (const auto& [name, value] : Args.Options)
-        if (name != "--ballots" && name != "--out")
-            options.Command += " " + name + " " + value;
+        options.Command += " " + name + " " + value;
     return RunBookBuild(options);
 }
 

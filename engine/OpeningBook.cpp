@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <random>
 
 #include "ExpertSearch.h"
@@ -206,9 +207,14 @@ int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed) { return BuiltInBoo
 
 uint64_t RandomBookSeed()
 {
-    std::random_device device;
-    const uint64_t time = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    return Mix((static_cast<uint64_t>(device()) << 32 | device()) ^ time);
+    uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    // Where the system has no entropy device the clock alone still varies from game to game.
+    try {
+        std::random_device device;
+        seed ^= static_cast<uint64_t>(device()) << 32 | device();
+    } catch (const std::exception&) {
+    }
+    return Mix(seed);
 }
 
 }  // namespace velk

@@ -106,19 +106,27 @@ TEST(BookTest, SeedsDrawAmongNearlyEqualLegalMovesOnly)
     EXPECT_EQ(book.Choose(*start, 1), -1);
 }
 
-// The program's own book covers the start and every ballot; walked from there along its moves,
-// every entry is reached and every move it holds is legal where it stands.
+// The program's own book covers the start, the positions on the way to every ballot and the
+// ballots; walked from there along its moves, every entry is reached and every move it holds is
+// legal where it stands.
 TEST(BookTest, BuiltInBookCoversTheBallotsAndHoldsOnlyLegalMoves)
 {
     const TOpeningBook& book = BuiltInBook();
     ASSERT_GT(book.Size(), 0u);
-    std::vector<std::string> roots = {START};
-    std::ifstream ballots(VELK_SOURCE_DIR "/data/three-move-ballots.tsv");
-    ASSERT_TRUE(ballots);
-    for (std::string line; std::getline(ballots, line);)
-        if (!line.empty() && line[0] != '#')
-            roots.push_back(line.substr(line.rfind('\t') + 1));
-    ASSERT_EQ(roots.size(), 175u);
+    std::vector<TBallot> ballots;
+    std::string error;
+    ASSERT_TRUE(ReadBallots(VELK_SOURCE_DIR "/data/three-move-ballots.tsv", ballots, error)) << error;
+    std::vector<std::string> roots;
+    for (const TBallot& ballot : ballots) {
+        TCheckersBoard board;
+        board.NewGame();
+        std::istringstream moves(ballot.Moves);
+        for (std::string move; moves >> move;) {
+            roots.push_back(BoardToFen(board));
+            ASSERT_TRUE(board.MakeMove(FindNotatedMove(board, move)));
+        }
+        roots.push_back(ballot.Fen);
+    }
 
     std::set<uint64_t> seen;
     std::vector<std::string> todo = roots;

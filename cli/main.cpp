@@ -612,6 +612,7 @@ int CmdSelfplay(const TArgs& Args)
         Fail("give either --depth or --level, not both");
     const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
     TPlayer player(level, memory);
+    player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
     LoadPosition(Args, board);

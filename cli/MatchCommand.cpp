@@ -1,14 +1,26 @@
 #include "MatchCommand.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <random>
 #include <set>
+#include <sstream>
 
 #include "cli/Fen.h"
 #include "engine/DrawRule.h"
 #include "engine/GameSolver.h"
+#include "engine/OpeningBook.h"
 
 namespace velk {
 
@@ -26,7 +38,184 @@ bool ParseDepth(const std::string& Text, int& Depth)
     return Depth >= 1 && Depth <= MAX_SEARCH_DEPTH;
 }
 
+// Runs Argv with its output read back, for at most TimeoutMs; false with Error when it could not
+// start, outlived the time (it is then killed) or failed.
+bool RunProgram(const std::vector<std::string>& Argv, int TimeoutMs, std::string& Output, std::string& Error)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        Error = "cannot make a pipe";
+        return false;
+    }
+    std::vector<char*> args;
+    for (const std::string& a : Argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        Error = "cannot start it";
+        return false;
+    }
+    if (child == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    Output.clear();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+    bool late = false;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            late = true;
+            break;
+        }
+        pollfd fd{pipeEnds[0], POLLIN, 0};
+        const int ready = poll(&fd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            late = ready == 0;
+            break;
+        }
+        char buffer[4096];
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        Output.append(buffer, static_cast<size_t>(got));
+    }
+    close(pipeEnds[0]);
+    if (late)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (late) {
+        Error = "gave no answer within " + std::to_string(TimeoutMs / 1000) + " s";
+        return false;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        Error = WIFEXITED(status) && WEXITSTATUS(status) == 127
+                    ? "could not be started"
+                    : "failed (exit status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> SplitTabs(const std::string& Line)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(Line);
+    while (std::getline(in, field, '\t'))
+        fields.push_back(field);
+    return fields;
+}
+
 }  // namespace
+
+void MatchScore(int Wins, int Losses, int Draws, double& Score, double& Margin)
+{
+    const int games = Wins + Losses + Draws;
+    Score = Margin = 0;
+    if (games == 0)
+        return;
+    const double mean = (Wins + 0.5 * Draws) / games;
+    const double variance =
+        (Wins * (1 - mean) * (1 - mean) + Draws * (0.5 - mean) * (0.5 - mean) + Losses * mean * mean) / games;
+    Score = 100 * mean;
+    Margin = 100 * 1.96 * std::sqrt(variance / games);
+}
+
+bool ReadBallots(const std::string& Path, std::vector<TBallot>& Ballots, std::string& Error)
+{
+    std::ifstream in(Path);
+    if (!in) {
+        Error = "cannot read " + Path;
+        return false;
+    }
+    Ballots.clear();
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::vector<std::string> fields = SplitTabs(line);
+        const std::string where = Path + ":" + std::to_string(number) + ": ";
+        TCheckersBoard board;
+        std::string fault;
+        if (fields.size() != 5 || fields[0].empty() || fields[0].find_first_not_of("0123456789") != std::string::npos ||
+            fields[0].size() > 6) {
+            Error = where + "expected NUMBER, MOVES, DECK, NAME and FEN separated by tabs";
+            return false;
+        }
+        if (!ParseFen(fields[4], board, fault)) {
+            Error = where + fault;
+            return false;
+        }
+        Ballots.push_back({std::atoi(fields[0].c_str()), fields[1], fields[2], fields[3], fields[4]});
+    }
+    if (Ballots.empty()) {
+        Error = Path + " holds no ballot";
+        return false;
+    }
+    return true;
+}
+
+std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count, uint64_t Seed)
+{
+    std::vector<TBallot> drawn;
+    for (const TBallot& b : Ballots)
+        if (Deck == "all" || b.Deck == Deck)
+            drawn.push_back(b);
+    // A generator whose output the standard fixes, with a shuffle written out here, so that a
+    // seed names the same ballots on every system.
+    std::mt19937_64 random(Seed);
+    for (size_t i = drawn.size(); i > 1; --i)
+        std::swap(drawn[i - 1], drawn[random() % i]);
+    if (Count > 0 && static_cast<size_t>(Count) < drawn.size())
+        drawn.resize(static_cast<size_t>(Count));
+    return drawn;
+}
+
+int32_t FindNotatedMove(TCheckersBoard& Board, const std::string& Move)
+{
+    std::vector<int> squares;
+    for (size_t at = 0; at <= Move.size();) {
+        const size_t end = std::min(Move.find_first_of("-x", at), Move.size());
+        const std::string number = Move.substr(at, end - at);
+        if (number.empty() || number.size() > 2 || number.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        squares.push_back(std::atoi(number.c_str()) - 1);
+        at = end + 1;
+    }
+    if (squares.size() < 2)
+        return -1;
+    const TMoveList& moves = Board.Moves();
+    for (int32_t i = 0; i < moves.Count(); ++i) {
+        const TCheckersMove& m = moves[i];
+        // A capture written by its ends alone ("13x22") or square by square.
+        bool same = m.From() == squares.front() && m.To() == squares.back();
+        if (same && squares.size() > 2) {
+            same = squares.size() == m.Count;
+            for (size_t k = 0; same && k < squares.size(); ++k)
+                same = m.Squares[k] == squares[k];
+        }
+        if (same)
+            return i;
+    }
+    return -1;
+}
 
 bool ParseSeconds(const std::string& Text, uint32_t& Ms)
 {
@@ -42,7 +231,8 @@ bool ParseSeconds(const std::string& Text, uint32_t& Ms)
 
 bool ParseLevel(const std::string& Text, double DefaultSeconds, TLevel& Level, std::string& Error)
 {
-    Level = TLevel{Text};
+    Level = TLevel();
+    Level.Name = Text;
     if (Text == "easy")
         Level.Depth = 4;
     else if (Text == "medium")
@@ -61,15 +251,84 @@ bool ParseLevel(const std::string& Text, double DefaultSeconds, TLevel& Level, s
             Error = "the time of \"" + Text + "\" must be seconds from 0.001 to 3600";
             return false;
         }
+    } else if (Text.rfind("driver:", 0) == 0) {
+        // The path may hold colons itself: a last part that reads as seconds is the time.
+        Level.Driver = Text.substr(7);
+        Level.MoveTimeMs = static_cast<uint32_t>(std::lround(DefaultSeconds * 1000));
+        const size_t colon = Level.Driver.rfind(':');
+        if (colon != std::string::npos && ParseSeconds(Level.Driver.substr(colon + 1), Level.MoveTimeMs))
+            Level.Driver.resize(colon);
+        if (Level.Driver.empty()) {
+            Error = "\"" + Text + "\" names no driver";
+            return false;
+        }
     } else {
-        Error = "unknown level \"" + Text + "\" (easy, medium, difficult, depth:N, expert[:SECONDS])";
+        Error = "unknown level \"" + Text +
+                "\" (easy, medium, difficult, depth:N, expert[:SECONDS], driver:PATH[:SECONDS])";
         return false;
     }
     return true;
 }
 
+TExpertResult TPlayer::AskDriver(TCheckersBoard& Board)
+{
+    TExpertResult result;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", FLevel.MoveTimeMs / 1000.0);
+    std::string output, error;
+    const std::string fen = BoardToFen(Board);
+    // A driver thinks for its time and starts up; one that takes far longer has hung.
+    const int timeoutMs = static_cast<int>(std::min<uint32_t>(FLevel.MoveTimeMs, 600000)) * 10 + 10000;
+    if (!RunProgram({FLevel.Driver, "--fen", fen, "--time", seconds}, timeoutMs, output, error)) {
+        FFault = "the driver " + error + " for " + fen;
+        return result;
+    }
+    std::string after;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("after ", 0) == 0) {
+            after = line.substr(6);
+            while (!after.empty() && std::isspace(static_cast<unsigned char>(after.back())))
+                after.pop_back();
+            break;
+        }
+    TCheckersBoard answer;
+    if (after.empty() || !ParseFen(after, answer, error)) {
+        FFault = "the driver gave no position after its move for " + fen;
+        return result;
+    }
+    const uint64_t wanted = answer.ComputeKey();
+    TCheckersBoard child;
+    for (int32_t i = 0; i < Board.MoveCount(); ++i) {
+        child.Assign(Board);
+        if (child.MakeMove(i) && child.ComputeKey() == wanted) {
+            result.Move = i;
+            return result;
+        }
+    }
+    FFault = "the driver answered " + fen + " with " + after + ", which no legal move reaches";
+    return result;
+}
+
 TExpertResult TPlayer::Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past)
 {
+    FFromBook = false;
+    FFault.clear();
+    if (!FLevel.Driver.empty())
+        return AskDriver(Board);
+    if (FLevel.Expert() && FUseBook) {
+        TExpertResult book;
+        book.Move = BookMove(Board, FBookSeed);
+        if (book.Move >= 0) {
+            const TBookEntry* entry = BuiltInBook().Find(Board.ComputeKey());
+            const std::string text = PathToText(Board.Moves()[book.Move]);
+            for (const TBookMove& m : entry->Moves)
+                if (m.Move == text)
+                    book.Score = m.Score;
+            FFromBook = true;
+            return book;
+        }
+    }
     if (FLevel.Expert())
         return FExpert.Search(Board, FLevel.MoveTimeMs, FMemory ? FMemory : EXPERT_TOOL_MEMORY, nullptr, Past);
     TExpertResult result;
@@ -110,7 +369,10 @@ std::vector<std::pair<std::string, std::string>> ThreePlyOpenings()
 int RunMatch(const TMatchOptions& Options)
 {
     std::vector<std::pair<std::string, std::string>> openings;
-    if (Options.Openings.empty())
+    if (!Options.Ballots.empty())
+        for (const TBallot& ballot : Options.Ballots)
+            openings.emplace_back(ballot.Fen, "ballot " + std::to_string(ballot.Number) + " " + ballot.Moves);
+    else if (Options.Openings.empty())
         openings = ThreePlyOpenings();
     else
         for (const std::string& fen : Options.Openings)
@@ -125,7 +387,7 @@ int RunMatch(const TMatchOptions& Options)
 
     TPlayer a(Options.A, Options.Memory);
     TPlayer b(Options.B, Options.Memory);
-    int wins = 0, losses = 0, draws = 0;
+    int wins = 0, losses = 0, draws = 0, voids = 0;
     double seconds[2] = {0, 0};
     int moves[2] = {0, 0};
     std::printf("match: A %s against B %s, %d games\n", Options.A.Name.c_str(), Options.B.Name.c_str(), games);
@@ -137,13 +399,16 @@ int RunMatch(const TMatchOptions& Options)
             std::fprintf(stderr, "opening %s: %s\n", fen.c_str(), error.c_str());
             return 2;
         }
+        // Each game draws its own book moves, and each side its own.
+        a.SetBook(Options.UseBook, Options.Seed * 2 * static_cast<uint64_t>(games) + 2 * static_cast<uint64_t>(g));
+        b.SetBook(Options.UseBook, Options.Seed * 2 * static_cast<uint64_t>(games) + 2 * static_cast<uint64_t>(g) + 1);
         // The first game of an opening gives A the side to move, the second gives it to B.
         const uint8_t sideA = g % 2 == 0 ? board.Turn() : board.Turn() ^ 3;
         TGamePositions positions;
         positions.Reset(board);
         int plies = 0;
         bool drawn = false;
-        std::string record;
+        std::string record, fault;
         while (board.GameState() == gsPlaying) {
             if (positions.Drawn() || plies >= MAX_GAME_PLIES) {
                 drawn = true;
@@ -155,11 +420,15 @@ int RunMatch(const TMatchOptions& Options)
             const TExpertResult choice = player.Choose(board, &positions.ReversibleKeys());
             seconds[mover] += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             ++moves[mover];
+            if (!player.Fault().empty()) {
+                fault = player.Fault();
+                break;
+            }
             if (Options.Moves && choice.Move >= 0 && choice.Move < board.MoveCount())
             {
                 char text[64];
-                std::snprintf(text, sizeof text, " %s(%d/%d)", PathToText(board.Moves()[choice.Move]).c_str(),
-                              choice.Score, choice.Depth);
+                std::snprintf(text, sizeof text, " %s(%d/%s)", PathToText(board.Moves()[choice.Move]).c_str(),
+                              choice.Score, player.FromBook() ? "book" : std::to_string(choice.Depth).c_str());
                 record += text;
             }
             if (choice.Move < 0 || !board.MakeMove(choice.Move)) {
@@ -170,8 +439,12 @@ int RunMatch(const TMatchOptions& Options)
             positions.Push(board);
             ++plies;
         }
-        const char* result = "draw";
-        if (drawn) {
+        std::string result = "draw";
+        if (!fault.empty()) {
+            // A driver that fails its move voids the game rather than the match.
+            ++voids;
+            result = "void (" + fault + ")";
+        } else if (drawn) {
             ++draws;
         } else if (board.Winner() == sideA) {
             ++wins;
@@ -181,13 +454,16 @@ int RunMatch(const TMatchOptions& Options)
             result = "B wins";
         }
         std::printf("game %d: %s, A %s: %s after %d plies\n", g + 1, label.c_str(),
-                    sideA == PLAYER_BLACK ? "black" : "white", result, plies);
+                    sideA == PLAYER_BLACK ? "black" : "white", result.c_str(), plies);
         if (Options.Moves)
             std::printf("  %s:%s\n  end %s\n", fen.c_str(), record.c_str(), BoardToFen(board).c_str());
         std::fflush(stdout);
     }
-    const double score = games > 0 ? 100.0 * (wins + 0.5 * draws) / games : 0;
-    std::printf("total: A %d wins, %d losses, %d draws, score %.1f %%\n", wins, losses, draws, score);
+    double score, margin;
+    MatchScore(wins, losses, draws, score, margin);
+    std::printf("total: A %d wins, %d losses, %d draws, score %.1f %% +- %.1f\n", wins, losses, draws, score, margin);
+    if (voids > 0)
+        std::printf("void: %d games, not counted\n", voids);
     std::printf("time per move: A %.3f s, B %.3f s\n", moves[0] ? seconds[0] / moves[0] : 0.0,
                 moves[1] ? seconds[1] / moves[1] : 0.0);
     return 0;

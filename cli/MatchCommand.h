@@ -11,16 +11,18 @@ namespace velk {
 
 constexpr uint32_t EXPERT_TOOL_MEMORY = 16u << 20;
 
-// easy, medium, difficult (the game's depths 4, 8, 12), depth:N, or expert with a time per move.
+// easy, medium, difficult (the game's depths 4, 8, 12), depth:N, expert with a time per move, or
+// a program outside (a driver) that answers a position with the position after its move.
 struct TLevel {
     std::string Name;
     int Depth = 0;            // for a fixed-depth level
-    uint32_t MoveTimeMs = 0;  // for expert; 0 otherwise
-    bool Expert() const { return MoveTimeMs != 0; }
+    uint32_t MoveTimeMs = 0;  // for expert and a driver; 0 otherwise
+    std::string Driver;       // the driver's path; empty for the engine's own levels
+    bool Expert() const { return MoveTimeMs != 0 && Driver.empty(); }
 };
 
-// Reads "easy", "medium", "difficult", "depth:N" or "expert[:SECONDS]" (SECONDS default
-// DefaultSeconds). False with a message for anything else.
+// Reads "easy", "medium", "difficult", "depth:N", "expert[:SECONDS]" or "driver:PATH[:SECONDS]"
+// (SECONDS default DefaultSeconds). False with a message for anything else.
 bool ParseLevel(const std::string& Text, double DefaultSeconds, TLevel& Level, std::string& Error);
 // A time in seconds (0.001 to 3600) as milliseconds; false for anything else.
 bool ParseSeconds(const std::string& Text, uint32_t& Ms);
@@ -31,23 +33,60 @@ public:
     TPlayer(const TLevel& Level, uint32_t Memory) : FLevel(Level), FMemory(Memory) {}
 
     // The move for Board (an index in its list) as the game's computer would choose it at this
-    // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null.
+    // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null. The
+    // Expert level plays from the opening book first, drawing among its moves by BookSeed.
+    // A driver's move is -1 when it gave none or an illegal one; Fault() then says which.
     TExpertResult Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past);
     const TLevel& Level() const { return FLevel; }
+    void SetBook(bool Use, uint64_t Seed)
+    {
+        FUseBook = Use;
+        FBookSeed = Seed;
+    }
+    bool FromBook() const { return FFromBook; }
+    const std::string& Fault() const { return FFault; }
 
 private:
+    TExpertResult AskDriver(TCheckersBoard& Board);
+
     TLevel FLevel;
     uint32_t FMemory;
     TExpertEngine FExpert;
+    bool FUseBook = true;
+    uint64_t FBookSeed = 0;
+    bool FFromBook = false;
+    std::string FFault;
 };
+
+// A three-move ballot: a line of the ballots file (number, moves, deck, name, FEN after them).
+struct TBallot {
+    int Number = 0;
+    std::string Moves, Deck, Name, Fen;
+};
+
+// Reads a ballots file (tab-separated, '#' starts a comment line), checking each FEN. False
+// with "FILE:LINE: fault" otherwise.
+bool ReadBallots(const std::string& Path, std::vector<TBallot>& Ballots, std::string& Error);
+// The ballots of Deck ("all" for every one) in an order drawn from Seed, the first Count of
+// them (0: all).
+std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count,
+                                 uint64_t Seed);
+// The index of the legal move of Board written as in the ballots ("9-13", "13x22"), or -1.
+int32_t FindNotatedMove(TCheckersBoard& Board, const std::string& Move);
 
 struct TMatchOptions {
     TLevel A, B;
     int Games = 0;                     // 0: every opening with both colours
     std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
+    std::vector<TBallot> Ballots;       // played instead of Openings when there are any
     uint32_t Memory = 0;               // 0: each level's default
     bool Moves = false;                // print each game's moves with score/depth
+    bool UseBook = true;               // the Expert level plays from the opening book
+    uint64_t Seed = 1;                 // for the book's choices, different in each game
 };
+
+// The score of W wins, L losses and D draws in per cent, and its 95 % margin.
+void MatchScore(int Wins, int Losses, int Draws, double& Score, double& Margin);
 
 // Plays the match, printing each game and the total; returns the process exit code.
 int RunMatch(const TMatchOptions& Options);

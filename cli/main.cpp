@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BookCommand.h"
 #include "Fen.h"
 #include "MatchCommand.h"
 #include "PdnCommands.h"
@@ -22,6 +23,7 @@
 #include "engine/DrawRule.h"
 #include "engine/ExpertSearch.h"
 #include "engine/GameSolver.h"
+#include "engine/OpeningBook.h"
 #include "engine/PositionTable.h"
 #include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
@@ -45,6 +47,7 @@ const std::map<std::string, std::string> Help = {
          "  bench              search a fixed set of positions and time it\n"
          "  selfplay           the computer plays itself to the end of the game\n"
          "  match --a L --b L  two levels play each other from many openings\n"
+         "  book build|probe   build the opening book, or show its entry for a position\n"
          "  show FILE.ckr      what a saved game holds\n"
          "  pdn FILE.pdn       replay every game of a PDN file, one line each\n"
          "  convert IN OUT     convert a game between .ckr and .pdn\n"
@@ -76,21 +79,26 @@ const std::map<std::string, std::string> Help = {
               "without making the moves or listing them (bulk counting)."},
     {"divide", "usage: velk-checkers-engine divide DEPTH [POSITION]\n"
                "Like perft, one line per root move in list order (12-16: N), then the total."},
-    {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [POSITION]\n"
-               "       velk-checkers-engine search --level LEVEL [--movetime SECONDS] [--memory BYTES] [POSITION]\n"
+    {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [--after] [POSITION]\n"
+               "       velk-checkers-engine search --level LEVEL [--movetime SECONDS] [--memory BYTES]\n"
+               "                                   [--seed N | --no-book] [--after] [POSITION]\n"
                "Searches DEPTH plies (1-64) with the game's own search, on a fresh transposition\n"
                "table of BYTES (default 1048576, the engine's own default; the game gives it a tenth\n"
                "of the machine's memory unless told otherwise, which --game-memory uses here).\n"
                "Prints 'bestmove MOVE', 'score N' (from the side to move's view; a won position\n"
                "scores above 999936), then nodes, the search's time and rate, and last the table's\n"
                "size and the time spent clearing it, which is not part of the search's time.\n"
-               "Equal best moves are chosen at random, as in the game.\n"
+               "Equal best moves are chosen at random, as in the game. --after adds 'after FEN', the\n"
+               "position the move leads to, after 'bestmove' (so a script can play the tool as a\n"
+               "match's driver).\n"
                "--level easy, medium, difficult or depth:N searches as above at 4, 8, 12 or N plies.\n"
                "--level expert searches as the Expert level does: deeper and deeper until SECONDS\n"
                "have passed (default 1; 0.001-3600), with a table of BYTES (default 16777216). It\n"
                "also prints 'depth D', the last depth finished; its score is in hundredths of a man\n"
                "(a won position scores above 29000). With a single legal move it answers at once\n"
-               "with depth 0."},
+               "with depth 0. In a position of the opening book it plays a book move instead and\n"
+               "says 'book' (depth 0): moves scored nearly alike are drawn by --seed N (default: a\n"
+               "new seed each time); --no-book always searches."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
@@ -100,8 +108,20 @@ const std::map<std::string, std::string> Help = {
               "The first line gives the table's size; the last, the time spent allocating and\n"
               "clearing it, which the search times leave out. --game-memory: the game's default\n"
               "table, a tenth of the machine's memory."},
+    {"book", "usage: velk-checkers-engine book build --ballots FILE --out FILE [--movetime SECONDS | --depth N]\n"
+             "                                      [--plies N] [--memory BYTES]\n"
+             "       velk-checkers-engine book probe [--book FILE] [--seed N] [POSITION]\n"
+             "build scores every move of each ballot position (FILE as for match), of the positions on\n"
+             "the way there from the start and of those up to N plies (default 0) beyond the ballot\n"
+             "along the moves the book would play, each move by an Expert search of the position after\n"
+             "it for SECONDS (default 1) or to depth N, and writes the book as text: one position a\n"
+             "line, its key, then its good moves as MOVE:SCORE (hundredths of a man), best first, and\n"
+             "the position as FEN after '#'. The program carries the book data/opening-book.txt in\n"
+             "it. probe prints the position's key, its moves in the book (FILE, or the program's own)\n"
+             "with their scores, and 'bookmove MOVE', the move drawn by seed N (default 1)."},
     {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
-              "                                  [--openings FILE] [--memory BYTES] [--moves]\n"
+              "                                  [--openings FILE | --ballots FILE [--deck D] [--count N]]\n"
+              "                                  [--seed S] [--no-book] [--memory BYTES] [--moves]\n"
               "Plays level A against level B from opening positions, each opening twice so that each\n"
               "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
               "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
@@ -110,6 +130,14 @@ const std::map<std::string, std::string> Help = {
               "OPENING, A black: A wins after 71 plies'), then 'total: A W wins, L losses, D draws,\n"
               "score S %' (a draw counts half) and the average time per move of each side. --moves\n"
               "adds each game's start, its moves (score/depth as the mover saw them) and its end.\n"
+              "--ballots FILE plays three-move ballots instead, a tab-separated line each: number,\n"
+              "moves, deck, name and the position after the moves as FEN (data/three-move-ballots.tsv);\n"
+              "--deck crossboard, mailplay or all (default) keeps those of a deck, --count N draws N of\n"
+              "them by seed S (default 1), which also draws the Expert level's book moves (--no-book:\n"
+              "none). A LEVEL of driver:PATH[:SECONDS] is a program outside that answers 'PATH --fen\n"
+              "FEN --time SECONDS' with a line 'after FEN2', the position after its move; a game in\n"
+              "which it gives no answer or one no legal move leads to is void: reported, not counted.\n"
+              "The total gives the score's 95 % margin ('score 55.0 % +- 8.1').\n"
               "Matches are slow: 0.1 s a move over every opening takes about an hour."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES | --game-memory]\n"
                  "                                    [--no-draws] [POSITION]\n"
@@ -173,8 +201,10 @@ TArgs ParseArgs(int argc, char** argv)
 {
     TArgs args;
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
-                                                  "--level", "--movetime", "--a", "--b", "--games", "--openings"};
-    static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves"};
+                                                  "--level", "--movetime", "--a", "--b", "--games", "--openings",
+                                                  "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
+                                                  "--book"};
+    static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves", "--no-book", "--after"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -422,10 +452,35 @@ TLevel LevelOption(const TArgs& Args)
     return level;
 }
 
+uint64_t SeedOption(const TArgs& Args, uint64_t Default)
+{
+    const auto seed = Args.Options.find("--seed");
+    return seed == Args.Options.end() ? Default : ParseNumber(seed->second, "--seed", 0, UINT64_MAX);
+}
+
+// With --after, the position the move leads to, for scripts that play the tool as a driver.
+void PrintAfter(const TArgs& Args, TCheckersBoard& Board, int32_t Move)
+{
+    if (Args.Options.count("--after") == 0 || Move < 0)
+        return;
+    TCheckersBoard after;
+    after.Assign(Board);
+    after.MakeMove(Move);
+    std::printf("after %s\n", BoardToFen(after).c_str());
+}
+
 int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
 {
     TCheckersBoard board;
     LoadPosition(Args, board);
+    if (Args.Options.count("--no-book") == 0) {
+        const int32_t book = BookMove(board, SeedOption(Args, RandomBookSeed()));
+        if (book >= 0) {
+            std::printf("bestmove %s\nbook\n", PathToText(board.Moves()[book]).c_str());
+            PrintAfter(Args, board, book);
+            return 0;
+        }
+    }
     const auto start = std::chrono::steady_clock::now();
     const TExpertResult result =
         SearchExpert(board, Level.MoveTimeMs, MemoryOption(Args, EXPERT_TOOL_MEMORY), nullptr, nullptr);
@@ -433,6 +488,7 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
     std::printf("bestmove %s\n", result.Move < 0 ? "none" : PathToText(board.Moves()[result.Move]).c_str());
     std::printf("score %d\n", result.Score);
     std::printf("depth %d\n", result.Depth);
+    PrintAfter(Args, board, result.Move);
     std::printf("nodes %" PRIu64 "\n", result.Nodes);
     PrintRate("nodes", result.Nodes, time);
     return 0;
@@ -440,8 +496,13 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
 
 int CmdSearch(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime", "--seed",
+                        "--no-book", "--after"});
     const TLevel level = LevelOption(Args);
+    if (!level.Expert() && (Args.Options.count("--seed") || Args.Options.count("--no-book")))
+        Fail("--seed and --no-book go with --level expert");
+    if (!level.Driver.empty())
+        Fail("search plays the engine's own levels, not a driver");
     if (level.Expert()) {
         ExpectPositional(Args, 0);
         return CmdSearchExpert(Args, level);
@@ -465,6 +526,7 @@ int CmdSearch(const TArgs& Args)
         std::printf("score %d\n", board.Turn() == 0 ? 0 : -(WIN_SCORE + depth));
     } else {
         std::printf("bestmove %s\n", PathToText(board.Moves()[best]).c_str());
+        PrintAfter(Args, board, best);
         const bool forced = board.MoveCount() == 1;
         std::printf("score %d\n", forced ? ForcedScore(board, depth, memory) : board.SearchScore());
         if (forced)
@@ -550,6 +612,7 @@ int CmdSelfplay(const TArgs& Args)
         Fail("give either --depth or --level, not both");
     const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
     TPlayer player(level, memory);
+    player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
     LoadPosition(Args, board);
@@ -603,7 +666,8 @@ int CmdSelfplay(const TArgs& Args)
 
 int CmdMatch(const TArgs& Args)
 {
-    AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--memory", "--moves"});
+    AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--ballots", "--deck", "--count", "--seed", "--no-book",
+                        "--memory", "--moves"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -644,9 +708,76 @@ int CmdMatch(const TArgs& Args)
         if (options.Openings.empty())
             Fail(file->second + " holds no opening");
     }
+    const auto ballots = Args.Options.find("--ballots");
+    const auto deck = Args.Options.find("--deck");
+    const auto count = Args.Options.find("--count");
+    if (ballots != Args.Options.end()) {
+        if (file != Args.Options.end())
+            Fail("give either --openings or --ballots, not both");
+        std::vector<TBallot> all;
+        std::string error;
+        if (!ReadBallots(ballots->second, all, error))
+            Fail(error);
+        const std::string d = deck == Args.Options.end() ? "all" : deck->second;
+        if (d != "all" && d != "crossboard" && d != "mailplay")
+            Fail("--deck must be crossboard, mailplay or all, not \"" + d + "\"");
+        options.Ballots = DrawBallots(
+            all, d,
+            count == Args.Options.end() ? 0 : static_cast<int>(ParseNumber(count->second, "--count", 1, 100000)),
+            SeedOption(Args, 1));
+        if (options.Ballots.empty())
+            Fail(ballots->second + " holds no ballot of the deck " + d);
+    } else if (deck != Args.Options.end() || count != Args.Options.end()) {
+        Fail("--deck and --count go with --ballots");
+    }
+    options.Seed = SeedOption(Args, 1);
+    options.UseBook = Args.Options.count("--no-book") == 0;
     options.Memory = MemoryOption(Args, 0);
     options.Moves = Args.Options.count("--moves") != 0;
     return RunMatch(options);
+}
+
+int CmdBook(const TArgs& Args)
+{
+    const std::string what = Args.Positional.empty() ? "" : Args.Positional[0];
+    if (Args.Positional.size() > 1)
+        Fail("unexpected argument \"" + Args.Positional[1] + "\"");
+    if (what == "probe") {
+        AllowOptions(Args, {"--fen", "--board", "--turn", "--book", "--seed"});
+        TCheckersBoard board;
+        LoadPosition(Args, board);
+        const auto book = Args.Options.find("--book");
+        return RunBookProbe(board, book == Args.Options.end() ? "" : book->second, SeedOption(Args, 1));
+    }
+    if (what != "build")
+        Fail("book needs build or probe");
+    AllowOptions(Args, {"--ballots", "--out", "--movetime", "--depth", "--plies", "--memory"});
+    TBookBuildOptions options;
+    const auto ballots = Args.Options.find("--ballots");
+    const auto out = Args.Options.find("--out");
+    if (ballots == Args.Options.end() || out == Args.Options.end())
+        Fail("book build needs --ballots FILE and --out FILE");
+    std::string error;
+    if (!ReadBallots(ballots->second, options.Ballots, error))
+        Fail(error);
+    options.Out = out->second;
+    const auto time = Args.Options.find("--movetime");
+    const auto depth = Args.Options.find("--depth");
+    if (time != Args.Options.end() && depth != Args.Options.end())
+        Fail("give either --movetime or --depth, not both");
+    options.MoveTimeMs = 1000;
+    if (time != Args.Options.end() && !ParseSeconds(time->second, options.MoveTimeMs))
+        Fail("--movetime must be seconds from 0.001 to 3600, not \"" + time->second + "\"");
+    if (depth != Args.Options.end())
+        options.Depth = static_cast<int>(ParseNumber(depth->second, "--depth", 1, EXPERT_MAX_DEPTH));
+    const auto plies = Args.Options.find("--plies");
+    if (plies != Args.Options.end())
+        options.Plies = static_cast<int>(ParseNumber(plies->second, "--plies", 0, 20));
+    options.Memory = MemoryOption(Args, EXPERT_TOOL_MEMORY);
+    options.Command = "velk-checkers-engine book build";
+    for (const auto& [name, value] : Args.Options)
+        options.Command += " " + name + " " + value;
+    return RunBookBuild(options);
 }
 
 const char* SideName(uint8_t Turn)
@@ -723,6 +854,8 @@ int RunCommand(int argc, char** argv)
             return CmdSelfplay(args);
         if (args.Command == "match")
             return CmdMatch(args);
+        if (args.Command == "book")
+            return CmdBook(args);
         if (args.Command == "show")
             return CmdShow(args);
         if (args.Command == "pdn" || args.Command == "convert") {

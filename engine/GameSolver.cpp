@@ -2,6 +2,7 @@
 
 #include "CheckersBoard.h"
 #include "ExpertSearch.h"
+#include "OpeningBook.h"
 
 namespace velk {
 
@@ -62,7 +63,14 @@ void TGameSolver::RunJob()
     int32_t result = SOLVE_FAILED;
     if (!Terminated()) {
         try {
-            if (FExpertMoveTime != 0)
+            const uint64_t seed = FBookSeed.load();
+            const int32_t book =
+                FExpertMoveTime != 0 && FUseBook.load()
+                    ? BookMove(static_cast<const TCheckersBoard&>(*FBoard), seed != 0 ? seed : RandomBookSeed())
+                    : -1;
+            if (book >= 0)
+                result = book;
+            else if (FExpertMoveTime != 0)
                 result = SearchExpert(static_cast<const TCheckersBoard&>(*FBoard), FExpertMoveTime, FMaxMemory.load(),
                                       &FState, &FGameKeys)
                              .Move;

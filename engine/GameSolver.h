@@ -38,6 +38,11 @@ public:
     void SetDepth(uint8_t Value) { FDepth.store(Value); }
     uint32_t MaxMemory() const { return FMaxMemory.load(); }
     void SetMaxMemory(uint32_t Value) { FMaxMemory.store(Value); }
+    // Whether the Expert level plays from the opening book while it can (on by default), and
+    // the seed that draws among its moves: 0, the default, draws afresh for every move.
+    bool UseBook() const { return FUseBook.load(); }
+    void SetUseBook(bool Value) { FUseBook.store(Value); }
+    void SetBookSeed(uint64_t Value) { FBookSeed.store(Value); }
     uint8_t State() const { return FState.load(); }
     void SetState(uint8_t Value) { FState.store(Value); }
 
@@ -50,6 +55,8 @@ private:
     uint32_t FExpertMoveTime = 0;        // likewise; 0 for a search of Depth plies
     std::atomic<uint8_t> FDepth{DEFAULT_SEARCH_DEPTH};
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
+    std::atomic<bool> FUseBook{true};
+    std::atomic<uint64_t> FBookSeed{0};
     TStopFlag FState{STOP_NONE};
 };
 

@@ -90,7 +90,7 @@ check(2 "takes no value" selfplay --no-draws=yes)
 
 # The levels by name. Expert searches for its time and says how deep it got; a single legal
 # move is answered unsearched. A match plays each opening with both colours and adds them up.
-check(0 "^bestmove [0-9-]+\nscore -?[0-9]+\ndepth [1-9][0-9]*\nnodes [0-9]+\n" search --level expert --movetime 0.05)
+check(0 "^bestmove [0-9-]+\nscore -?[0-9]+\ndepth [1-9][0-9]*\nnodes [0-9]+\n" search --level expert --movetime 0.05 --no-book)
 check(0 "^bestmove 14-23\nscore -?[0-9]+\ndepth 0\n" search --level expert --fen "B:W18:B14")
 check(0 "^bestmove 21-25\nscore 9999[0-9][0-9]\n" search --level easy --fen "B:W29:B21,22")
 check_selfplay("BLACK:" --level expert:0.01 --fen "B:WK32:BK14,K15")
@@ -101,8 +101,66 @@ foreach(bad "search --level hard" "search --level depth:0" "search --level easy 
   check(2 "^velk-checkers-engine: " ${bad})
 endforeach()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/openings.fen "# one opening\nW:W21-32:B1-12\n")
-check(0 "^match: A depth:3 against B depth:1, 2 games\ngame 1: [^\n]*A white: [^\n]+\ngame 2: [^\n]*A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ %\ntime per move: A [0-9.]+ s, B [0-9.]+ s\n$"
+check(0 "^match: A depth:3 against B depth:1, 2 games\ngame 1: [^\n]*A white: [^\n]+\ngame 2: [^\n]*A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ % \\+- [0-9.]+\ntime per move: A [0-9.]+ s, B [0-9.]+ s\n$"
       match --a depth:3 --b depth:1 --openings ${CMAKE_CURRENT_BINARY_DIR}/openings.fen)
+
+# The opening book. The program's own has the start: Expert plays from it at once, the same
+# move for the same seed, and says so. A book built from two ballots by shallow searches holds
+# the positions on the way there, the ballots and a ply beyond, and is probed as the built-in.
+check(0 "^bestmove ([0-9-]+)\nbook\nafter W:[^\n]+\n$" search --level expert --seed 5 --after)
+string(REGEX MATCH "^bestmove [0-9-]+" first "${out}")
+check(0 "^${first}\nbook\n$" search --level expert --seed 5)
+check(0 "^key [0-9a-f]+\n([0-9-]+ -?[0-9]+\n)+bookmove [0-9-]+\n$" book probe)
+# Without a seed each answer draws afresh: eight alike among the start's several would mean none.
+set(answers "")
+foreach(i RANGE 1 8)
+  check(0 "^bestmove [0-9-]+\nbook\n$" search --level expert)
+  list(APPEND answers "${out}")
+endforeach()
+list(REMOVE_DUPLICATES answers)
+list(LENGTH answers distinct)
+if(distinct LESS 2)
+  message(FATAL_ERROR "eight unseeded book answers were all ${answers}")
+endif()
+check(2 "--seed and --no-book go with --level expert" search 4 --no-book)
+set(dir ${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_book)
+file(REMOVE_RECURSE ${dir})
+file(MAKE_DIRECTORY ${dir})
+set(ballot1 "W:W17,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,6,7,8,9,10,11,12,13")
+file(WRITE ${dir}/ballots.tsv "# number\tmoves\tdeck\tname\tFEN\n"
+     "1\t9-13 21-17 5-9\tcrossboard\t\t${ballot1}\n"
+     "4\t9-13 22-17 13x22\tcrossboard\t\tW:W21,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,10,11,12,22\n")
+check(0 "^book: [0-9]+ positions written to ${dir}/book.txt" book build --ballots ${dir}/ballots.tsv
+      --out ${dir}/book.txt --depth 4 --plies 1)
+file(STRINGS ${dir}/book.txt entries REGEX "^[0-9a-f]+ ")
+list(LENGTH entries count)
+# The start, 9-13, 9-13 21-17 and 9-13 22-17; two ballots; at least one position beyond each.
+if(count LESS 8)
+  message(FATAL_ERROR "a book of two ballots holds ${count} positions:\n${entries}")
+endif()
+check(0 "^key [0-9a-f]+\n25-21 -?[0-9]+\n([0-9-]+ -?[0-9]+\n)*bookmove [0-9-]+\n$"
+      book probe --book ${dir}/book.txt --fen ${ballot1})
+check(0 "^key [0-9a-f]+\nnot in the book \\([0-9]+ positions\\)\n$" book probe --book ${dir}/book.txt --fen "B:W29:B21,22")
+file(WRITE ${dir}/bad.txt "0123 11-15:3\n")
+check(2 "bad.txt: line 1: the key \"0123\" is not 16 hex digits" book probe --book ${dir}/bad.txt)
+check(2 "bad.txt:1: expected NUMBER" book build --ballots ${dir}/bad.txt --out ${dir}/x.txt)
+
+# A match from ballots against a driver: a program answering with the position after its move
+# (here the tool itself), a driver answering with a position no move leads to, and one that
+# cannot be started: such games are void, reported and not counted.
+file(WRITE ${dir}/driver.sh "#!/bin/sh\nexec \"${ENGINE}\" search 1 --after \"$1\" \"$2\"\n")
+file(WRITE ${dir}/wrong.sh "#!/bin/sh\necho \"after W:W21-32:B1-12\"\n")
+file(CHMOD ${dir}/driver.sh ${dir}/wrong.sh PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+check(0 "^match: A depth:1 against B driver:${dir}/driver.sh:0.01, 2 games\ngame 1: ballot [14] [0-9x -]+, A white: [^\n]+ after [0-9]+ plies\ngame 2: ballot [14] [^\n]*, A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ % \\+- [0-9.]+\ntime"
+      match --a depth:1 --b driver:${dir}/driver.sh:0.01 --ballots ${dir}/ballots.tsv --count 1 --seed 3)
+if(out MATCHES "void")
+  message(FATAL_ERROR "a sound driver's games were void:\n${out}")
+endif()
+check(0 "game 1: ballot [14] [^\n]*A white: void \\(the driver answered B:[^\n]* with W:W21-32:B1-12, which no legal move reaches\\) after 1 plies\ngame 2: [^\n]*A black: void [^\n]* after 0 plies\n.*total: A 0 wins, 0 losses, 0 draws[^\n]*\nvoid: 4 games, not counted\n"
+      match --a depth:1 --b driver:${dir}/wrong.sh --ballots ${dir}/ballots.tsv --deck crossboard)
+check(0 "void \\(the driver could not be started for [^\n]+\\) after 1 plies\n.*void: 2 games"
+      match --a depth:1 --b driver:${dir}/none --ballots ${dir}/ballots.tsv --count 1)
+check(2 "holds no ballot of the deck mailplay" match --a depth:1 --b depth:1 --ballots ${dir}/ballots.tsv --deck mailplay)
 
 # Files that cannot be written: standard output on a full device, a file-size limit and a
 # write-protected game (kept even for root, whom the system would let replace it). Each is a

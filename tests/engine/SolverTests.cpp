@@ -9,6 +9,7 @@
 
 #include "engine/CheckersBoard.h"
 #include "engine/GameSolver.h"
+#include "engine/OpeningBook.h"
 #include "engine/PositionTable.h"
 
 namespace velk {
@@ -122,6 +123,7 @@ TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)
 // (hurry: the last finished iteration's move) or an abort ends it before its time.
 TEST_F(SolverTest, ExpertSearchHurriesOrAbortsLikeTheOthersAndEndsOnItsClock)
 {
+    Solver.SetUseBook(false);
     ASSERT_TRUE(Solver.StartExpert(Start, 60000));
     ASSERT_TRUE(Window.WaitFor("begin"));
     EXPECT_FALSE(Solver.StartExpert(Start, 10));
@@ -135,6 +137,24 @@ TEST_F(SolverTest, ExpertSearchHurriesOrAbortsLikeTheOthersAndEndsOnItsClock)
     ASSERT_TRUE(Solver.StartExpert(Start, 20));
     EXPECT_TRUE(Solver.WaitIdle());
     EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
+}
+
+// In the opening book the Expert level answers at once, whatever its time; a fixed seed draws
+// the same move every time, and the fixed-depth levels never look at the book.
+TEST_F(SolverTest, ExpertPlaysFromTheBookAtOnce)
+{
+    Window.Indices = true;
+    Solver.SetBookSeed(7);
+    const int32_t book = BookMove(Start, 7);
+    ASSERT_GE(book, 0);
+    const std::string answer = "end(" + std::to_string(book) + ",0)";
+    const auto before = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+        ASSERT_TRUE(Solver.WaitIdle());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_EQ(Window.Log(), "begin " + answer + " begin " + answer);
 }
 
 TEST_F(SolverTest, DestroyingDuringASearchEndsItPromptlyAndSilently)

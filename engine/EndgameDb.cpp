@@ -14,6 +14,7 @@
 #include <bit>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -291,35 +292,51 @@ struct TSliceBuild {
             Counts[Index] = static_cast<uint8_t>(inside | (drawOut ? C_DRAW_OUT : 0));
     }
 
-    // Tells the predecessors of every settled position, sweeping until a sweep settles nothing
-    // new; a position settled behind the sweep is told on the next one.
-    bool Propagate()
+    // One sweep over the positions, on every thread: tells the predecessors of each settled
+    // position not told yet. A position settled behind a thread's sweep is told on the next
+    // one; the sweeps end when one tells nothing. Threads meet at the same predecessor, so its
+    // value and count change atomically.
+    void Sweep(std::atomic<bool>& Told)
     {
+        constexpr uint64_t CHUNK = 1 << 14;
         const uint64_t total = Slice.Positions();
-        for (bool told = true; told && !Stop;) {
-            told = false;
-            for (uint64_t i = 0; i < total; ++i) {
-                const uint8_t v = Values[i];
+        uint64_t told = 0;
+        for (;;) {
+            const uint64_t start = Next.fetch_add(CHUNK);
+            if (start >= total || Stop)
+                break;
+            const uint64_t end = std::min(total, start + CHUNK);
+            for (uint64_t i = start; i < end; ++i) {
+                std::atomic_ref<uint8_t> value(Values[i]);
+                const uint8_t v = value.load(std::memory_order_relaxed);
                 if (v != V_WIN && v != V_LOSS)
                     continue;
-                Values[i] = v | V_TOLD;
-                told = true;
+                value.store(v | V_TOLD, std::memory_order_relaxed);
+                ++told;
                 TSquareSet black, white, kings;
                 int turn;
                 egdb::PositionAt(Slice, i, black, white, kings, turn);
                 egdb::ForEachPredecessor(black, white, kings, turn, [&](TSquareSet B, TSquareSet W, TSquareSet K) {
                     const uint64_t j = egdb::IndexOf(Slice, B, W, K, turn ^ 1);
-                    uint8_t& before = Values[j];
-                    if (before != V_UNKNOWN)
+                    std::atomic_ref<uint8_t> before(Values[j]);
+                    if (before.load(std::memory_order_relaxed) != V_UNKNOWN)
                         return;
-                    if (v == V_LOSS)
-                        before = V_WIN;
-                    else if ((--Counts[j] & ~C_DRAW_OUT) == 0)
-                        before = (Counts[j] & C_DRAW_OUT) != 0 ? V_DRAW : V_LOSS;
+                    uint8_t unknown = V_UNKNOWN;
+                    if (v == V_LOSS) {
+                        before.compare_exchange_strong(unknown, V_WIN, std::memory_order_relaxed);
+                        return;
+                    }
+                    const uint8_t left =
+                        std::atomic_ref<uint8_t>(Counts[j]).fetch_sub(1, std::memory_order_relaxed) - 1;
+                    if ((left & ~C_DRAW_OUT) == 0)
+                        before.compare_exchange_strong(unknown, (left & C_DRAW_OUT) != 0 ? V_DRAW : V_LOSS,
+                                                       std::memory_order_relaxed);
                 });
             }
         }
-        return !Stop;
+        Done += told;
+        if (told != 0)
+            Told = true;
     }
 
     std::vector<uint8_t> Pack() const
@@ -337,28 +354,47 @@ struct TSliceBuild {
 using TProgress = std::function<bool(uint64_t, uint64_t)>;
 
 // Solves one table on Threads threads, calling Progress from this thread meanwhile.
+// Runs Work on Threads threads, calling Progress from this thread meanwhile.
+void RunWorkers(int Threads, TSliceBuild& Build, uint64_t DoneBefore, uint64_t Total, const TProgress& Progress,
+                const std::function<void()>& Work)
+{
+    std::mutex lock;
+    std::condition_variable finished;
+    int running = Threads;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < Threads; ++t)
+        workers.emplace_back([&] {
+            Work();
+            const std::lock_guard<std::mutex> guard(lock);
+            if (--running == 0)
+                finished.notify_one();
+        });
+    std::unique_lock<std::mutex> guard(lock);
+    while (!finished.wait_for(guard, std::chrono::milliseconds(100), [&] { return running == 0; })) {
+        guard.unlock();
+        if (Progress && !Build.Stop && !Progress(DoneBefore + Build.Done, Total))
+            Build.Stop = true;
+        guard.lock();
+    }
+    guard.unlock();
+    for (std::thread& w : workers)
+        w.join();
+}
+
+// Solves one table; its share of the progress is two steps a position: the first pass, then
+// the telling of the settled ones (the draws are never told, hence the jump at the end).
 bool SolveSlice(const TSlice& S, const TTableSet& Known, int Threads, uint64_t DoneBefore, uint64_t Total,
                 const TProgress& Progress, std::vector<uint8_t>& Packed, std::string& Error)
 {
     TSliceBuild build(S, Known);
     build.Values.assign(S.Positions(), V_UNKNOWN);
     build.Counts.assign(S.Positions(), 0);
-    std::vector<std::thread> workers;
-    std::atomic<int> running{Threads};
-    for (int t = 0; t < Threads; ++t)
-        workers.emplace_back([&] {
-            build.FirstPass();
-            --running;
-        });
-    while (running > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (Progress && !build.Stop && !Progress(DoneBefore + build.Done, Total))
-            build.Stop = true;
+    RunWorkers(Threads, build, DoneBefore, Total, Progress, [&] { build.FirstPass(); });
+    for (std::atomic<bool> told{true}; told && !build.Stop;) {
+        told = false;
+        build.Next = 0;
+        RunWorkers(Threads, build, DoneBefore, Total, Progress, [&] { build.Sweep(told); });
     }
-    for (std::thread& w : workers)
-        w.join();
-    if (!build.Stop)
-        build.Propagate();
     if (build.Stop) {
         Error = build.Error.empty() ? "The build was stopped." : build.Error;
         return false;
@@ -463,7 +499,7 @@ bool BuildEndgameDb(const TEgdbBuildOptions& Options,
         const std::vector<TSlice> order = egdb::BuildOrder(Options.Pieces);
         uint64_t total = 0, done = 0;
         for (const TSlice& s : order)
-            total += s.Positions();
+            total += 2 * s.Positions();
         TTableSet known;
         int tables = 0;
         for (const TSlice& s : order) {
@@ -474,7 +510,7 @@ bool BuildEndgameDb(const TEgdbBuildOptions& Options,
                     return false;
             }
             known.Add(s, std::move(packed));
-            done += s.Positions();
+            done += 2 * s.Positions();
             ++tables;
             if (Options.TableDone)
                 Options.TableDone(tables, static_cast<int>(order.size()), s.Name());

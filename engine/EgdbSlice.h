@@ -2,6 +2,7 @@
 // The endgame tables' numbering: which pieces a table holds, how a position maps to its place in
 // the table and back, and the moves the building walks backward. Shared by the database and its
 // tests.
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -98,7 +99,7 @@ void ForEachPredecessor(TSquareSet Black, TSquareSet White, TSquareSet Kings, in
     while (pieces != 0) {
         const TSquareSet bit = pieces & (0u - pieces);
         pieces ^= bit;
-        const int to = 31 - __builtin_ctz(bit);
+        const int to = 31 - std::countr_zero(bit);
         const bool king = (Kings & bit) != 0;
         // A man came from behind: Black's men go down, so a black man came from above.
         const int first = king ? 0 : blackMoved ? 2 : 0;

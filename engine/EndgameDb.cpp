@@ -227,6 +227,7 @@ struct TSliceBuild {
     std::atomic<uint64_t> Next{0};
     std::atomic<uint64_t> Done{0};
     std::atomic<bool> Stop{false};
+    std::atomic<bool> OutOfMemory{false};
     std::mutex ErrorLock;
     std::string Error;
 
@@ -364,7 +365,12 @@ void RunWorkers(int Threads, TSliceBuild& Build, uint64_t DoneBefore, uint64_t T
     std::vector<std::thread> workers;
     for (int t = 0; t < Threads; ++t)
         workers.emplace_back([&] {
-            Work();
+            try {
+                Work();
+            } catch (const std::bad_alloc&) {
+                Build.OutOfMemory = true;
+                Build.Stop = true;
+            }
             const std::lock_guard<std::mutex> guard(lock);
             if (--running == 0)
                 finished.notify_one();
@@ -396,7 +402,9 @@ bool SolveSlice(const TSlice& S, const TTableSet& Known, int Threads, uint64_t D
         RunWorkers(Threads, build, DoneBefore, Total, Progress, [&] { build.Sweep(told); });
     }
     if (build.Stop) {
-        Error = build.Error.empty() ? "The build was stopped." : build.Error;
+        Error = build.OutOfMemory     ? "Not enough memory to build the endgame tables."
+                : build.Error.empty() ? "The build was stopped."
+                                      : build.Error;
         return false;
     }
     Packed = build.Pack();

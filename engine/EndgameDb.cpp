@@ -165,6 +165,20 @@ bool CheckHeader(const uint8_t* Header, size_t FileSize, const TSlice& S, uint64
            CompressedSize == FileSize - HEADER_SIZE;
 }
 
+// Whether S's file is there with a header that fits it, without reading the rest.
+bool TableHeaderFits(const std::string& Folder, const TSlice& S)
+{
+    FILE* f = std::fopen(TablePath(Folder, S).c_str(), "rb");
+    if (f == nullptr)
+        return false;
+    uint8_t header[HEADER_SIZE];
+    const bool read = std::fread(header, 1, HEADER_SIZE, f) == HEADER_SIZE && std::fseek(f, 0, SEEK_END) == 0;
+    const long size = read ? std::ftell(f) : -1;
+    std::fclose(f);
+    uint64_t compressed = 0;
+    return size >= 0 && CheckHeader(header, static_cast<size_t>(size), S, compressed);
+}
+
 // S's table from its file, checked whole; false for a missing, truncated or damaged file.
 bool LoadTable(const std::string& Folder, const TSlice& S, std::vector<uint8_t>& Packed)
 {
@@ -456,7 +470,10 @@ bool TEndgameDb::Load(const std::string& Folder)
         const std::vector<TSlice> order = egdb::BuildOrder(EGDB_MAX_PIECES);
         for (size_t i = 0; i < order.size();) {
             const int pieces = order[i].Pieces();
+            // A set still being built is not read at all.
             bool complete = true;
+            for (size_t j = i; j < order.size() && order[j].Pieces() == pieces && complete; ++j)
+                complete = TableHeaderFits(Folder, order[j]);
             for (; i < order.size() && order[i].Pieces() == pieces && complete; ++i) {
                 std::vector<uint8_t> packed;
                 complete = LoadTable(Folder, order[i], packed);
@@ -541,18 +558,9 @@ bool EndgameDbComplete(const std::string& Folder, int Pieces)
 {
     if (Pieces < 2 || Pieces > EGDB_MAX_PIECES)
         return false;
-    for (const TSlice& s : egdb::BuildOrder(Pieces)) {
-        FILE* f = std::fopen(TablePath(Folder, s).c_str(), "rb");
-        if (f == nullptr)
+    for (const TSlice& s : egdb::BuildOrder(Pieces))
+        if (!TableHeaderFits(Folder, s))
             return false;
-        uint8_t header[HEADER_SIZE];
-        const bool read = std::fread(header, 1, HEADER_SIZE, f) == HEADER_SIZE && std::fseek(f, 0, SEEK_END) == 0;
-        const long size = read ? std::ftell(f) : -1;
-        std::fclose(f);
-        uint64_t compressed = 0;
-        if (size < 0 || !CheckHeader(header, static_cast<size_t>(size), s, compressed))
-            return false;
-    }
     return true;
 }
 

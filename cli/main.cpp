@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BookCommand.h"
+#include "EgdbCommand.h"
 #include "Fen.h"
 #include "MatchCommand.h"
 #include "PdnCommands.h"
@@ -51,6 +52,7 @@ const std::map<std::string, std::string> Help = {
          "  show FILE.ckr      what a saved game holds\n"
          "  pdn FILE.pdn       replay every game of a PDN file, one line each\n"
          "  convert IN OUT     convert a game between .ckr and .pdn\n"
+         "  egdb build|probe|verify  the endgame tables: build them, look a position up, check\n"
          "\n"
          "POSITION (default: the initial position, Black to move):\n"
          "  --fen \"B:W21,22,K30:B1,2,K5\"    side to move, then White's and Black's squares;\n"
@@ -821,6 +823,8 @@ int CmdShow(const TArgs& Args)
 
 int RunCommand(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "egdb") == 0)
+        return RunEgdbCommand(argc - 2, argv + 2);
     try {
         TArgs args = ParseArgs(argc, argv);
         if (args.WantVersion) {
@@ -830,6 +834,10 @@ int RunCommand(int argc, char** argv)
         if (args.Command == "help") {
             args.WantHelp = true;
             args.Command = args.Positional.empty() ? "" : args.Positional[0];
+        }
+        if (args.Command == "egdb" && args.WantHelp) {
+            std::printf("%s\n", EGDB_HELP);
+            return 0;
         }
         if (args.WantHelp || args.Command.empty()) {
             const auto h = Help.find(args.Command);

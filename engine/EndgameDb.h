@@ -44,7 +44,12 @@ struct TEgdbBuildOptions {
     std::string Folder;  // created when missing
     int Pieces = 5;      // build every ending with up to this many pieces
     int Threads = 0;     // 0: the machine's cores
+    // Called from the building thread as each table is found or finished (Done of Total).
+    std::function<void(int Done, int Total, const std::string& Table)> TableDone;
 };
+
+// The most pieces a build may cover.
+constexpr int EGDB_MAX_PIECES = 6;
 
 // Builds what is missing in Options.Folder, smallest endings first, each table written whole
 // (a stopped build resumes with the table it was working on). Progress is called from the
@@ -55,5 +60,17 @@ bool BuildEndgameDb(const TEgdbBuildOptions& Options,
 
 // True when every table for endings up to Pieces is in Folder.
 bool EndgameDbComplete(const std::string& Folder, int Pieces);
+
+struct TEgdbVerifyReport {
+    uint64_t Checked = 0;
+    uint64_t Faults = 0;
+    std::string FirstFault;  // the first position whose value its successors contradict, as FEN
+};
+
+// Checks every Stride-th position of the loaded tables against the values of the positions its
+// moves lead to: a win has a move to a loss of the opponent, a loss only moves to wins, a draw no
+// move to a loss and some move to a draw. Progress as for the build. False when stopped.
+bool VerifyEndgameDb(const TEndgameDb& Db, uint64_t Stride,
+                     const std::function<bool(uint64_t Done, uint64_t Total)>& Progress, TEgdbVerifyReport& Report);
 
 }  // namespace velk

@@ -193,3 +193,14 @@ list(SORT left)
 if(NOT before STREQUAL after OR NOT left STREQUAL "game.ckr;game.pdn")
   message(FATAL_ERROR "a refused save changed the game or left files: ${left}")
 endif()
+
+# The endgame tables: a small build into a scratch folder, one line a table when standard error
+# is no terminal, then a probe and a full check of what was built.
+set(egdb "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_egdb")
+file(REMOVE_RECURSE "${egdb}")
+check(0 "^endings with up to 3 pieces in .*table 9/9 2-0-1-0 done" egdb build --pieces 3 --threads 2 --folder "${egdb}")
+check(0 "^win\n$" egdb probe --fen "W:W18:B14" --folder "${egdb}")
+check(0 "^unknown\n$" egdb probe --fen "B:W18,19:B14,15" --folder "${egdb}")
+check(0 "^up to 3 pieces: [0-9]+ positions checked, 0 faults" egdb verify --folder "${egdb}")
+check(2 "pieces must be between 2 and 6" egdb build --pieces 7 --folder "${egdb}")
+file(REMOVE_RECURSE "${egdb}")

@@ -28,7 +28,11 @@ bool ParseSeconds(const std::string& Text, uint32_t& Ms);
 // One side of a game: the level's search with its own table kept from move to move.
 class TPlayer {
 public:
-    TPlayer(const TLevel& Level, uint32_t Memory) : FLevel(Level), FMemory(Memory) {}
+    // Threads: the Expert level's (0: one per core).
+    TPlayer(const TLevel& Level, uint32_t Memory, int Threads = 1) : FLevel(Level), FMemory(Memory)
+    {
+        FExpert.SetThreads(Threads);
+    }
 
     // The move for Board (an index in its list) as the game's computer would choose it at this
     // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null.
@@ -46,6 +50,7 @@ struct TMatchOptions {
     int Games = 0;                     // 0: every opening with both colours
     std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
     uint32_t Memory = 0;               // 0: each level's default
+    int Threads = 0;                   // of an expert side; 0: one per core
     bool Moves = false;                // print each game's moves with score/depth
 };
 

@@ -12,6 +12,7 @@
 
 #include "DrawRule.h"
 #include "ExpertEval.h"
+#include "ExpertTable.h"
 #include "PositionTable.h"
 #include "platform/Exceptions.h"
 
@@ -20,6 +21,7 @@ namespace velk {
 namespace {
 
 using TClock = std::chrono::steady_clock;
+using namespace expert;
 
 constexpr int MAX_PLY = 160;  // plies of one line, extensions included
 constexpr int MAX_MOVES = 128;
@@ -41,128 +43,6 @@ constexpr int BUDGET_STABLE_PERCENT = 30;
 constexpr int BUDGET_UNSURE_PERCENT = 85;
 constexpr int STABLE_ITERATIONS = 4;
 constexpr int32_t SCORE_DROP = 20;
-
-// Four entries share a cache line. Each is written as two words, the second the key XOR the
-// first: an entry torn by two threads writing at once no longer matches its key and is missed.
-struct TSlot {
-    std::atomic<uint64_t> Data;
-    std::atomic<uint64_t> Check;
-};
-constexpr int BUCKET_SLOTS = 4;
-struct alignas(64) TBucket {
-    TSlot Slots[BUCKET_SLOTS];
-};
-static_assert(sizeof(TBucket) == 64);
-
-struct TEntry {
-    int32_t Score = 0;
-    int Depth = 0;
-    uint8_t Bound = bkNone;
-    int Move = -1;
-};
-
-constexpr unsigned AGE_BITS = 6;
-constexpr unsigned AGE_MASK = (1u << AGE_BITS) - 1;
-
-uint64_t Pack(int32_t Score, int Depth, uint8_t Bound, unsigned Age, int Move)
-{
-    return static_cast<uint16_t>(Score) | static_cast<uint64_t>(std::min(Depth, 255)) << 16 |
-           static_cast<uint64_t>(Bound & 3) << 24 | static_cast<uint64_t>(Age & AGE_MASK) << 26 |
-           static_cast<uint64_t>(static_cast<uint8_t>(Move)) << 32;
-}
-
-int DataDepth(uint64_t Data) { return static_cast<int>(Data >> 16 & 0xFF); }
-unsigned DataAge(uint64_t Data) { return static_cast<unsigned>(Data >> 26) & AGE_MASK; }
-int DataMove(uint64_t Data) { return static_cast<int8_t>(static_cast<uint8_t>(Data >> 32)); }
-
-// Shared by every thread of a search and kept from one search to the next. A deep entry is
-// worth more than a shallow one, but one left from an earlier search goes first: its
-// position is mostly behind the game now.
-class TTable {
-public:
-    // True when the table had to be made anew (allocated and cleared).
-    bool Resize(uint32_t MaxMemory)
-    {
-        const size_t budget = std::min(MaxMemory, EXPERT_MAX_TABLE_BYTES) / sizeof(TBucket);
-        const size_t count = std::max<size_t>(256, std::bit_floor(std::max<size_t>(budget, 1)));
-        if (count == FCount)
-            return false;
-        FBuckets.reset();
-        FBuckets = std::make_unique<TBucket[]>(count);
-        FCount = count;
-        Clear();
-        return true;
-    }
-    void Clear()
-    {
-        for (size_t i = 0; i < FCount; ++i)
-            for (TSlot& slot : FBuckets[i].Slots) {
-                slot.Data.store(0, std::memory_order_relaxed);
-                slot.Check.store(0, std::memory_order_relaxed);
-            }
-        FAge = 0;
-    }
-    void NewSearch() { FAge = (FAge + 1) & AGE_MASK; }
-    size_t Buckets() const { return FCount; }
-
-    bool Probe(uint64_t Key, TEntry& Entry) const
-    {
-        const TBucket& bucket = FBuckets[Key & (FCount - 1)];
-        for (const TSlot& slot : bucket.Slots) {
-            const uint64_t data = slot.Data.load(std::memory_order_relaxed);
-            if ((slot.Check.load(std::memory_order_relaxed) ^ data) == Key && data != 0) {
-                Entry.Score = static_cast<int16_t>(data & 0xFFFF);
-                Entry.Depth = DataDepth(data);
-                Entry.Bound = static_cast<uint8_t>(data >> 24 & 3);
-                Entry.Move = DataMove(data);
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void Store(uint64_t Key, int32_t Score, int Depth, uint8_t Bound, int Move)
-    {
-        TBucket& bucket = FBuckets[Key & (FCount - 1)];
-        TSlot* victim = &bucket.Slots[0];
-        int worst = INT32_MAX;
-        for (TSlot& slot : bucket.Slots) {
-            const uint64_t data = slot.Data.load(std::memory_order_relaxed);
-            if ((slot.Check.load(std::memory_order_relaxed) ^ data) == Key && data != 0) {
-                // The same position: a shallower result of this search does not push out a
-                // deeper one, but the move it found is the one to try first next time.
-                if (Move < 0)
-                    Move = DataMove(data);
-                if (Bound != bkExact && DataAge(data) == FAge && Depth + 2 < DataDepth(data)) {
-                    if (Move == DataMove(data))
-                        return;
-                    Write(slot, Key, (data & ~(uint64_t{0xFF} << 32)) | Pack(0, 0, 0, 0, Move));
-                    return;
-                }
-                victim = &slot;
-                break;
-            }
-            const int worth = data == 0 ? -1000
-                                        : DataDepth(data) - 8 * static_cast<int>((FAge - DataAge(data)) & AGE_MASK);
-            if (worth < worst) {
-                worst = worth;
-                victim = &slot;
-            }
-        }
-        Write(*victim, Key, Pack(Score, Depth, Bound, FAge, Move));
-    }
-
-private:
-    static void Write(TSlot& Slot, uint64_t Key, uint64_t Data)
-    {
-        Slot.Data.store(Data, std::memory_order_relaxed);
-        Slot.Check.store(Key ^ Data, std::memory_order_relaxed);
-    }
-
-    std::unique_ptr<TBucket[]> FBuckets;
-    size_t FCount = 0;
-    unsigned FAge = 0;
-};
 
 // The game's past positions, looked up at many nodes: an open-addressed set built once per
 // search, so that a look-up allocates nothing.
@@ -436,9 +316,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     // A forced move costs no depth: a line of single replies is followed to where it branches.
     const int extension = n == 1 && Ply < 2 * RootDepth ? 1 : 0;
     const int childDepth = Depth > 0 ? Depth - 1 + extension : 0;
-    const bool pv = Beta - Alpha > 1;
-    // A side that stands to lose a piece has few good moves and they are seldom the usual ones.
-    const bool reducible = Depth >= 3 && !capture && !Threatened(board);
+    const bool reducible = Depth >= 3 && !capture;
     const int32_t alphaBefore = Alpha;
     int32_t best = -INF;
     int bestMove = -1;
@@ -460,12 +338,16 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
             v = -Node(Ply + 1, childDepth, -Beta, -Alpha, Threats);
         } else {
             // Late quiet moves are first looked at shallower; one that surprises is searched
-            // again in full. A move that offers a capture starts an exchange or a shot and
-            // keeps its depth.
+            // again in full. A move that offers a capture may begin a shot: near the horizon it
+            // keeps its depth, further off it loses one ply at most. Sparing these moves
+            // altogether, or those of a side under threat, or the moves of the window's own
+            // line, cost two to three times the nodes to the same depth from the openings; a
+            // man about to crown is spared.
             int reduction = 0;
-            if (reducible && order < (1 << 18) && !NearCrowning(board, m) && child.Moves()[0].Captured == 0) {
-                reduction = Reductions.R[std::min(Depth, 63)][i] - (pv ? 1 : 0);
-                reduction = std::clamp(reduction, 0, childDepth - 1);
+            if (reducible && order < (1 << 18) && !NearCrowning(board, m)) {
+                reduction = std::clamp<int>(Reductions.R[std::min(Depth, 63)][i], 0, childDepth - 1);
+                if (reduction > 0 && child.Moves()[0].Captured != 0)
+                    reduction = Depth <= 5 ? 0 : 1;
             }
             v = -Node(Ply + 1, childDepth - reduction, -Alpha - 1, -Alpha, Threats);
             if (v > Alpha && reduction > 0 && !Stopped())
@@ -757,6 +639,8 @@ TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uin
     static std::mutex guard;
     static TExpertEngine engine;
     std::lock_guard lock(guard);
+    if (engine.Threads() == 1)
+        engine.SetThreads(0);  // the game's move has the machine to itself
     return engine.Search(Board, MoveTimeMs, MaxMemory, StopFlag, GameKeys);
 }
 

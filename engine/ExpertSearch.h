@@ -81,8 +81,8 @@ private:
     std::unique_ptr<TImpl> F;
 };
 
-// The Expert level's move, searched with the process-wide Expert engine (one search at a time;
-// a second caller waits). MaxMemory is the table's budget in bytes.
+// The Expert level's move, searched with the process-wide Expert engine on every core (one
+// search at a time; a second caller waits). MaxMemory is the table's budget in bytes.
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                            const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys);
 

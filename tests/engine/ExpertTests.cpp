@@ -28,7 +28,8 @@ std::string Chosen(TCheckersBoard& B, const TExpertResult& R)
 
 // Positions from games against Difficult in which depth 12 chose a move scored level that
 // loses a man a ply or two beyond its horizon. The Expert level, searching no deeper than
-// Difficult, must see the shot and keep out of it.
+// Difficult's nominal depth (and its late quiet moves shallower still), must see the shot and
+// keep out of it.
 TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
 {
     struct Case {
@@ -41,7 +42,7 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
          }) {
         auto board = Board(c.Fen);
         TExpertEngine engine;
-        const TExpertResult r = engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 10);
+        const TExpertResult r = engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 12);
         EXPECT_NE(Chosen(*board, r), c.Losing) << c.Fen;
         // After the losing move the other side, no deeper either, wins the man.
         TCheckersBoard after;
@@ -51,7 +52,7 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
                 after.MakeMove(i);
                 break;
             }
-        const TExpertResult shot = TExpertEngine().Search(after, 0, 1 << 20, nullptr, nullptr, 10);
+        const TExpertResult shot = TExpertEngine().Search(after, 0, 1 << 20, nullptr, nullptr, 12);
         EXPECT_GT(shot.Score, 100) << c.Fen << " after " << c.Losing;
     }
 }

@@ -385,8 +385,8 @@ int RunMatch(const TMatchOptions& Options)
     for (int i = 0; i < used; ++i)
         chosen.push_back(static_cast<int>(static_cast<int64_t>(i) * static_cast<int64_t>(openings.size()) / used));
 
-    TPlayer a(Options.A, Options.Memory);
-    TPlayer b(Options.B, Options.Memory);
+    TPlayer a(Options.A, Options.Memory, Options.Threads);
+    TPlayer b(Options.B, Options.Memory, Options.Threads);
     int wins = 0, losses = 0, draws = 0, voids = 0;
     double seconds[2] = {0, 0};
     int moves[2] = {0, 0};

@@ -30,7 +30,11 @@ bool ParseSeconds(const std::string& Text, uint32_t& Ms);
 // One side of a game: the level's search with its own table kept from move to move.
 class TPlayer {
 public:
-    TPlayer(const TLevel& Level, uint32_t Memory) : FLevel(Level), FMemory(Memory) {}
+    // Threads: the Expert level's (0: one per core).
+    TPlayer(const TLevel& Level, uint32_t Memory, int Threads = 1) : FLevel(Level), FMemory(Memory)
+    {
+        FExpert.SetThreads(Threads);
+    }
 
     // The move for Board (an index in its list) as the game's computer would choose it at this
     // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null. The
@@ -80,6 +84,7 @@ struct TMatchOptions {
     std::vector<std::string> Openings;  // FEN; empty: every position three plies from the start
     std::vector<TBallot> Ballots;       // played instead of Openings when there are any
     uint32_t Memory = 0;               // 0: each level's default
+    int Threads = 0;                   // of an expert side; 0: one per core
     bool Moves = false;                // print each game's moves with score/depth
     bool UseBook = true;               // the Expert level plays from the opening book
     uint64_t Seed = 1;                 // for the book's choices, different in each game

@@ -83,7 +83,7 @@ const std::map<std::string, std::string> Help = {
                "Like perft, one line per root move in list order (12-16: N), then the total."},
     {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [--after] [POSITION]\n"
                "       velk-checkers-engine search --level LEVEL [--movetime SECONDS] [--memory BYTES]\n"
-               "                                   [--seed N | --no-book] [--after] [POSITION]\n"
+               "                                   [--threads N] [--seed N | --no-book] [--after] [POSITION]\n"
                "Searches DEPTH plies (1-64) with the game's own search, on a fresh transposition\n"
                "table of BYTES (default 1048576, the engine's own default; the game gives it a tenth\n"
                "of the machine's memory unless told otherwise, which --game-memory uses here).\n"
@@ -98,9 +98,12 @@ const std::map<std::string, std::string> Help = {
                "have passed (default 1; 0.001-3600), with a table of BYTES (default 16777216). It\n"
                "also prints 'depth D', the last depth finished; its score is in hundredths of a man\n"
                "(a won position scores above 29000). With a single legal move it answers at once\n"
-               "with depth 0. In a position of the opening book it plays a book move instead and\n"
-               "says 'book' (depth 0): moves scored nearly alike are drawn by --seed N (default: a\n"
-               "new seed each time); --no-book always searches."},
+               "with depth 0. It stops sooner when its choice stays the same from depth to depth,\n"
+               "never later than SECONDS. --threads N searches with N threads (default: one per\n"
+               "core). Last come the threads and the time spent making the table, before the\n"
+               "search's time began and not part of it. In a position of the opening book it plays\n"
+               "a book move instead and says 'book' (depth 0): moves scored nearly alike are drawn\n"
+               "by --seed N (default: a new seed each time); --no-book always searches."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
@@ -123,7 +126,7 @@ const std::map<std::string, std::string> Help = {
              "with their scores, and 'bookmove MOVE', the move drawn by seed N (default 1)."},
     {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
               "                                  [--openings FILE | --ballots FILE [--deck D] [--count N]]\n"
-              "                                  [--seed S] [--no-book] [--memory BYTES] [--moves]\n"
+              "                                  [--seed S] [--no-book] [--memory BYTES] [--moves] [--threads N]\n"
               "Plays level A against level B from opening positions, each opening twice so that each\n"
               "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
               "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
@@ -140,9 +143,10 @@ const std::map<std::string, std::string> Help = {
               "FEN --time SECONDS' with a line 'after FEN2', the position after its move; a game in\n"
               "which it gives no answer or one no legal move leads to is void: reported, not counted.\n"
               "The total gives the score's 95 % margin ('score 55.0 % +- 8.1').\n"
-              "Matches are slow: 0.1 s a move over every opening takes about an hour."},
+              "Matches are slow: 0.1 s a move over every opening takes about an hour. --threads N:\n"
+              "each expert side searches with N threads (default: one per core)."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES | --game-memory]\n"
-                 "                                    [--no-draws] [POSITION]\n"
+                 "                                    [--no-draws] [--threads N] [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
                  "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
                  "BYTES (default 1048576; --game-memory: the game's tenth of the machine's memory)\n"
@@ -156,7 +160,7 @@ const std::map<std::string, std::string> Help = {
                  "1000 half-moves with the record 'NOT FINISHED: ...'.\n"
                  "Equal best moves are chosen at random, as in the game.\n"
                  "--level plays at a level instead, as for search (expert: 1 s a move unless\n"
-                 "expert:SECONDS)."},
+                 "expert:SECONDS), with N threads (default: one per core)."},
     {"show", "usage: velk-checkers-engine show FILE.ckr\n"
              "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
              "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"
@@ -205,7 +209,7 @@ TArgs ParseArgs(int argc, char** argv)
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings",
                                                   "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
-                                                  "--book"};
+                                                  "--book", "--threads"};
     static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves", "--no-book", "--after"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -471,6 +475,13 @@ void PrintAfter(const TArgs& Args, TCheckersBoard& Board, int32_t Move)
     std::printf("after %s\n", BoardToFen(after).c_str());
 }
 
+// --threads for the Expert level: 0 (the default) for one per core.
+int ThreadsOption(const TArgs& Args)
+{
+    const auto threads = Args.Options.find("--threads");
+    return threads == Args.Options.end() ? 0 : static_cast<int>(ParseNumber(threads->second, "--threads", 1, 256));
+}
+
 int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
 {
     TCheckersBoard board;
@@ -483,23 +494,31 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
             return 0;
         }
     }
+    TExpertEngine engine;
+    engine.SetThreads(ThreadsOption(Args));
     const auto start = std::chrono::steady_clock::now();
-    const TExpertResult result =
-        SearchExpert(board, Level.MoveTimeMs, MemoryOption(Args, EXPERT_TOOL_MEMORY), nullptr, nullptr);
-    const double time = Seconds(start);
+    TExpertResult result;
+    try {
+        result = engine.Search(board, Level.MoveTimeMs, MemoryOption(Args, EXPERT_TOOL_MEMORY), nullptr, nullptr);
+    } catch (const std::bad_alloc&) {
+        Fail("the transposition table could not be allocated");
+    }
+    const double time = Seconds(start) - result.TableSeconds;
     std::printf("bestmove %s\n", result.Move < 0 ? "none" : PathToText(board.Moves()[result.Move]).c_str());
     std::printf("score %d\n", result.Score);
     std::printf("depth %d\n", result.Depth);
     PrintAfter(Args, board, result.Move);
     std::printf("nodes %" PRIu64 "\n", result.Nodes);
     PrintRate("nodes", result.Nodes, time);
+    std::printf("threads %d\n", engine.Threads());
+    std::printf("table made in %.3f s, apart from the search time\n", result.TableSeconds);
     return 0;
 }
 
 int CmdSearch(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime", "--seed",
-                        "--no-book", "--after"});
+                        "--no-book", "--after", "--threads"});
     const TLevel level = LevelOption(Args);
     if (!level.Expert() && (Args.Options.count("--seed") || Args.Options.count("--no-book")))
         Fail("--seed and --no-book go with --level expert");
@@ -603,7 +622,8 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 // so that the closing line is the game's own record text.
 int CmdSelfplay(const TArgs& Args)
 {
-    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws"});
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
+                        "--threads"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
     TLevel level = LevelOption(Args);
@@ -613,7 +633,7 @@ int CmdSelfplay(const TArgs& Args)
     else if (d != Args.Options.end())
         Fail("give either --depth or --level, not both");
     const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
-    TPlayer player(level, memory);
+    TPlayer player(level, memory, ThreadsOption(Args));
     player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
@@ -669,7 +689,7 @@ int CmdSelfplay(const TArgs& Args)
 int CmdMatch(const TArgs& Args)
 {
     AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--ballots", "--deck", "--count", "--seed", "--no-book",
-                        "--memory", "--moves"});
+                        "--memory", "--moves", "--threads"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -735,6 +755,7 @@ int CmdMatch(const TArgs& Args)
     options.Seed = SeedOption(Args, 1);
     options.UseBook = Args.Options.count("--no-book") == 0;
     options.Memory = MemoryOption(Args, 0);
+    options.Threads = ThreadsOption(Args);
     options.Moves = Args.Options.count("--moves") != 0;
     return RunMatch(options);
 }

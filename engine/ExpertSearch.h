@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CheckersBoard.h"
+#include "EndgameDb.h"
 #include "ExpertEval.h"
 #include "GameBoard.h"
 
@@ -16,7 +17,8 @@ struct TExpertResult {
     int32_t Move = -1;   // index in the board's move list; -1 when there is no legal move
     int32_t Score = 0;   // hundredths of a man, from the side to move's view; see EXPERT_WIN
     int Depth = 0;       // nominal depth of the last finished iteration (0: only move)
-    uint64_t Nodes = 0;
+    uint64_t Nodes = 0;    // of every thread
+    double TableSeconds = 0;  // making the table ready, before the move time began
 };
 
 // A won position scores EXPERT_WIN less the plies to the win; anything beyond
@@ -29,6 +31,17 @@ constexpr uint32_t EXPERT_MIN_MOVE_TIME_MS = 100;
 constexpr uint32_t EXPERT_MAX_MOVE_TIME_MS = 60000;
 // The table never takes more than this, whatever the memory budget allows.
 constexpr uint32_t EXPERT_MAX_TABLE_BYTES = 64u << 20;
+// A position the endgame database knows as won scores this less the plies to it, below the
+// forced results the search proves itself, so that a mate it sees is still preferred.
+constexpr int32_t EXPERT_DB_WIN = EXPERT_WIN_BOUND - 100;
+
+// What the search asks of an endgame database: SetEndgameDb fills it in from a TEndgameDb; a
+// test may answer with its own function.
+struct TExpertProbe {
+    int MaxPieces = 0;
+    TEgdbResult (*Probe)(const void* Context, const TCheckersBoard& Board) = nullptr;
+    const void* Context = nullptr;
+};
 
 // One player's search: its table, history and killers live from one move to the next. A match
 // gives each side its own; the game uses the process-wide one behind SearchExpert.
@@ -39,7 +52,9 @@ public:
     TExpertEngine(const TExpertEngine&) = delete;
     TExpertEngine& operator=(const TExpertEngine&) = delete;
 
-    // Iterative deepening until MoveTimeMs has passed (0: no limit) or MaxDepth is finished.
+    // Iterative deepening until MoveTimeMs has passed (0: no limit) or MaxDepth is finished;
+    // when the best move stays the same it stops sooner, when it changes or the score falls it
+    // goes on longer, never past MoveTimeMs. The table is made before the time begins.
     // StopFlag (may be null): STOP_HURRY returns the best move of the last finished iteration
     // at once; STOP_ABORT throws EAbort, as the fixed-depth search does. GameKeys: the
     // positions the game had since its last irreversible move (TGamePositions::ReversibleKeys),
@@ -52,14 +67,22 @@ public:
     // The evaluation's numbers, for matches that tune them; ExpertWeights unless set. Weights
     // must outlive the engine's searches.
     void SetWeights(const TExpertWeights& Weights);
+    // Threads searching together on the shared table (0: one per core; 1, the default: the
+    // same move, score and node count on every search of a fixed depth from a fresh engine).
+    void SetThreads(int Threads);
+    int Threads() const;
+    // Positions with few pieces are looked up there instead of searched (null: none). Db must
+    // outlive the engine's searches and stay loaded while they run.
+    void SetEndgameDb(const TEndgameDb* Db);
+    void SetEndgameProbe(const TExpertProbe& Probe);
 
 private:
     struct TImpl;
     std::unique_ptr<TImpl> F;
 };
 
-// The Expert level's move, searched with the process-wide Expert engine (one search at a time;
-// a second caller waits). MaxMemory is the table's budget in bytes.
+// The Expert level's move, searched with the process-wide Expert engine on every core (one
+// search at a time; a second caller waits). MaxMemory is the table's budget in bytes.
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                            const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys);
 

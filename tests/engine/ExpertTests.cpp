@@ -15,6 +15,7 @@
 #include "engine/DrawRule.h"
 #include "engine/ExpertEval.h"
 #include "engine/ExpertSearch.h"
+#include "engine/ExpertTable.h"
 #include "engine/PositionTable.h"
 #include "platform/Exceptions.h"
 
@@ -30,7 +31,8 @@ std::string Chosen(TCheckersBoard& B, const TExpertResult& R)
 
 // Positions from games against Difficult in which depth 12 chose a move scored level that
 // loses a man a ply or two beyond its horizon. The Expert level, searching no deeper than
-// Difficult, must see the shot and keep out of it.
+// Difficult's nominal depth (and its late quiet moves shallower still), must see the shot and
+// keep out of it.
 TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
 {
     struct Case {
@@ -43,7 +45,7 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
          }) {
         auto board = Board(c.Fen);
         TExpertEngine engine;
-        const TExpertResult r = engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 10);
+        const TExpertResult r = engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 12);
         EXPECT_NE(Chosen(*board, r), c.Losing) << c.Fen;
         // After the losing move the other side, no deeper either, wins the man: more than half a
         // man, as the position after the shot gives some of it back.
@@ -54,9 +56,129 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
                 after.MakeMove(i);
                 break;
             }
-        const TExpertResult shot = TExpertEngine().Search(after, 0, 1 << 20, nullptr, nullptr, 10);
-        EXPECT_GT(shot.Score, 50) << c.Fen << " after " << c.Losing;
+        const TExpertResult shot = TExpertEngine().Search(after, 0, 1 << 20, nullptr, nullptr, 12);
+        EXPECT_GT(shot.Score, 100) << c.Fen << " after " << c.Losing;
     }
+}
+
+// Mates found only when the score leaps far outside the root's first window, which is then
+// searched again: the distance must be the shortest, exactly, or a bound from a failed window
+// was taken for a score. A fresh engine's search to a fixed depth with one thread comes out
+// the same every time, nodes included.
+TEST(ExpertSearch, FindsTheShortestMateThroughTheWindowsAndRepeatsItself)
+{
+    struct Case {
+        const char* Fen;
+        int Depth;
+        int32_t Score;
+    };
+    for (const Case& c : {Case{"W:WK18,K19,K23:BK1", 14, EXPERT_WIN - 9}, Case{"B:WK28:BK23,K24", 16, EXPERT_WIN - 13},
+                          Case{"B:WK32:BK14,K15", 22, EXPERT_WIN - 21}}) {
+        auto board = Board(c.Fen);
+        const TExpertResult r = TExpertEngine().Search(*board, 0, 1 << 20, nullptr, nullptr, c.Depth);
+        EXPECT_EQ(r.Score, c.Score) << c.Fen;
+    }
+    auto board = Board("B:W18,19,21,23,24,26,29,30,31,32:B1,2,3,5,7,9,10,12,14,16");
+    const TExpertResult first = TExpertEngine().Search(*board, 0, 4 << 20, nullptr, nullptr, 11);
+    const TExpertResult again = TExpertEngine().Search(*board, 0, 4 << 20, nullptr, nullptr, 11);
+    EXPECT_EQ(first.Depth, 11);
+    EXPECT_EQ(again.Move, first.Move);
+    EXPECT_EQ(again.Score, first.Score);
+    EXPECT_EQ(again.Nodes, first.Nodes);
+}
+
+// A deep entry outlives the shallow ones that crowd its cache line in the same search, and
+// keeps the move of a later, shallower search of its position; from an older search it is
+// the first to go.
+TEST(ExpertSearch, TheTableKeepsDeepEntriesAndTheLatestMove)
+{
+    using namespace expert;
+    TTable table;
+    table.Resize(1);
+    const uint64_t lines = table.Buckets();
+    const uint64_t deep = 5 + 3 * lines;
+    table.Store(deep, 123, 20, bkExact, 3);
+    for (uint64_t k = 1; k <= 12; ++k)
+        table.Store(5 + (3 + k) * lines, -k, 1 + k % 2, bkLower, 1);
+    TEntry entry;
+    ASSERT_TRUE(table.Probe(deep, entry));
+    EXPECT_EQ(entry.Depth, 20);
+    EXPECT_EQ(entry.Score, 123);
+    table.Store(deep, 7, 4, bkUpper, 5);
+    ASSERT_TRUE(table.Probe(deep, entry));
+    EXPECT_EQ(entry.Depth, 20);
+    EXPECT_EQ(entry.Score, 123);
+    EXPECT_EQ(entry.Move, 5);
+    table.Store(deep, -40, 22, bkLower, -1);  // no move found: the known one stays
+    ASSERT_TRUE(table.Probe(deep, entry));
+    EXPECT_EQ(entry.Score, -40);
+    EXPECT_EQ(entry.Move, 5);
+    EXPECT_FALSE(table.Probe(deep + 1, entry));
+
+    table.NewSearch();
+    table.NewSearch();
+    for (uint64_t k = 1; k <= 4; ++k)
+        table.Store(5 + (30 + k) * lines, 0, 2, bkExact, 0);
+    EXPECT_FALSE(table.Probe(deep, entry));
+    EXPECT_TRUE(table.Probe(5 + 34 * lines, entry));
+}
+
+// An endgame database that calls every known position a draw, or a win for the side with more
+// pieces. It may not be asked about the root, nor about a position with a capture pending.
+struct TFakeDb {
+    TEgdbResult (*Verdict)(const TCheckersBoard&);
+    mutable int Calls = 0;
+    mutable bool Misused = false;
+    uint64_t Root = 0;
+
+    static TEgdbResult Probe(const void* Context, const TCheckersBoard& Board)
+    {
+        const TFakeDb& db = *static_cast<const TFakeDb*>(Context);
+        ++db.Calls;
+        TCheckersBoard copy;
+        copy.Assign(Board);
+        if (Board.Key() == db.Root || copy.Moves()[0].Captured != 0)
+            db.Misused = true;
+        return db.Verdict(Board);
+    }
+};
+
+TEST(ExpertSearch, TakesWhatTheEndgameDatabaseKnowsAfterTheRoot)
+{
+    auto board = Board("B:WK32:BK14,K15");
+    const auto draw = [](const TCheckersBoard&) { return TEgdbResult::Draw; };
+    const auto more = [](const TCheckersBoard& B) {
+        const int own = std::popcount(B.Turn() == PLAYER_BLACK ? B.BlackPieces() : B.WhitePieces());
+        const int other = std::popcount(B.Turn() == PLAYER_BLACK ? B.WhitePieces() : B.BlackPieces());
+        return own > other ? TEgdbResult::Win : own < other ? TEgdbResult::Loss : TEgdbResult::Draw;
+    };
+    for (const bool drawn : {true, false}) {
+        TFakeDb db{drawn ? +draw : +more};
+        db.Root = board->Key();
+        TExpertEngine engine;
+        engine.SetEndgameProbe({3, &TFakeDb::Probe, &db});
+        const TExpertResult r = engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 8);
+        EXPECT_GT(db.Calls, 0);
+        EXPECT_FALSE(db.Misused);
+        EXPECT_GE(r.Move, 0);
+        EXPECT_EQ(r.Depth, 8);
+        if (drawn)
+            EXPECT_EQ(r.Score, 0);
+        else
+            EXPECT_TRUE(r.Score > EXPERT_DB_WIN - 200 && r.Score <= EXPERT_WIN_BOUND) << r.Score;
+    }
+    // A side left without a move has lost whatever the database says; without the database
+    // the search asks nothing.
+    auto mate = Board("B:W27:BK14,K15");
+    TFakeDb db{+draw};
+    TExpertEngine engine;
+    engine.SetEndgameProbe({2, &TFakeDb::Probe, &db});
+    EXPECT_EQ(engine.Search(*mate, 0, 1 << 20, nullptr, nullptr, 8).Score, EXPERT_WIN - 3);
+    engine.SetEndgameDb(nullptr);
+    db.Calls = 0;
+    engine.Clear();
+    engine.Search(*mate, 0, 1 << 20, nullptr, nullptr, 8);
+    EXPECT_EQ(db.Calls, 0);
 }
 
 // The side with more kings wins within the forty-move rule, however the other side defends,

@@ -463,11 +463,11 @@ std::string TEndgameDb::DefaultFolder()
     return std::string(home != nullptr ? home : ".") + "/.local/share/velk-checkers/egdb";
 }
 
-bool TEndgameDb::Load(const std::string& Folder)
+bool TEndgameDb::Load(const std::string& Folder, int MostPieces)
 {
     auto impl = std::make_unique<TImpl>();
     try {
-        const std::vector<TSlice> order = egdb::BuildOrder(EGDB_MAX_PIECES);
+        const std::vector<TSlice> order = egdb::BuildOrder(std::clamp(MostPieces, 0, EGDB_MAX_PIECES));
         for (size_t i = 0; i < order.size();) {
             const int pieces = order[i].Pieces();
             // A set still being built is not read at all.

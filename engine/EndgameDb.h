@@ -11,6 +11,9 @@
 
 namespace velk {
 
+// The most pieces a build may cover.
+constexpr int EGDB_MAX_PIECES = 6;
+
 // The value of a position for its side to move, under the game's rules without the forty-move
 // rule: a side with no move loses.
 enum class TEgdbResult : int8_t { Unknown = -2, Loss = -1, Draw = 0, Win = 1 };
@@ -27,8 +30,9 @@ public:
     // $XDG_DATA_HOME/velk-checkers/egdb, or ~/.local/share/velk-checkers/egdb.
     static std::string DefaultFolder();
 
-    // True when tables for at least the smallest endings were found in Folder.
-    bool Load(const std::string& Folder);
+    // True when tables for at least the smallest endings were found in Folder; sets of more
+    // than MostPieces pieces are left on disk (the six-piece tables take 0.7 GB and seconds).
+    bool Load(const std::string& Folder, int MostPieces = EGDB_MAX_PIECES);
     // Every position with this many pieces or fewer is known (0: none loaded).
     int MaxPieces() const;
     // Unknown for a position with more pieces than MaxPieces.
@@ -47,9 +51,6 @@ struct TEgdbBuildOptions {
     // Called from the building thread as each table is found or finished (Done of Total).
     std::function<void(int Done, int Total, const std::string& Table)> TableDone;
 };
-
-// The most pieces a build may cover.
-constexpr int EGDB_MAX_PIECES = 6;
 
 // Builds what is missing in Options.Folder, smallest endings first, each table written whole
 // (a stopped build resumes with the table it was working on). Progress is called from the

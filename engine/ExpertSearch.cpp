@@ -147,6 +147,10 @@ struct TShared {
     std::atomic<bool> Stopped{false};
     const TExpertWeights* Weights = &ExpertWeights;
     TExpertProbe Db;
+    // Positions with fewer pieces than this are looked up. With a won or lost root in the
+    // tables only what follows a capture is: every quiet move of a won ending is a win there,
+    // and a search told nothing more shuffles its kings; searched, it finds the way to the mate.
+    int ProbeBelow = 0;
 };
 
 // One thread's search: its own boards, killers and history, the table shared.
@@ -263,7 +267,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     // The database knows quiet positions with few pieces; one with a capture pending is asked
     // after the capture, where the count is smaller.
     if (S.Db.Probe != nullptr && !capture &&
-        std::popcount(board.BlackPieces() | board.WhitePieces()) <= S.Db.MaxPieces) {
+        std::popcount(board.BlackPieces() | board.WhitePieces()) < S.ProbeBelow) {
         const TEgdbResult known = S.Db.Probe(S.Db.Context, board);
         if (known != TEgdbResult::Unknown) {
             if (known == TEgdbResult::Draw)
@@ -524,6 +528,10 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         result.TableSeconds = std::chrono::duration<double>(TClock::now() - made).count();
     const auto start = TClock::now();
     s.Table.NewSearch();
+    const int rootPieces = std::popcount(root.BlackPieces() | root.WhitePieces());
+    s.ProbeBelow = rootPieces > s.Db.MaxPieces || s.Db.Probe(s.Db.Context, root) == TEgdbResult::Draw
+                       ? s.Db.MaxPieces + 1
+                       : rootPieces;
     s.Past.Build(GameKeys);
     s.Reversible = GameKeys != nullptr && !GameKeys->empty() ? static_cast<int>(GameKeys->size()) - 1 : 0;
     s.Stop = StopFlag;
@@ -633,14 +641,34 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
     return result;
 }
 
+namespace {
+std::mutex SharedDbGuard;
+std::shared_ptr<const TEndgameDb> SharedDb;
+}  // namespace
+
+void SetExpertEndgameDb(std::shared_ptr<const TEndgameDb> Db)
+{
+    std::lock_guard lock(SharedDbGuard);
+    SharedDb = std::move(Db);
+}
+
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
-                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys)
+                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads)
 {
     static std::mutex guard;
     static TExpertEngine engine;
+    std::shared_ptr<const TEndgameDb> db;
+    {
+        std::lock_guard lock(SharedDbGuard);
+        db = SharedDb;
+    }
     std::lock_guard lock(guard);
-    if (engine.Threads() == 1)
-        engine.SetThreads(0);  // the game's move has the machine to itself
+    engine.SetThreads(Threads);
+    engine.SetEndgameDb(db.get());
+    struct TForgetDb {
+        TExpertEngine& Engine;
+        ~TForgetDb() { Engine.SetEndgameDb(nullptr); }
+    } forget{engine};
     return engine.Search(Board, MoveTimeMs, MaxMemory, StopFlag, GameKeys);
 }
 

@@ -81,9 +81,13 @@ private:
     std::unique_ptr<TImpl> F;
 };
 
-// The Expert level's move, searched with the process-wide Expert engine on every core (one
-// search at a time; a second caller waits). MaxMemory is the table's budget in bytes.
+// The Expert level's move, searched with the process-wide Expert engine on Threads threads (0:
+// one per core), one search at a time (a second caller waits). MaxMemory is the table's budget
+// in bytes.
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
-                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys);
+                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads = 0);
+// The endgame database SearchExpert probes from its next search on (null: none). It may be
+// set while a search runs; the tables it replaces live until that search ends.
+void SetExpertEndgameDb(std::shared_ptr<const TEndgameDb> Db);
 
 }  // namespace velk

@@ -72,7 +72,7 @@ void TGameSolver::RunJob()
                 result = book;
             else if (FExpertMoveTime != 0)
                 result = SearchExpert(static_cast<const TCheckersBoard&>(*FBoard), FExpertMoveTime, FMaxMemory.load(),
-                                      &FState, &FGameKeys)
+                                      &FState, &FGameKeys, FThreads.load())
                              .Move;
             else
                 result = FBoard->Solve(FDepth.load(), FMaxMemory.load(), &FState, &FGameKeys);

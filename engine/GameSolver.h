@@ -43,6 +43,9 @@ public:
     bool UseBook() const { return FUseBook.load(); }
     void SetUseBook(bool Value) { FUseBook.store(Value); }
     void SetBookSeed(uint64_t Value) { FBookSeed.store(Value); }
+    // The Expert level's threads: 0, the default, one per core.
+    int Threads() const { return FThreads.load(); }
+    void SetThreads(int Value) { FThreads.store(Value); }
     uint8_t State() const { return FState.load(); }
     void SetState(uint8_t Value) { FState.store(Value); }
 
@@ -57,6 +60,7 @@ private:
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
     std::atomic<bool> FUseBook{true};
     std::atomic<uint64_t> FBookSeed{0};
+    std::atomic<int> FThreads{0};
     TStopFlag FState{STOP_NONE};
 };
 

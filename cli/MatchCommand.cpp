@@ -387,6 +387,8 @@ int RunMatch(const TMatchOptions& Options)
 
     TPlayer a(Options.A, Options.Memory, Options.Threads);
     TPlayer b(Options.B, Options.Memory, Options.Threads);
+    a.SetEndgameDb(Options.Endgames);
+    b.SetEndgameDb(Options.Endgames);
     int wins = 0, losses = 0, draws = 0, voids = 0;
     double seconds[2] = {0, 0};
     int moves[2] = {0, 0};

@@ -47,6 +47,7 @@ public:
         FUseBook = Use;
         FBookSeed = Seed;
     }
+    void SetEndgameDb(const TEndgameDb* Db) { FExpert.SetEndgameDb(Db); }
     bool FromBook() const { return FFromBook; }
     const std::string& Fault() const { return FFault; }
 
@@ -88,6 +89,7 @@ struct TMatchOptions {
     bool Moves = false;                // print each game's moves with score/depth
     bool UseBook = true;               // the Expert level plays from the opening book
     uint64_t Seed = 1;                 // for the book's choices, different in each game
+    const TEndgameDb* Endgames = nullptr;  // probed by both expert sides; null: none
 };
 
 // The score of W wins, L losses and D draws in per cent, and its 95 % margin.

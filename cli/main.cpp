@@ -83,7 +83,8 @@ const std::map<std::string, std::string> Help = {
                "Like perft, one line per root move in list order (12-16: N), then the total."},
     {"search", "usage: velk-checkers-engine search DEPTH [--memory BYTES | --game-memory] [--after] [POSITION]\n"
                "       velk-checkers-engine search --level LEVEL [--movetime SECONDS] [--memory BYTES]\n"
-               "                                   [--threads N] [--seed N | --no-book] [--after] [POSITION]\n"
+               "                                   [--threads N] [--seed N | --no-book] [--egdb DIR|none]\n"
+               "                                   [--after] [POSITION]\n"
                "Searches DEPTH plies (1-64) with the game's own search, on a fresh transposition\n"
                "table of BYTES (default 1048576, the engine's own default; the game gives it a tenth\n"
                "of the machine's memory unless told otherwise, which --game-memory uses here).\n"
@@ -103,7 +104,9 @@ const std::map<std::string, std::string> Help = {
                "core). Last come the threads and the time spent making the table, before the\n"
                "search's time began and not part of it. In a position of the opening book it plays\n"
                "a book move instead and says 'book' (depth 0): moves scored nearly alike are drawn\n"
-               "by --seed N (default: a new seed each time); --no-book always searches."},
+               "by --seed N (default: a new seed each time); --no-book always searches. Positions of\n"
+               "up to 5 pieces are looked up in the endgame tables the game built (egdb build), or\n"
+               "in those of folder DIR, all of them; loading them is timed apart. none: no tables."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},
@@ -127,6 +130,7 @@ const std::map<std::string, std::string> Help = {
     {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
               "                                  [--openings FILE | --ballots FILE [--deck D] [--count N]]\n"
               "                                  [--seed S] [--no-book] [--memory BYTES] [--moves] [--threads N]\n"
+              "                                  [--egdb DIR|none]\n"
               "Plays level A against level B from opening positions, each opening twice so that each\n"
               "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
               "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
@@ -144,9 +148,10 @@ const std::map<std::string, std::string> Help = {
               "which it gives no answer or one no legal move leads to is void: reported, not counted.\n"
               "The total gives the score's 95 % margin ('score 55.0 % +- 8.1').\n"
               "Matches are slow: 0.1 s a move over every opening takes about an hour. --threads N:\n"
-              "each expert side searches with N threads (default: one per core)."},
+              "each expert side searches with N threads (default: one per core). Both expert sides\n"
+              "probe the same endgame tables (--egdb as for search)."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES | --game-memory]\n"
-                 "                                    [--no-draws] [--threads N] [POSITION]\n"
+                 "                                    [--no-draws] [--threads N] [--egdb DIR|none] [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
                  "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
                  "BYTES (default 1048576; --game-memory: the game's tenth of the machine's memory)\n"
@@ -160,7 +165,8 @@ const std::map<std::string, std::string> Help = {
                  "1000 half-moves with the record 'NOT FINISHED: ...'.\n"
                  "Equal best moves are chosen at random, as in the game.\n"
                  "--level plays at a level instead, as for search (expert: 1 s a move unless\n"
-                 "expert:SECONDS), with N threads (default: one per core)."},
+                 "expert:SECONDS), with N threads (default: one per core) and the endgame tables\n"
+                 "(--egdb as for search)."},
     {"show", "usage: velk-checkers-engine show FILE.ckr\n"
              "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
              "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"
@@ -209,7 +215,7 @@ TArgs ParseArgs(int argc, char** argv)
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings",
                                                   "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
-                                                  "--book", "--threads"};
+                                                  "--book", "--threads", "--egdb"};
     static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves", "--no-book", "--after"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -475,6 +481,28 @@ void PrintAfter(const TArgs& Args, TCheckersBoard& Board, int32_t Move)
     std::printf("after %s\n", BoardToFen(after).c_str());
 }
 
+// The endgame tables for the Expert level: --egdb DIR, or the game's own folder; "none" for
+// none. Positions with more than MostPieces pieces never reach the tables within a move, so
+// loading them is not worth its time (a few tenths of a second). The six-piece set is read
+// only when asked for by name of folder, being 0.7 GB.
+std::unique_ptr<TEndgameDb> EndgameOption(const TArgs& Args, const TCheckersBoard* Root = nullptr)
+{
+    constexpr int MOST_PIECES_TO_LOAD_FOR = 14;
+    const auto folder = Args.Options.find("--egdb");
+    if (folder != Args.Options.end() && folder->second == "none")
+        return nullptr;
+    if (Root != nullptr && std::popcount(Root->BlackPieces() | Root->WhitePieces()) > MOST_PIECES_TO_LOAD_FOR)
+        return nullptr;
+    auto db = std::make_unique<TEndgameDb>();
+    if (folder != Args.Options.end()) {
+        if (!db->Load(folder->second))
+            Fail("no endgame tables in " + folder->second);
+    } else if (!db->Load(TEndgameDb::DefaultFolder(), 5)) {
+        return nullptr;
+    }
+    return db;
+}
+
 // --threads for the Expert level: 0 (the default) for one per core.
 int ThreadsOption(const TArgs& Args)
 {
@@ -494,8 +522,12 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
             return 0;
         }
     }
+    const auto loading = std::chrono::steady_clock::now();
+    const std::unique_ptr<TEndgameDb> endgames = EndgameOption(Args, &board);
+    const double loadTime = Seconds(loading);
     TExpertEngine engine;
     engine.SetThreads(ThreadsOption(Args));
+    engine.SetEndgameDb(endgames.get());
     const auto start = std::chrono::steady_clock::now();
     TExpertResult result;
     try {
@@ -512,13 +544,16 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
     PrintRate("nodes", result.Nodes, time);
     std::printf("threads %d\n", engine.Threads());
     std::printf("table made in %.3f s, apart from the search time\n", result.TableSeconds);
+    if (endgames)
+        std::printf("endgame tables of up to %d pieces loaded in %.3f s, before the search\n", endgames->MaxPieces(),
+                    loadTime);
     return 0;
 }
 
 int CmdSearch(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--memory", "--game-memory", "--level", "--movetime", "--seed",
-                        "--no-book", "--after", "--threads"});
+                        "--no-book", "--after", "--threads", "--egdb"});
     const TLevel level = LevelOption(Args);
     if (!level.Expert() && (Args.Options.count("--seed") || Args.Options.count("--no-book")))
         Fail("--seed and --no-book go with --level expert");
@@ -623,7 +658,7 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 int CmdSelfplay(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
-                        "--threads"});
+                        "--threads", "--egdb"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
     TLevel level = LevelOption(Args);
@@ -634,6 +669,8 @@ int CmdSelfplay(const TArgs& Args)
         Fail("give either --depth or --level, not both");
     const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
     TPlayer player(level, memory, ThreadsOption(Args));
+    const std::unique_ptr<TEndgameDb> endgames = level.Expert() ? EndgameOption(Args) : nullptr;
+    player.SetEndgameDb(endgames.get());
     player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
     const bool draws = Args.Options.count("--no-draws") == 0;
     TCheckersBoard board;
@@ -689,7 +726,7 @@ int CmdSelfplay(const TArgs& Args)
 int CmdMatch(const TArgs& Args)
 {
     AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--ballots", "--deck", "--count", "--seed", "--no-book",
-                        "--memory", "--moves", "--threads"});
+                        "--memory", "--moves", "--threads", "--egdb"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -757,6 +794,8 @@ int CmdMatch(const TArgs& Args)
     options.Memory = MemoryOption(Args, 0);
     options.Threads = ThreadsOption(Args);
     options.Moves = Args.Options.count("--moves") != 0;
+    const std::unique_ptr<TEndgameDb> endgames = EndgameOption(Args);
+    options.Endgames = endgames.get();
     return RunMatch(options);
 }
 

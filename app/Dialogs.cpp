@@ -18,6 +18,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTimer>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -29,6 +31,7 @@
 
 #include "Version.h"
 #include "control/JpegDecoder.h"
+#include "engine/EndgameBuilder.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -298,6 +301,60 @@ bool TExpertMoveTimeDialog::Execute(QWidget* Parent, int& Milliseconds)
     Milliseconds = static_cast<int>(std::lround(dialog.Seconds->value() * 1000.0));
     return true;
 }
+
+TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder)
+    : QDialog(Parent), FBuilder(Builder)
+{
+    Prepare(this, tr("Endgame Database"));
+    setObjectName("EndgameDbDialog");
+    FStatus = Text(QString());
+    FStatus->setObjectName("Status");
+    FProgress = new QProgressBar;
+    FProgress->setObjectName("Progress");
+    FProgress->setRange(0, 1000);
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 3, 1);
+    grid->addWidget(Text(tr("The endgame database knows the result of every position with up to %1 pieces. The "
+                            "Expert level plays without it until it is complete. It is built in the background "
+                            "and kept in %2.")
+                             .arg(Builder.Pieces())
+                             .arg(QString::fromStdString(Builder.Folder()))),
+                    0, 1);
+    grid->addWidget(FProgress, 1, 1);
+    grid->addWidget(FStatus, 2, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("Close"), mrOk, true)}));
+    setFixedWidth(380);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] { Refresh(); });
+    timer->start(250);
+    Refresh();
+}
+
+void TEndgameDbDialog::Refresh()
+{
+    const std::string error = FBuilder.Error();
+    FProgress->setValue(static_cast<int>(FBuilder.Progress() * 1000));
+    if (FBuilder.Complete())
+        FStatus->setText(tr("The database is complete."));
+    else if (!error.empty())
+        FStatus->setText(tr("The database could not be built: %1").arg(QString::fromStdString(error)));
+    else if (FBuilder.Running())
+        FStatus->setText(tr("Building: %1 % done.").arg(FBuilder.Progress() * 100, 0, 'f', 1));
+    else
+        FStatus->setText(tr("Not built yet."));
+}
+
+void TEndgameDbDialog::Execute(QWidget* Parent, const TEndgameBuilder& Builder)
+{
+    TEndgameDbDialog dialog(Parent, Builder);
+    ExecDialog(dialog);
+}
+
+// ---------------------------------------------------------------------------------------------
 
 TMemoryOptionsDialog::TMemoryOptionsDialog(QWidget* Parent) : QDialog(Parent)
 {

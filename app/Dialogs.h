@@ -17,6 +17,7 @@ class QTreeView;
 class QMessageBox;
 class QSpinBox;
 class QDoubleSpinBox;
+class QProgressBar;
 
 namespace velk {
 
@@ -93,6 +94,22 @@ public:
     QLabel* Description1;
     QLabel* Reason = nullptr;
     QLabel* Picture;
+};
+
+class TEndgameBuilder;
+
+// How far the endgame database's build has come; closing it leaves the build running.
+class TEndgameDbDialog : public QDialog {
+public:
+    static void Execute(QWidget* Parent, const TEndgameBuilder& Builder);
+    TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder);
+    // Reads the builder's state into the dialog, as its timer does.
+    void Refresh();
+
+private:
+    const TEndgameBuilder& FBuilder;
+    QLabel* FStatus = nullptr;
+    QProgressBar* FProgress = nullptr;
 };
 
 class TAboutDialog : public QDialog {

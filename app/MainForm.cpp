@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -31,6 +32,8 @@
 #include "Version.h"
 #include "control/JpegDecoder.h"
 #include "platform/FileStream.h"
+#include "engine/EndgameBuilder.h"
+#include "engine/ExpertSearch.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -96,9 +99,21 @@ QImage Pattern(const char* Name)
 
 }  // namespace
 
+namespace {
+int EndgamePieces = 5;
+}  // namespace
+
+void TMainForm::SetEndgamePieces(int Pieces)
+{
+    EndgamePieces = Pieces;
+}
+
 TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
 {
+    // One thread, so that the build never takes the core the Expert level thinks on.
+    FEndgame = std::make_unique<TEndgameBuilder>(TEndgameDb::DefaultFolder(), EndgamePieces, 1,
+                                                 [](std::shared_ptr<const TEndgameDb> Db) { SetExpertEndgameDb(Db); });
     // The window is the program: whatever it writes (games, the log, the settings) reports a
     // file-size limit as an error instead of dying of it.
     ReportFileSizeLimitAsError();
@@ -195,6 +210,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
 
     // Creation: the memory default, then the stored settings on top of it.
     FGame->SetMaxMemory(static_cast<uint32_t>((static_cast<uint64_t>(TotalPhysicalMemory()) * 10 + 50) / 100));
+    FGame->SetExpertThreads(std::clamp(QThread::idealThreadCount(), 1, MAX_THREADS));
     FIdleConnection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
                               [this] { UpdateActions(); });
     // Queued: leaving full screen destroys the board's own window, which Qt is still working on
@@ -291,6 +307,9 @@ void TMainForm::CreateActions()
     checkable(AddAction(LevelExpert, tr("Expert"), {}, {}, [this] { SetExpertLevel(); }));
     checkable(AddAction(LevelCustom, tr("Custom..."), {}, {}, [this] { CustomLevel(); }));
     AddAction(LevelExpertMoveTime, tr("Expert Move Time..."), {}, {}, [this] { ExpertMoveTimeDialog(); });
+    checkable(AddAction(LevelOpeningBook, tr("Use Opening Book"), {}, {},
+                        [&game] { game.SetUseOpeningBook(!game.UseOpeningBook()); }));
+    AddAction(ComputerEndgameDb, tr("Build Endgame Database..."), {}, {}, [this] { EndgameDbDialog(); });
     // History
     AddAction(HistoryFirst, tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
     AddAction(HistoryBackward, tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
@@ -381,7 +400,8 @@ void TMainForm::CreateMenus()
     add(computer->addMenu(tr("Play As")),
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
     add(computer->addMenu(tr("Skill Level")),
-        {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime});
+        {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime, LevelOpeningBook});
+    add(computer, {Separator, ComputerEndgameDb});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
                                             HistoryAddComment, Separator, HistoryCopy, HistoryCopyPdn});
@@ -694,6 +714,7 @@ void TMainForm::UpdateActions()
     check(LevelMedium, depth == LEVEL_MEDIUM);
     check(LevelDifficult, depth == LEVEL_DIFFICULT);
     check(LevelExpert, game.Expert());
+    check(LevelOpeningBook, game.UseOpeningBook());
     check(LevelCustom, !game.Expert() && depth != LEVEL_EASY && depth != LEVEL_MEDIUM && depth != LEVEL_DIFFICULT);
     enable(HistoryFirst, game.CanUndo());
     enable(HistoryBackward, game.CanUndo());

@@ -33,11 +33,14 @@ namespace velk {
 
 
 class TThinkIcon;
+class TEndgameBuilder;
 
 // The depths of the skill levels and the square sizes of the board sizes in the menus.
 constexpr int LEVEL_EASY = 4;
 constexpr int LEVEL_MEDIUM = 8;
 constexpr int LEVEL_DIFFICULT = 12;
+// The most threads the Expert level is given, whatever the settings say.
+constexpr int MAX_THREADS = 256;
 constexpr int SQUARE_SMALL = 45;
 constexpr int SQUARE_MEDIUM = 60;
 constexpr int SQUARE_LARGE = 75;
@@ -50,7 +53,7 @@ constexpr int SQUARE_LARGE = 75;
     X(ControlAutoCompleteSelection) X(ControlAutoPlaySelection) X(ControlListPositionMoves) X(ControlEnableSounds) \
     X(ComputerSuggest) X(ComputerPlayNow) X(ComputerPlaysNone) X(ComputerPlaysBlack) \
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
-    X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(HistoryFirst) X(HistoryBackward) \
+    X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(LevelOpeningBook) X(ComputerEndgameDb) X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameInformation) X(ViewToolbar) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
@@ -136,6 +139,10 @@ public:
     };
     std::vector<TSettingValue> SettingValues();
     ISoundPlayer& Sounds() const { return *FSounds; }
+    // The endgame database the Expert level probes, built in the background the first time
+    // the level plays. Tests make it small before the window exists.
+    TEndgameBuilder& EndgameBuilder() const { return *FEndgame; }
+    static void SetEndgamePieces(int Pieces);
 
     // The Board Angle choice. With exactly one human side, that side plays from the bottom and the
     // choice turns the board from there; otherwise the board is turned by the choice alone.
@@ -230,6 +237,7 @@ private:
     void SetLevel(uint8_t Depth);
     void CustomLevel();
     void MemoryOptions();
+    void EndgameDbDialog();
     void ToggleToolbar();
     void ToggleShowHistory();
     void InvertSquares();
@@ -245,6 +253,7 @@ private:
 
     TCheckers* FGame = nullptr;
     std::unique_ptr<ISoundPlayer> FSounds;
+    std::unique_ptr<TEndgameBuilder> FEndgame;
     std::array<QAction*, static_cast<size_t>(TActionId::Count)> FActions{};
     QMenuBar* FMenuBar = nullptr;
     QToolBar* FToolbar = nullptr;

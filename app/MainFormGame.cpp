@@ -29,6 +29,7 @@
 #include "control/Fen.h"
 #include "control/GameHistory.h"
 #include "control/Pdn.h"
+#include "engine/EndgameBuilder.h"
 #include "platform/AppendFile.h"
 #include "platform/FileStream.h"
 #include "platform/Finally.h"
@@ -202,6 +203,11 @@ void TMainForm::TurnChanged()
     if (!FSuggestionCommands->isVisible() && !FSetupCommands->isVisible())
         UpdateStatusText();
     FTurnIcon->setPixmap(QPixmap(QStringLiteral(":/palette/%1.png").arg(FGame->Turn() == 1 ? 5 : 4)));
+    // The endgame tables are made the first time the Expert level plays, not before: a player
+    // who never meets the level never pays for them. A build that failed waits for the menu.
+    if (FGame->Expert() && FGame->IsComputerTurn() && !FEndgame->Running() && !FEndgame->Complete() &&
+        FEndgame->Error().empty())
+        FEndgame->Start();
 }
 
 void TMainForm::SelectionChanged()
@@ -889,6 +895,12 @@ void TMainForm::ExpertMoveTimeDialog()
     int milliseconds = static_cast<int>(FGame->ExpertMoveTime());
     if (TExpertMoveTimeDialog::Execute(this, milliseconds))
         FGame->SetExpertMoveTime(static_cast<uint32_t>(milliseconds));
+}
+
+void TMainForm::EndgameDbDialog()
+{
+    FEndgame->Start();
+    TEndgameDbDialog::Execute(this, *FEndgame);
 }
 
 void TMainForm::MemoryOptions()

@@ -52,16 +52,18 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     for (const TActionId action : {ViewToolbar, HistoryShow, HistoryShowTimes, ComputerPlaysBlack, ViewCoordinates,
                                    ViewSelectablePositions, ControlListPositionMoves, Rotate270, ViewInvertSquares,
                                    BoardSizeLarge, ControlAutoCompleteSelection, ControlAutoPlaySelection,
-                                   ControlEnableSounds, GameDeclareDraws, ViewHighlightLastMove, LevelExpert})
+                                   ControlEnableSounds, GameDeclareDraws, ViewHighlightLastMove, LevelExpert,
+                                   LevelOpeningBook})
         Trigger(action);
     Game().SetSearchDepth(7);
     Game().SetAnimateMoves(false);
     Game().SetMaxMemory(123 * MB + 5);
     Game().SetExpertMoveTime(2500);
+    Game().SetExpertThreads(3);
     W->SaveSettings();
 
     QSettings ini(FilePath("settings.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.allKeys().size(), 22);
+    EXPECT_EQ(ini.allKeys().size(), 24);
     const std::pair<const char*, int64_t> stored[] = {
         {"Window Left", 100},  {"Window Top", 50},      {"Toolbar", 0},
         {"Show History", 0},   {"Show History Time", 0}, {"Computer Player", 2},
@@ -69,7 +71,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
         {"List Possible Moves", 1}, {"Board Angle", 270}, {"Invert Squares", 1},
         {"Board Square Size", 75}, {"Animate Moves", 0}, {"Auto Complete Selection", 0},
         {"Auto Play Selection", 0}, {"Enable Sounds", 0}, {"Expert Level", 1}, {"Expert Move Time", 2500},
-        {"Declare Draws", 0},
+        {"Threads", 3}, {"Opening Book", 0}, {"Declare Draws", 0},
         {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(ini.value(name).toLongLong(), value) << name;

@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QStandardPaths>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
@@ -19,6 +20,7 @@
 #include <cstdio>
 
 #include "AppTestSupport.h"
+#include "engine/EndgameBuilder.h"
 #include "platform/MemoryStatus.h"
 
 using namespace velk;
@@ -115,6 +117,7 @@ TEST_F(WindowTest, ExpertThinksForItsTimeAndPlaysAtOnceWhenHurried)
     EXPECT_EQ(Game().ExpertMoveTime(), 60000u);
 
     Trigger(TActionId::LevelExpert);
+    Game().SetUseOpeningBook(false);  // a book move would come at once
     Trigger(TActionId::ComputerPlaysWhite);
     EXPECT_TRUE(Checked(TActionId::LevelExpert));
     EXPECT_FALSE(Checked(TActionId::LevelMedium));
@@ -130,6 +133,31 @@ TEST_F(WindowTest, ExpertThinksForItsTimeAndPlaysAtOnceWhenHurried)
     EXPECT_LT(Game().GetMoveTime(1, 1), 2000u);
     Trigger(TActionId::LevelMedium);
     EXPECT_FALSE(Game().Expert());
+}
+
+// The endgame tables are made in the background once the Expert level plays, not when it is
+// merely chosen or given a side, and the dialog follows the build to its end; the book can be turned off.
+TEST_F(WindowTest, EndgameTablesAreBuiltOnceExpertPlaysAndTheDialogFollowsTheBuild)
+{
+    TEndgameBuilder& builder = W->EndgameBuilder();
+    Trigger(TActionId::LevelExpert);
+    QTest::qWait(50);
+    EXPECT_FALSE(builder.Running() || builder.Complete());
+    EXPECT_TRUE(Checked(TActionId::LevelOpeningBook));
+    Trigger(TActionId::LevelOpeningBook);
+    EXPECT_FALSE(Game().UseOpeningBook());
+    Trigger(TActionId::ComputerPlaysWhite);
+    QTest::qWait(50);
+    EXPECT_FALSE(builder.Running() || builder.Complete());
+    Move(11, 15);
+    ASSERT_TRUE(PumpUntil([&] { return builder.Complete(); }, 60000)) << builder.Error();
+    EXPECT_TRUE(builder.Error().empty()) << builder.Error();
+    Answer([](QDialog& Dialog) {
+        EXPECT_EQ(Dialog.findChild<QLabel*>("Status")->text(), "The database is complete.");
+        EXPECT_EQ(Dialog.findChild<QProgressBar*>("Progress")->value(), 1000);
+        return mrOk;
+    });
+    Trigger(TActionId::ComputerEndgameDb);
 }
 
 TEST_F(WindowTest, LevelAndMemoryDialogsShowTheValueAndStoreItOnlyOnOk)

@@ -1,0 +1,86 @@
+#include "EndgameBuilder.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace velk {
+
+TEndgameBuilder::TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded)
+    : FFolder(std::move(Folder)), FPieces(Pieces), FThreads(Threads), FLoaded(std::move(Loaded))
+{
+}
+
+TEndgameBuilder::~TEndgameBuilder()
+{
+    FStop.store(true);
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TEndgameBuilder::Load()
+{
+    auto db = std::make_shared<TEndgameDb>();
+    if (db->Load(FFolder) && FLoaded)
+        FLoaded(db);
+    FComplete.store(db->MaxPieces() >= FPieces);
+}
+
+void TEndgameBuilder::Start()
+{
+    if (FRunning.load())
+        return;
+    if (FThread.joinable())
+        FThread.join();
+    if (!FComplete.load() && EndgameDbComplete(FFolder, FPieces))
+        Load();
+    if (FComplete.load())
+        return;
+    if (FTotal.load() == 0)
+        Load();  // what an earlier session built serves while the rest is made
+    FStop.store(false);
+    FRunning.store(true);
+    FThread = std::thread([this] { Build(); });
+}
+
+void TEndgameBuilder::Build()
+{
+    // The player's game comes first: the build takes what the machine has to spare. On Linux
+    // the priority is the calling thread's, and the threads the build starts inherit it.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    std::string error;
+    TEgdbBuildOptions options;
+    options.Folder = FFolder;
+    options.Pieces = FPieces;
+    options.Threads = FThreads;
+    const bool built = BuildEndgameDb(
+        options,
+        [this](uint64_t Done, uint64_t Total) {
+            FDone.store(Done);
+            FTotal.store(Total);
+            return !FStop.load();
+        },
+        error);
+    {
+        std::lock_guard lock(FErrorGuard);
+        FError = built || FStop.load() ? std::string() : error;
+    }
+    if (built)
+        Load();
+    FRunning.store(false);
+}
+
+double TEndgameBuilder::Progress() const
+{
+    if (FComplete.load())
+        return 1.0;
+    const uint64_t total = FTotal.load();
+    return total == 0 ? 0.0 : static_cast<double>(FDone.load()) / static_cast<double>(total);
+}
+
+std::string TEndgameBuilder::Error() const
+{
+    std::lock_guard lock(FErrorGuard);
+    return FError;
+}
+
+}  // namespace velk

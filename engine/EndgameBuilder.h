@@ -1,0 +1,56 @@
+#pragma once
+// The endgame database made while the game goes on: a thread at the lowest priority builds
+// what is missing, and the tables, once loaded, are handed to whoever searches with them.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "EndgameDb.h"
+
+namespace velk {
+
+class TEndgameBuilder {
+public:
+    using TLoaded = std::function<void(std::shared_ptr<const TEndgameDb> Db)>;
+
+    // Loaded is called (from the building thread, or from Start) each time tables are loaded.
+    TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded);
+    // Stops a running build, which resumes from its last finished table next time.
+    ~TEndgameBuilder();
+    TEndgameBuilder(const TEndgameBuilder&) = delete;
+    TEndgameBuilder& operator=(const TEndgameBuilder&) = delete;
+
+    // Loads the tables already built and starts building the rest, unless a build runs or
+    // everything is there. Returns at once.
+    void Start();
+    bool Running() const { return FRunning.load(); }
+    bool Complete() const { return FComplete.load(); }
+    // The running or last build's work done, from 0 to 1.
+    double Progress() const;
+    // Why the last build failed; empty when it did not.
+    std::string Error() const;
+    const std::string& Folder() const { return FFolder; }
+    int Pieces() const { return FPieces; }
+
+private:
+    void Load();
+    void Build();
+
+    const std::string FFolder;
+    const int FPieces;
+    const int FThreads;
+    const TLoaded FLoaded;
+    std::thread FThread;
+    std::atomic<bool> FRunning{false};
+    std::atomic<bool> FComplete{false};
+    std::atomic<bool> FStop{false};
+    std::atomic<uint64_t> FDone{0};
+    std::atomic<uint64_t> FTotal{0};
+    mutable std::mutex FErrorGuard;
+    std::string FError;
+};
+
+}  // namespace velk

@@ -191,6 +191,11 @@ public:
     void SetExpertMoveTime(uint32_t Value) { FExpertMoveTime = std::clamp<uint32_t>(Value, 100, 60000); }
     uint32_t MaxMemory() const { return FSolver->MaxMemory(); }
     void SetMaxMemory(uint32_t Value) { FSolver->SetMaxMemory(Value); }
+    // The Expert level's threads (0: one per core) and whether it plays from its opening book.
+    int ExpertThreads() const { return FSolver->Threads(); }
+    void SetExpertThreads(int Value) { FSolver->SetThreads(Value); }
+    bool UseOpeningBook() const { return FSolver->UseBook(); }
+    void SetUseOpeningBook(bool Value) { FSolver->SetUseBook(Value); }
     int32_t NavigationDepth() const { return FNavigationDepth; }
     uint32_t TurnClockTotal() const { return FTurnClockTotal; }
 

@@ -33,6 +33,16 @@ using TSquareSet = uint32_t;
 constexpr TSquareSet EVEN_ROWS = 0xF0F0F0F0u;
 constexpr TSquareSet ODD_ROWS = 0x0F0F0F0Fu;
 constexpr TSquareSet SquareBit(unsigned p) { return 0x80000000u >> p; }
+// The board turned half round: square p becomes square 31 - p (the bits reversed), so that
+// White's pieces stand where Black's would.
+constexpr TSquareSet TurnedRound(TSquareSet Set)
+{
+    Set = ((Set >> 1) & 0x55555555u) | ((Set & 0x55555555u) << 1);
+    Set = ((Set >> 2) & 0x33333333u) | ((Set & 0x33333333u) << 2);
+    Set = ((Set >> 4) & 0x0F0F0F0Fu) | ((Set & 0x0F0F0F0Fu) << 4);
+    Set = ((Set >> 8) & 0x00FF00FFu) | ((Set & 0x00FF00FFu) << 8);
+    return (Set >> 16) | (Set << 16);
+}
 
 bool CellToPosition(int Row, int Column, TPosition& P);
 void PositionToCell(TPosition P, int& Row, int& Column);

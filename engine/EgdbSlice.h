@@ -36,14 +36,7 @@ TSlice SliceOf(TSquareSet Black, TSquareSet White, TSquareSet Kings);
 std::vector<TSlice> BuildOrder(int Pieces);
 
 // The board turned round with the colours swapped: square p becomes square 31 - p.
-constexpr TSquareSet Rotate(TSquareSet Set)
-{
-    Set = ((Set >> 1) & 0x55555555u) | ((Set & 0x55555555u) << 1);
-    Set = ((Set >> 2) & 0x33333333u) | ((Set & 0x33333333u) << 2);
-    Set = ((Set >> 4) & 0x0F0F0F0Fu) | ((Set & 0x0F0F0F0Fu) << 4);
-    Set = ((Set >> 8) & 0x00FF00FFu) | ((Set & 0x00FF00FFu) << 8);
-    return (Set >> 16) | (Set << 16);
-}
+constexpr TSquareSet Rotate(TSquareSet Set) { return TurnedRound(Set); }
 
 // The place of a position of Slice in its table (Turn 0 Black, 1 White to move).
 uint64_t IndexOf(const TSlice& Slice, TSquareSet Black, TSquareSet White, TSquareSet Kings, int Turn);

@@ -10,14 +10,7 @@ namespace {
 
 // Each side is scored as if it were Black, moving toward higher square numbers: White's sets
 // are mirrored (square p becomes 31 - p, a bit reversal), so one set of masks serves both.
-constexpr TSquareSet Mirror(TSquareSet x)
-{
-    x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
-    x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
-    x = ((x >> 4) & 0x0F0F0F0Fu) | ((x & 0x0F0F0F0Fu) << 4);
-    x = ((x >> 8) & 0x00FF00FFu) | ((x & 0x00FF00FFu) << 8);
-    return (x >> 16) | (x << 16);
-}
+constexpr TSquareSet Mirror(TSquareSet x) { return TurnedRound(x); }
 
 constexpr TSquareSet Squares(std::initializer_list<int> Numbers)
 {

@@ -27,16 +27,10 @@ void TEndgameBuilder::Load()
 
 void TEndgameBuilder::Start()
 {
-    if (FRunning.load())
+    if (FRunning.load() || FComplete.load())
         return;
     if (FThread.joinable())
         FThread.join();
-    if (!FComplete.load() && EndgameDbComplete(FFolder, FPieces))
-        Load();
-    if (FComplete.load())
-        return;
-    if (FTotal.load() == 0)
-        Load();  // what an earlier session built serves while the rest is made
     FStop.store(false);
     FRunning.store(true);
     FThread = std::thread([this] { Build(); });
@@ -47,6 +41,13 @@ void TEndgameBuilder::Build()
     // The player's game comes first: the build takes what the machine has to spare. On Linux
     // the priority is the calling thread's, and the threads the build starts inherit it.
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    // What an earlier session built serves at once (loading takes a few tenths of a second,
+    // which is why it happens here); the rest is made and then loaded too.
+    Load();
+    if (FComplete.load()) {
+        FRunning.store(false);
+        return;
+    }
     std::string error;
     TEgdbBuildOptions options;
     options.Folder = FFolder;

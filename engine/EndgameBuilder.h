@@ -16,14 +16,14 @@ class TEndgameBuilder {
 public:
     using TLoaded = std::function<void(std::shared_ptr<const TEndgameDb> Db)>;
 
-    // Loaded is called (from the building thread, or from Start) each time tables are loaded.
+    // Loaded is called from the building thread each time tables are loaded.
     TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded);
     // Stops a running build, which resumes from its last finished table next time.
     ~TEndgameBuilder();
     TEndgameBuilder(const TEndgameBuilder&) = delete;
     TEndgameBuilder& operator=(const TEndgameBuilder&) = delete;
 
-    // Loads the tables already built and starts building the rest, unless a build runs or
+    // Loads the tables already built and builds the rest on its thread, unless it runs or
     // everything is there. Returns at once.
     void Start();
     bool Running() const { return FRunning.load(); }

@@ -514,6 +514,7 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
 {
     TCheckersBoard board;
     LoadPosition(Args, board);
+    const int threads = ThreadsOption(Args);  // a bad value is refused even when the book answers
     if (Args.Options.count("--no-book") == 0) {
         const int32_t book = BookMove(board, SeedOption(Args, RandomBookSeed()));
         if (book >= 0) {
@@ -526,7 +527,7 @@ int CmdSearchExpert(const TArgs& Args, const TLevel& Level)
     const std::unique_ptr<TEndgameDb> endgames = EndgameOption(Args, &board);
     const double loadTime = Seconds(loading);
     TExpertEngine engine;
-    engine.SetThreads(ThreadsOption(Args));
+    engine.SetThreads(threads);
     engine.SetEndgameDb(endgames.get());
     const auto start = std::chrono::steady_clock::now();
     TExpertResult result;

@@ -92,7 +92,7 @@ check(2 "takes no value" selfplay --no-draws=yes)
 # move is answered unsearched. A match plays each opening with both colours and adds them up.
 check(0 "^bestmove [0-9-]+\nscore -?[0-9]+\ndepth [1-9][0-9]*\nnodes [0-9]+\n" search --level expert --movetime 0.05 --no-book)
 check(0 "^bestmove 14-23\nscore -?[0-9]+\ndepth 0\n" search --level expert --fen "B:W18:B14")
-check(0 "\nthreads 3\ntable made in [0-9.]+ s" search --level expert --movetime 0.05 --threads 3)
+check(0 "\nthreads 3\ntable made in [0-9.]+ s" search --level expert --movetime 0.05 --threads 3 --no-book)
 check(0 "^bestmove 21-25\nscore 9999[0-9][0-9]\n" search --level easy --fen "B:W29:B21,22")
 check_selfplay("BLACK:" --level expert:0.01 --fen "B:WK32:BK14,K15")
 foreach(bad "search --level hard" "search --level depth:0" "search --level easy --movetime 1"

@@ -18,11 +18,11 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QTimer>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -302,8 +302,7 @@ bool TExpertMoveTimeDialog::Execute(QWidget* Parent, int& Milliseconds)
     return true;
 }
 
-TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder)
-    : QDialog(Parent), FBuilder(Builder)
+TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder) : QDialog(Parent), FBuilder(Builder)
 {
     Prepare(this, tr("Endgame Database"));
     setObjectName("EndgameDbDialog");

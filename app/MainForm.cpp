@@ -4,10 +4,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -23,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -31,9 +31,9 @@
 #include "ThinkIcon.h"
 #include "Version.h"
 #include "control/JpegDecoder.h"
-#include "platform/FileStream.h"
 #include "engine/EndgameBuilder.h"
 #include "engine/ExpertSearch.h"
+#include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -103,10 +103,7 @@ namespace {
 int EndgamePieces = 5;
 }  // namespace
 
-void TMainForm::SetEndgamePieces(int Pieces)
-{
-    EndgamePieces = Pieces;
-}
+void TMainForm::SetEndgamePieces(int Pieces) { EndgamePieces = Pieces; }
 
 TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     : QWidget(Parent), FSounds(Sounds ? std::move(Sounds) : std::make_unique<TSoundEffects>())
@@ -399,8 +396,8 @@ void TMainForm::CreateMenus()
     add(computer, {ComputerSuggest, Separator, ComputerPlayNow, Separator});
     add(computer->addMenu(tr("Play As")),
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
-    add(computer->addMenu(tr("Skill Level")),
-        {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator, LevelCustom, LevelExpertMoveTime, LevelOpeningBook});
+    add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator,
+                                               LevelCustom, LevelExpertMoveTime, LevelOpeningBook});
     add(computer, {Separator, ComputerEndgameDb});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,

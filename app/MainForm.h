@@ -53,7 +53,8 @@ constexpr int SQUARE_LARGE = 75;
     X(ControlAutoCompleteSelection) X(ControlAutoPlaySelection) X(ControlListPositionMoves) X(ControlEnableSounds) \
     X(ComputerSuggest) X(ComputerPlayNow) X(ComputerPlaysNone) X(ComputerPlaysBlack) \
     X(ComputerPlaysWhite) X(ComputerPlaysBoth) X(LevelEasy) X(LevelMedium) \
-    X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(LevelOpeningBook) X(ComputerEndgameDb) X(HistoryFirst) X(HistoryBackward) \
+    X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(LevelOpeningBook) X(ComputerEndgameDb) \
+    X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameInformation) X(ViewToolbar) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \

@@ -31,9 +31,9 @@
 #include "control/Pdn.h"
 #include "engine/EndgameBuilder.h"
 #include "platform/AppendFile.h"
+#include "platform/Exceptions.h"
 #include "platform/FileStream.h"
 #include "platform/Finally.h"
-#include "platform/Exceptions.h"
 
 namespace velk {
 

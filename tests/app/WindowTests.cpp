@@ -9,12 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QStandardPaths>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTreeWidget>
 #include <cstdio>

@@ -521,8 +521,7 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         return result;
     }
 
-    // The table is made before the clock starts: a fresh one takes a while to clear, which
-    // would otherwise come off the first move's time.
+    // The table is made before the clock starts, so that the move time is the search's alone.
     const auto made = TClock::now();
     if (s.Table.Resize(MaxMemory))
         result.TableSeconds = std::chrono::duration<double>(TClock::now() - made).count();

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "ExpertSearch.h"
 #include "PositionTable.h"
@@ -13,10 +15,16 @@ namespace velk::expert {
 
 // Four entries share a cache line. Each is written as two words, the second the key XOR the
 // first: an entry torn by two threads writing at once no longer matches its key and is missed.
+// The words are plain so that zeroed memory is an empty table, with no atomic to construct;
+// every access to them is atomic.
 struct TSlot {
-    std::atomic<uint64_t> Data;
-    std::atomic<uint64_t> Check;
+    uint64_t Data;
+    uint64_t Check;
 };
+inline uint64_t Load(const uint64_t& Word)
+{
+    return std::atomic_ref(const_cast<uint64_t&>(Word)).load(std::memory_order_relaxed);
+}
 constexpr int BUCKET_SLOTS = 4;
 struct alignas(64) TBucket {
     TSlot Slots[BUCKET_SLOTS];
@@ -49,27 +57,20 @@ inline int DataMove(uint64_t Data) { return static_cast<int8_t>(static_cast<uint
 // position is mostly behind the game now.
 class TTable {
 public:
-    // True when the table had to be made anew (allocated and cleared).
+    // True when the table had to be made anew.
     bool Resize(uint32_t MaxMemory)
     {
         const size_t budget = std::min(MaxMemory, EXPERT_MAX_TABLE_BYTES) / sizeof(TBucket);
         const size_t count = std::max<size_t>(256, std::bit_floor(std::max<size_t>(budget, 1)));
         if (count == FCount)
             return false;
-        FBuckets.reset();
-        FBuckets = std::make_unique<TBucket[]>(count);  // cleared by the atomics' construction
-        FCount = count;
-        FAge = 0;
+        Allocate(count);
         return true;
     }
     void Clear()
     {
-        for (size_t i = 0; i < FCount; ++i)
-            for (TSlot& slot : FBuckets[i].Slots) {
-                slot.Data.store(0, std::memory_order_relaxed);
-                slot.Check.store(0, std::memory_order_relaxed);
-            }
-        FAge = 0;
+        if (FCount != 0)
+            Allocate(FCount);
     }
     void NewSearch() { FAge = (FAge + 1) & AGE_MASK; }
     size_t Buckets() const { return FCount; }
@@ -78,8 +79,8 @@ public:
     {
         const TBucket& bucket = FBuckets[Key & (FCount - 1)];
         for (const TSlot& slot : bucket.Slots) {
-            const uint64_t data = slot.Data.load(std::memory_order_relaxed);
-            if ((slot.Check.load(std::memory_order_relaxed) ^ data) == Key && data != 0) {
+            const uint64_t data = Load(slot.Data);
+            if ((Load(slot.Check) ^ data) == Key && data != 0) {
                 Entry.Score = static_cast<int16_t>(data & 0xFFFF);
                 Entry.Depth = DataDepth(data);
                 Entry.Bound = static_cast<uint8_t>(data >> 24 & 3);
@@ -96,8 +97,8 @@ public:
         TSlot* victim = &bucket.Slots[0];
         int worst = INT32_MAX;
         for (TSlot& slot : bucket.Slots) {
-            const uint64_t data = slot.Data.load(std::memory_order_relaxed);
-            if ((slot.Check.load(std::memory_order_relaxed) ^ data) == Key && data != 0) {
+            const uint64_t data = Load(slot.Data);
+            if ((Load(slot.Check) ^ data) == Key && data != 0) {
                 // The same position: a shallower result of this search does not push out a
                 // deeper one, but the move it found is the one to try first next time.
                 if (Move < 0)
@@ -123,11 +124,38 @@ public:
 private:
     static void Write(TSlot& Slot, uint64_t Key, uint64_t Data)
     {
-        Slot.Data.store(Data, std::memory_order_relaxed);
-        Slot.Check.store(Key ^ Data, std::memory_order_relaxed);
+        std::atomic_ref(Slot.Data).store(Data, std::memory_order_relaxed);
+        std::atomic_ref(Slot.Check).store(Key ^ Data, std::memory_order_relaxed);
     }
 
-    std::unique_ptr<TBucket[]> FBuckets;
+    // Zeroed pages from calloc, each written once before the clock starts: the system hands
+    // them over already cleared (no sweep over the whole table, which is slow under the
+    // sanitizers), and no page fault falls inside the search. The old table goes first so that
+    // two never take the memory together.
+    void Allocate(size_t Count)
+    {
+        FMemory.reset();
+        FBuckets = nullptr;
+        FCount = 0;
+        void* memory = std::calloc(Count + 1, sizeof(TBucket));
+        if (memory == nullptr)
+            throw std::bad_alloc();
+        FMemory.reset(memory);
+        const uintptr_t aligned =
+            (reinterpret_cast<uintptr_t>(memory) + alignof(TBucket) - 1) & ~(alignof(TBucket) - 1);
+        FBuckets = reinterpret_cast<TBucket*>(aligned);
+        FCount = Count;
+        FAge = 0;
+        constexpr size_t PAGE_BUCKETS = 4096 / sizeof(TBucket);
+        for (size_t i = 0; i < Count; i += PAGE_BUCKETS)
+            std::atomic_ref(FBuckets[i].Slots[0].Data).store(0, std::memory_order_relaxed);
+    }
+
+    struct TFree {
+        void operator()(void* Memory) const { std::free(Memory); }
+    };
+    std::unique_ptr<void, TFree> FMemory;
+    TBucket* FBuckets = nullptr;
     size_t FCount = 0;
     unsigned FAge = 0;
 };

@@ -128,9 +128,10 @@ TEST_F(WindowTest, ExpertThinksForItsTimeAndPlaysAtOnceWhenHurried)
     timer.start();
     Trigger(TActionId::ComputerPlayNow);  // a minute to think, but it answers now
     ASSERT_TRUE(PumpUntil([&] { return Game().History().Count() == 2; }, 20000));
-    EXPECT_LT(timer.elapsed(), 2000);
+    // Far below the minute, with room for a sanitizer build on a busy machine.
+    EXPECT_LT(timer.elapsed(), 5000);
     // The record keeps the time the move took, not the minute it was given.
-    EXPECT_LT(Game().GetMoveTime(1, 1), 2000u);
+    EXPECT_LT(Game().GetMoveTime(1, 1), 5000u);
     Trigger(TActionId::LevelMedium);
     EXPECT_FALSE(Game().Expert());
 }

@@ -1,12 +1,13 @@
 // The computer against itself from the tool, under the game's draw rule.
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <new>
 
 #include "Options.h"
-#include "control/GameHistory.h"
-#include "engine/DrawRule.h"
+#include "cli/Fen.h"
 #include "engine/OpeningBook.h"
+#include "session/GameLoop.h"
 
 namespace velk {
 
@@ -16,9 +17,9 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 
 }  // namespace
 
-// The computer against itself, as the board control plays it: each turn a search of the board
-// on the table the last one left, the move made on the board and recorded in a game history,
-// so that the closing line is the game's own record text.
+// The computer against itself, as the window plays it: each turn a search of the board on the
+// table the last one left, the move played in a game session, so that the closing line is the
+// game's own record text.
 int CmdSelfplay(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
@@ -27,8 +28,9 @@ int CmdSelfplay(const TArgs& Args)
     const auto d = Args.Options.find("--depth");
     TLevel level = LevelOption(Args);
     if (level.Depth == 0 && !level.Expert())
-        level.Depth = d == Args.Options.end() ? DEFAULT_SEARCH_DEPTH
-                                              : static_cast<int>(ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
+        level.Depth = d == Args.Options.end()
+                          ? DEFAULT_SEARCH_DEPTH
+                          : static_cast<int>(ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
     else if (d != Args.Options.end())
         Fail("give either --depth or --level, not both");
     const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
@@ -42,48 +44,32 @@ int CmdSelfplay(const TArgs& Args)
     if (board.Turn() != PLAYER_BLACK && board.Turn() != PLAYER_WHITE)
         Fail("selfplay needs a side to move");
 
-    TGameHistory history(board);
-    history.StartBoard().Assign(board);
-    TGamePositions positions;
-    positions.Reset(board);
+    // The game is the session's, as in the window: its record, turns and draw rule.
+    TCheckersSession session;
+    TSessionQueue queue(session);
+    session.SetDeclareDraws(draws);
+    session.StartFrom(board);
     int moveNumber[3] = {0, 0, 0};
-    bool drawn = false;
-    for (int half = 0; board.GameState() == gsPlaying; ++half) {
-        if (draws && positions.Drawn()) {
-            drawn = true;
-            break;
-        }
-        if (!draws && half >= SELFPLAY_HALF_MOVES)
-            break;
+    const auto choose = [&](TCheckersSession& Session) -> int32_t {
+        TCheckersBoard position;
+        position.Assign(Session.CheckersBoard());
+        const std::vector<uint64_t> past = Session.PastPositionKeys();
         int32_t best = -1;
         try {
-            best = player.Choose(board, draws ? &positions.ReversibleKeys() : nullptr).Move;
+            best = player.Choose(position, draws ? &past : nullptr).Move;
         } catch (const std::bad_alloc&) {
             Fail("the transposition table of " + std::to_string(memory) + " bytes could not be allocated");
         }
-        const TCheckersMove move = board.Moves()[best];
-        const uint8_t side = board.Turn();
-        std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...", PathToText(move).c_str());
+        if (best < 0 || best >= position.MoveCount())
+            Fail("the engine chose no move in " + BoardToFen(position));
+        const uint8_t side = position.Turn();
+        std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...",
+                    PathToText(position.Moves()[best]).c_str());
         std::fflush(stdout);
-
-        auto rec = std::make_unique<TGameHistoryRec>();
-        for (int i = 0; i < move.Count; ++i) {
-            int row, column;
-            PositionToCell(move.Squares[i], row, column);
-            rec->Path.push_back(row * 8 + column);
-        }
-        if (!board.MakeMove(best))
-            Fail("the engine chose a move it cannot make: " + PathToText(move));
-        board.SaveToStream(rec->BoardState);
-        rec->BoardState.SetPosition(0);
-        rec->EndsTurn = true;
-        history.Add(std::move(rec));
-        positions.Push(board);
-    }
-    const bool over = drawn || board.GameState() != gsPlaying;
-    TGameHistoryRec none;
-    const TGameRecordView view{history, none, board.Turn()};
-    std::printf("%s\n", view.GameRecordText(over, drawn ? 0 : board.Winner()).c_str());
+        return best;
+    };
+    PlayGame(session, queue, choose, draws ? std::numeric_limits<int>::max() : SELFPLAY_HALF_MOVES);
+    std::printf("%s\n", session.GetGameRecordText().c_str());
     return 0;
 }
 

@@ -26,14 +26,14 @@
 #include "MainForm.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
-#include "control/Fen.h"
-#include "control/GameHistory.h"
-#include "control/Pdn.h"
 #include "engine/EndgameBuilder.h"
+#include "engine/Fen.h"
 #include "platform/AppendFile.h"
 #include "platform/Exceptions.h"
 #include "platform/FileStream.h"
 #include "platform/Finally.h"
+#include "record/GameHistory.h"
+#include "record/Pdn.h"
 
 namespace velk {
 

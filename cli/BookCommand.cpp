@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "cli/Fen.h"
+#include "engine/Fen.h"
 #include "engine/OpeningBook.h"
 
 namespace velk {

@@ -17,8 +17,8 @@
 #include <set>
 #include <sstream>
 
-#include "cli/Fen.h"
 #include "engine/DrawRule.h"
+#include "engine/Fen.h"
 #include "engine/GameSolver.h"
 #include "engine/OpeningBook.h"
 

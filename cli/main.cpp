@@ -15,19 +15,19 @@
 
 #include "BookCommand.h"
 #include "EgdbCommand.h"
-#include "Fen.h"
 #include "MatchCommand.h"
 #include "PdnCommands.h"
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
 #include "engine/DrawRule.h"
 #include "engine/ExpertSearch.h"
+#include "engine/Fen.h"
 #include "engine/GameSolver.h"
 #include "engine/OpeningBook.h"
 #include "engine/PositionTable.h"
 #include "platform/FileStream.h"
 #include "platform/MemoryStatus.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 

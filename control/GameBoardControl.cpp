@@ -10,11 +10,11 @@
 #include <utility>
 
 #include "Animator.h"
-#include "GameFile.h"
 #include "platform/Clock.h"
 #include "platform/FileStream.h"
 #include "platform/Finally.h"
 #include "platform/Random.h"
+#include "record/GameFile.h"
 
 namespace velk {
 

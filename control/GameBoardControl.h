@@ -17,11 +17,11 @@
 #include <string>
 
 #include "Colors.h"
-#include "GameHistory.h"
 #include "engine/GameBoard.h"
 #include "engine/GameSolver.h"
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
+#include "record/GameHistory.h"
 
 class QHelpEvent;
 class QKeyEvent;

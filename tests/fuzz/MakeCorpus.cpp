@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 

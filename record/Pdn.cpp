@@ -6,8 +6,9 @@
 #include <memory>
 #include <optional>
 
-#include "Fen.h"
 #include "engine/CheckersBoard.h"
+#include "engine/Fen.h"
+#include "platform/Text.h"
 
 namespace velk {
 

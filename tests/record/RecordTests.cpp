@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 

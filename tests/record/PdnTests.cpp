@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "control/Fen.h"
-#include "control/Pdn.h"
 #include "engine/CheckersBoard.h"
+#include "engine/Fen.h"
+#include "record/Pdn.h"
 
 using namespace velk;
 

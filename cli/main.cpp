@@ -28,6 +28,7 @@
 #include "platform/MemoryStatus.h"
 #include "record/GameFile.h"
 #include "record/GameHistory.h"
+#include "record/Squares.h"
 
 using namespace velk;
 
@@ -704,11 +705,7 @@ int CmdSelfplay(const TArgs& Args)
         std::fflush(stdout);
 
         auto rec = std::make_unique<TGameHistoryRec>();
-        for (int i = 0; i < move.Count; ++i) {
-            int row, column;
-            PositionToCell(move.Squares[i], row, column);
-            rec->Path.push_back(row * 8 + column);
-        }
+        rec->Path = SquaresToPath(move);
         if (!board.MakeMove(best))
             Fail("the engine chose a move it cannot make: " + PathToText(move));
         board.SaveToStream(rec->BoardState);

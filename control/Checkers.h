@@ -4,6 +4,7 @@
 #include "GameBoardControl.h"
 #include "engine/CheckersBoard.h"
 #include "engine/DrawRule.h"
+#include "record/Squares.h"
 
 namespace velk {
 
@@ -23,11 +24,14 @@ public:
 
     TCheckersBoard& CheckersBoard() const { return static_cast<TCheckersBoard&>(Board()); }
 
-    // Conversions between control positions and checkers squares.
-    static bool PositionToSquare(int Pos, TPosition& Square);
-    static int SquareToPosition(TPosition Square);
-    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move);
-    static TMovementPath SquaresToPath(const TCheckersMove& Move);
+    // Conversions between control positions and checkers squares, as the record makes them.
+    static bool PositionToSquare(int Pos, TPosition& Square) { return velk::PositionToSquare(Pos, Square); }
+    static int SquareToPosition(TPosition Square) { return velk::SquareToPosition(Square); }
+    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
+    {
+        return velk::PathToSquares(Path, Move);
+    }
+    static TMovementPath SquaresToPath(const TCheckersMove& Move) { return velk::SquaresToPath(Move); }
 
     bool IsValidPosition(int Pos) const override;
     bool CanSelect(int Pos) override;

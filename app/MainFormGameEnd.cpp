@@ -4,7 +4,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
-#include "control/Fen.h"
+#include "engine/Fen.h"
 #include "platform/AppendFile.h"
 #include "platform/Exceptions.h"
 

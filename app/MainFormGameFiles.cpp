@@ -11,10 +11,10 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
-#include "control/GameHistory.h"
-#include "control/Pdn.h"
 #include "platform/Exceptions.h"
 #include "platform/FileStream.h"
+#include "record/GameHistory.h"
+#include "record/Pdn.h"
 
 namespace velk {
 

@@ -5,7 +5,7 @@
 
 #include "MainForm.h"
 #include "ThinkIcon.h"
-#include "control/GameHistory.h"
+#include "record/GameHistory.h"
 
 namespace velk {
 

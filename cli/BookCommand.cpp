@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "Options.h"
-#include "cli/Fen.h"
+#include "engine/Fen.h"
 #include "engine/OpeningBook.h"
 
 namespace velk {

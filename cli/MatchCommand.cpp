@@ -17,7 +17,7 @@
 #include <set>
 #include <sstream>
 
-#include "cli/Fen.h"
+#include "engine/Fen.h"
 #include "engine/GameSolver.h"
 #include "engine/OpeningBook.h"
 #include "session/GameLoop.h"

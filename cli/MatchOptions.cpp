@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "Options.h"
-#include "cli/Fen.h"
+#include "engine/Fen.h"
 
 namespace velk {
 

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstdio>
 
-#include "cli/Fen.h"
 #include "engine/ExpertSearch.h"
+#include "engine/Fen.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "Options.h"
-#include "cli/Fen.h"
 #include "engine/ExpertSearch.h"
+#include "engine/Fen.h"
 #include "engine/OpeningBook.h"
 #include "engine/PositionTable.h"
 

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "Options.h"
-#include "cli/Fen.h"
+#include "engine/Fen.h"
 #include "engine/OpeningBook.h"
 #include "session/GameLoop.h"
 

@@ -2,10 +2,10 @@
 #include <cstdio>
 
 #include "Options.h"
-#include "cli/Fen.h"
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
+#include "engine/Fen.h"
 #include "platform/Exceptions.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 namespace velk {
 

@@ -27,41 +27,6 @@ TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TChec
 // ---------------------------------------------------------------------------------------------
 // Positions and squares
 
-bool TCheckers::PositionToSquare(int Pos, TPosition& Square)
-{
-    int row, col;
-    return PositionToRowCol(Pos, row, col) && CellToPosition(row, col, Square);
-}
-
-int TCheckers::SquareToPosition(TPosition Square)
-{
-    int row, col;
-    PositionToCell(Square, row, col);
-    return RowColToPosition(row, col);
-}
-
-bool TCheckers::PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
-{
-    if (Path.size() > MAX_PATH_SQUARES)
-        return false;
-    Move = TCheckersMove();
-    for (const int32_t pos : Path) {
-        TPosition square;
-        if (!PositionToSquare(pos, square))
-            return false;
-        Move.Squares[Move.Count++] = square;
-    }
-    return true;
-}
-
-TMovementPath TCheckers::SquaresToPath(const TCheckersMove& Move)
-{
-    TMovementPath path;
-    for (int i = 0; i < Move.Count && i < MAX_PATH_SQUARES; ++i)
-        path.push_back(SquareToPosition(Move.Squares[i]));
-    return path;
-}
-
 bool TCheckers::IsValidPosition(int Pos) const
 {
     return TGameBoardControl::IsValidPosition(Pos) && IsDarkPosition(Pos);

@@ -2,6 +2,7 @@
 // The checkers board control: the generic control with English draughts on its dark squares.
 // Its notifications carry checkers squares (P01 .. P32) instead of raw positions.
 #include "GameBoardControl.h"
+#include "record/Squares.h"
 #include "session/CheckersSession.h"
 
 namespace velk {
@@ -23,11 +24,14 @@ public:
     TCheckersSession& CheckersSession() const { return static_cast<TCheckersSession&>(Session()); }
     TCheckersBoard& CheckersBoard() const { return CheckersSession().CheckersBoard(); }
 
-    // Conversions between control positions and checkers squares.
-    static bool PositionToSquare(int Pos, TPosition& Square);
-    static int SquareToPosition(TPosition Square);
-    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move);
-    static TMovementPath SquaresToPath(const TCheckersMove& Move);
+    // Conversions between control positions and checkers squares, as the record makes them.
+    static bool PositionToSquare(int Pos, TPosition& Square) { return velk::PositionToSquare(Pos, Square); }
+    static int SquareToPosition(TPosition Square) { return velk::SquareToPosition(Square); }
+    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
+    {
+        return velk::PathToSquares(Path, Move);
+    }
+    static TMovementPath SquaresToPath(const TCheckersMove& Move) { return velk::SquaresToPath(Move); }
 
     bool IsValidPosition(int Pos) const override;
     bool CanSelect(int Pos) override;

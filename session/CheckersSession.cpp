@@ -4,16 +4,9 @@
 #include <bit>
 #include <memory>
 
-namespace velk {
+#include "record/Squares.h"
 
-namespace {
-int ControlPositionOf(TPosition Square)
-{
-    int row, column;
-    PositionToCell(Square, row, column);
-    return row * 8 + column;
-}
-}  // namespace
+namespace velk {
 
 TCheckersSession::TCheckersSession() : TGameSession(std::make_unique<TCheckersBoard>())
 {
@@ -36,7 +29,7 @@ TCheckersSession::TCheckersSession() : TGameSession(std::make_unique<TCheckersBo
 
 void TCheckersSession::Stepped(TPosition SrcPos, TPosition DstPos)
 {
-    StepPlayed(TMovementPath{ControlPositionOf(SrcPos), ControlPositionOf(DstPos)});
+    StepPlayed(TMovementPath{SquareToPosition(SrcPos), SquareToPosition(DstPos)});
 }
 
 bool TCheckersSession::PlaySquares(const TCheckersMove& Move)

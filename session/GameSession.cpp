@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "control/GameFile.h"
 #include "engine/ExpertSearch.h"
 #include "platform/Clock.h"
 #include "platform/FileStream.h"
 #include "platform/Finally.h"
 #include "platform/Random.h"
+#include "record/GameFile.h"
 
 namespace velk {
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "control/GameHistory.h"
 #include "engine/GameBoard.h"
 #include "engine/GameSolver.h"
 #include "platform/MessageTarget.h"
+#include "record/GameHistory.h"
 
 namespace velk {
 

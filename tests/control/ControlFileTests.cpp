@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "ControlTestSupport.h"
-#include "control/GameFile.h"
 #include "platform/FileStream.h"
+#include "record/GameFile.h"
 
 using namespace velk;
 using namespace velk::test;

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "SessionSupport.h"
-#include "control/GameFile.h"
 #include "platform/FileStream.h"
+#include "record/GameFile.h"
 
 using namespace velk;
 using namespace velk::test;

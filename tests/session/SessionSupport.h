@@ -26,12 +26,7 @@ inline TCheckersMove Squares(std::initializer_list<int> Numbers)
 }
 
 // The record's position (row * 8 + column) of square number 1 .. 32.
-inline int Pos(int Square)
-{
-    int row, column;
-    PositionToCell(static_cast<TPosition>(Square - 1), row, column);
-    return row * 8 + column;
-}
+inline int Pos(int Square) { return SquareToPosition(static_cast<TPosition>(Square - 1)); }
 
 // A board text: blanks but for the pieces given ('b', 'w', 'B', 'W' on square numbers).
 inline std::string BoardText(std::initializer_list<std::pair<int, char>> Pieces)

@@ -44,6 +44,28 @@ constexpr TSquareSet TurnedRound(TSquareSet Set)
     return (Set >> 16) | (Set << 16);
 }
 
+// A simple step of every piece of Set, Shift (3, 4 or 5) squares toward higher square numbers
+// (down the board, Black's way) or lower ones (up, White's way). A step is a shift of the set:
+// by 4 from every row, by 5 down or 3 up only from the rows where that is a diagonal neighbour,
+// by 3 down or 5 up only from the others; the row masks take out what wrapped into a wrong row.
+constexpr TSquareSet StepDown(TSquareSet Set, int Shift)
+{
+    switch (Shift) {
+    case 4: return Set >> 4;
+    case 5: return ((Set & EVEN_ROWS) >> 5) & ODD_ROWS;
+    default: return ((Set & ODD_ROWS) >> 3) & EVEN_ROWS;
+    }
+}
+
+constexpr TSquareSet StepUp(TSquareSet Set, int Shift)
+{
+    switch (Shift) {
+    case 4: return Set << 4;
+    case 3: return ((Set & EVEN_ROWS) << 3) & ODD_ROWS;
+    default: return ((Set & ODD_ROWS) << 5) & EVEN_ROWS;
+    }
+}
+
 bool CellToPosition(int Row, int Column, TPosition& P);
 void PositionToCell(TPosition P, int& Row, int& Column);
 bool JumpedPosition(TPosition Src, TPosition Dst, TPosition& Jumped);

@@ -154,6 +154,7 @@ public:
     TSquareSet BlackPieces() const { return FBlackPieces; }
     TSquareSet WhitePieces() const { return FWhitePieces; }
     TSquareSet Kings() const { return FKings; }
+    // The position key (ComputeKey), kept up to date by every change of the board.
     uint64_t Key() const { return FKey; }
     uint32_t LastStepPos() const { return FLastStepPos; }
     uint32_t PendingStepPos() const { return FPendingStepPos; }
@@ -198,7 +199,6 @@ public:
     bool PrefetchChildEntries(const TPositionTable& Table) override;
     // The key of the position move Index leads to, without making the move.
     uint64_t MoveKey(int32_t Index);
-    void BeginSearch() override;
     std::unique_ptr<TGameBoard> Create() const override { return std::make_unique<TCheckersBoard>(); }
     void SaveToStream(TStream& Stream) const override;
     void LoadFromStream(TStream& Stream) override;

@@ -359,7 +359,7 @@ void TGameBoardControl::SetDeclareDraws(bool Value)
 
 void TGameBoardControl::SetSearchDepth(uint8_t Value)
 {
-    FSolver->SetDepth(std::clamp<uint8_t>(Value, 1, MAX_SEARCH_DEPTH));
+    FDepthSearch->SetDepth(std::clamp<uint8_t>(Value, 1, MAX_SEARCH_DEPTH));
 }
 
 void TGameBoardControl::UpdateTurnClock(bool Reset, bool Accumulate)
@@ -403,8 +403,7 @@ bool TGameBoardControl::StartThinking()
         return false;
     FThinkingPosition = StreamForm(*FBoard);
     std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
-    return FExpert ? FSolver->StartExpert(*FBoard, FExpertMoveTime, std::move(past))
-                   : FSolver->Start(*FBoard, std::move(past));
+    return FSolver->Start(*FBoard, std::move(past), FSearch);
 }
 
 bool TGameBoardControl::StopThinking(bool Abort)

@@ -18,6 +18,7 @@
 
 #include "Colors.h"
 #include "GameHistory.h"
+#include "engine/ExpertStrategy.h"
 #include "engine/GameBoard.h"
 #include "engine/GameSolver.h"
 #include "platform/MessageTarget.h"
@@ -181,21 +182,35 @@ public:
     void SetThinkCursor(TCursor Value);
     TThreadPriority ThinkPriority() const { return FSolver->Priority(); }
     void SetThinkPriority(TThreadPriority Value) { FSolver->SetPriority(Value); }
-    uint8_t SearchDepth() const { return FSolver->Depth(); }
+    uint8_t SearchDepth() const { return FDepthSearch->Depth(); }
     void SetSearchDepth(uint8_t Value);
-    // The Expert level: the computer thinks for a time per move (milliseconds, 100 to 60000)
-    // with the search made for strength instead of to the fixed depth.
-    bool Expert() const { return FExpert; }
-    void SetExpert(bool Value) { FExpert = Value; }
-    uint32_t ExpertMoveTime() const { return FExpertMoveTime; }
-    void SetExpertMoveTime(uint32_t Value) { FExpertMoveTime = std::clamp<uint32_t>(Value, 100, 60000); }
-    uint32_t MaxMemory() const { return FSolver->MaxMemory(); }
-    void SetMaxMemory(uint32_t Value) { FSolver->SetMaxMemory(Value); }
+    // The Expert level: the computer thinks for a time per move (milliseconds, from
+    // EXPERT_MIN_MOVE_TIME_MS to EXPERT_MAX_MOVE_TIME_MS) with the search made for strength
+    // instead of to the fixed depth.
+    bool Expert() const { return FSearch == FExpertSearch; }
+    void SetExpert(bool Value)
+    {
+        if (Value)
+            FSearch = FExpertSearch;
+        else
+            FSearch = FDepthSearch;
+    }
+    uint32_t ExpertMoveTime() const { return FExpertSearch->MoveTime(); }
+    void SetExpertMoveTime(uint32_t Value)
+    {
+        FExpertSearch->SetMoveTime(std::clamp(Value, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS));
+    }
+    uint32_t MaxMemory() const { return FDepthSearch->MaxMemory(); }
+    void SetMaxMemory(uint32_t Value)
+    {
+        FDepthSearch->SetMaxMemory(Value);
+        FExpertSearch->SetMaxMemory(Value);
+    }
     // The Expert level's threads (0: one per core) and whether it plays from its opening book.
-    int ExpertThreads() const { return FSolver->Threads(); }
-    void SetExpertThreads(int Value) { FSolver->SetThreads(Value); }
-    bool UseOpeningBook() const { return FSolver->UseBook(); }
-    void SetUseOpeningBook(bool Value) { FSolver->SetUseBook(Value); }
+    int ExpertThreads() const { return FExpertSearch->Threads(); }
+    void SetExpertThreads(int Value) { FExpertSearch->SetThreads(Value); }
+    bool UseOpeningBook() const { return FExpertSearch->UseBook(); }
+    void SetUseOpeningBook(bool Value) { FExpertSearch->SetUseBook(Value); }
     int32_t NavigationDepth() const { return FNavigationDepth; }
     uint32_t TurnClockTotal() const { return FTurnClockTotal; }
 
@@ -520,8 +535,10 @@ private:
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
     bool FDeclareDraws = false;
-    bool FExpert = false;
-    uint32_t FExpertMoveTime = 1000;
+    // What the computer player searches: one of the levels' strategies.
+    std::shared_ptr<TFixedDepthStrategy> FDepthSearch = std::make_shared<TFixedDepthStrategy>();
+    std::shared_ptr<TExpertStrategy> FExpertSearch = std::make_shared<TExpertStrategy>();
+    std::shared_ptr<TSearchStrategy> FSearch = FDepthSearch;
     uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on

@@ -22,7 +22,7 @@ check-asan: setup
 	ctest --preset asan-ubsan -j $(JOBS)
 
 # Only the programs whose tests carry the "thread" label are built with ThreadSanitizer.
-THREAD_TESTS = solver_tests control_tests view_tests app_tests
+THREAD_TESTS = solver_tests session_tests control_tests view_tests app_tests
 
 check-tsan: setup
 	cmake --preset tsan >/dev/null

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "control/Pdn.h"
+#include "record/Pdn.h"
 
 class QComboBox;
 class QLabel;

@@ -14,8 +14,8 @@
 
 #include "Sounds.h"
 #include "control/Checkers.h"
-#include "control/Pdn.h"
 #include "platform/Stream.h"
+#include "record/Pdn.h"
 
 class QAction;
 class QLabel;

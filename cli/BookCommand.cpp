@@ -10,7 +10,8 @@
 #include <set>
 #include <sstream>
 
-#include "cli/Fen.h"
+#include "Options.h"
+#include "engine/Fen.h"
 #include "engine/OpeningBook.h"
 
 namespace velk {
@@ -180,6 +181,49 @@ int RunBookProbe(const TCheckersBoard& Board, const std::string& BookFile, uint6
     const int32_t chosen = book.Choose(Board, Seed);
     std::printf("bookmove %s\n", chosen < 0 ? "none" : PathToText(board.Moves()[chosen]).c_str());
     return 0;
+}
+
+int CmdBook(const TArgs& Args)
+{
+    const std::string what = Args.Positional.empty() ? "" : Args.Positional[0];
+    if (Args.Positional.size() > 1)
+        Fail("unexpected argument \"" + Args.Positional[1] + "\"");
+    if (what == "probe") {
+        AllowOptions(Args, {"--fen", "--board", "--turn", "--book", "--seed"});
+        TCheckersBoard board;
+        LoadPosition(Args, board);
+        const auto book = Args.Options.find("--book");
+        return RunBookProbe(board, book == Args.Options.end() ? "" : book->second, SeedOption(Args, 1));
+    }
+    if (what != "build")
+        Fail("book needs build or probe");
+    AllowOptions(Args, {"--ballots", "--out", "--movetime", "--depth", "--plies", "--memory"});
+    TBookBuildOptions options;
+    const auto ballots = Args.Options.find("--ballots");
+    const auto out = Args.Options.find("--out");
+    if (ballots == Args.Options.end() || out == Args.Options.end())
+        Fail("book build needs --ballots FILE and --out FILE");
+    std::string error;
+    if (!ReadBallots(ballots->second, options.Ballots, error))
+        Fail(error);
+    options.Out = out->second;
+    const auto time = Args.Options.find("--movetime");
+    const auto depth = Args.Options.find("--depth");
+    if (time != Args.Options.end() && depth != Args.Options.end())
+        Fail("give either --movetime or --depth, not both");
+    options.MoveTimeMs = 1000;
+    if (time != Args.Options.end() && !ParseSeconds(time->second, options.MoveTimeMs))
+        Fail("--movetime must be seconds from 0.001 to 3600, not \"" + time->second + "\"");
+    if (depth != Args.Options.end())
+        options.Depth = static_cast<int>(ParseNumber(depth->second, "--depth", 1, EXPERT_MAX_DEPTH));
+    const auto plies = Args.Options.find("--plies");
+    if (plies != Args.Options.end())
+        options.Plies = static_cast<int>(ParseNumber(plies->second, "--plies", 0, 20));
+    options.Memory = MemoryOption(Args, EXPERT_TOOL_MEMORY);
+    options.Command = "velk-checkers-engine book build";
+    for (const auto& [name, value] : Args.Options)
+        options.Command += " " + name + " " + value;
+    return RunBookBuild(options);
 }
 
 }  // namespace velk

@@ -8,8 +8,8 @@
 #include <map>
 #include <vector>
 
-#include "cli/Fen.h"
 #include "engine/EndgameDb.h"
+#include "engine/Fen.h"
 
 namespace velk {
 

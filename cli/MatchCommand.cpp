@@ -17,10 +17,10 @@
 #include <set>
 #include <sstream>
 
-#include "cli/Fen.h"
-#include "engine/DrawRule.h"
+#include "engine/Fen.h"
 #include "engine/GameSolver.h"
 #include "engine/OpeningBook.h"
+#include "session/GameLoop.h"
 
 namespace velk {
 
@@ -332,7 +332,8 @@ TExpertResult TPlayer::Choose(TCheckersBoard& Board, const std::vector<uint64_t>
     if (FLevel.Expert())
         return FExpert.Search(Board, FLevel.MoveTimeMs, FMemory ? FMemory : EXPERT_TOOL_MEMORY, nullptr, Past);
     TExpertResult result;
-    result.Move = Board.Solve(static_cast<uint8_t>(FLevel.Depth), FMemory ? FMemory : DEFAULT_MAX_MEMORY, nullptr, Past);
+    result.Move =
+        Board.Solve(static_cast<uint8_t>(FLevel.Depth), FMemory ? FMemory : DEFAULT_MAX_MEMORY, nullptr, Past);
     result.Score = Board.SearchScore();
     result.Depth = FLevel.Depth;
     result.Nodes = Board.SearchNodes();
@@ -389,6 +390,10 @@ int RunMatch(const TMatchOptions& Options)
     TPlayer b(Options.B, Options.Memory, Options.Threads);
     a.SetEndgameDb(Options.Endgames);
     b.SetEndgameDb(Options.Endgames);
+    // The games are the session's, as in the window: its record, turns and draw rule.
+    TCheckersSession session;
+    TSessionQueue queue(session);
+    session.SetDeclareDraws(true);
     int wins = 0, losses = 0, draws = 0, voids = 0;
     double seconds[2] = {0, 0};
     int moves[2] = {0, 0};
@@ -406,49 +411,51 @@ int RunMatch(const TMatchOptions& Options)
         b.SetBook(Options.UseBook, Options.Seed * 2 * static_cast<uint64_t>(games) + 2 * static_cast<uint64_t>(g) + 1);
         // The first game of an opening gives A the side to move, the second gives it to B.
         const uint8_t sideA = g % 2 == 0 ? board.Turn() : board.Turn() ^ 3;
-        TGamePositions positions;
-        positions.Reset(board);
-        int plies = 0;
-        bool drawn = false;
+        session.StartFrom(board);
         std::string record, fault;
-        while (board.GameState() == gsPlaying) {
-            if (positions.Drawn() || plies >= MAX_GAME_PLIES) {
-                drawn = true;
-                break;
-            }
-            const int mover = board.Turn() == sideA ? 0 : 1;
-            TPlayer& player = mover == 0 ? a : b;
-            const auto started = std::chrono::steady_clock::now();
-            const TExpertResult choice = player.Choose(board, &positions.ReversibleKeys());
-            seconds[mover] += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-            ++moves[mover];
-            if (!player.Fault().empty()) {
-                fault = player.Fault();
-                break;
-            }
-            if (Options.Moves && choice.Move >= 0 && choice.Move < board.MoveCount())
-            {
-                char text[64];
-                std::snprintf(text, sizeof text, " %s(%d/%s)", PathToText(board.Moves()[choice.Move]).c_str(),
-                              choice.Score, player.FromBook() ? "book" : std::to_string(choice.Depth).c_str());
-                record += text;
-            }
-            if (choice.Move < 0 || !board.MakeMove(choice.Move)) {
-                std::fprintf(stderr, "%s chose no playable move in %s\n", player.Level().Name.c_str(),
-                             BoardToFen(board).c_str());
-                return 1;
-            }
-            positions.Push(board);
-            ++plies;
-        }
+        bool stuck = false;
+        const TGameEnd end = PlayGame(
+            session, queue,
+            [&](TCheckersSession& Session) -> int32_t {
+                TCheckersBoard position;
+                position.Assign(Session.CheckersBoard());
+                const std::vector<uint64_t> past = Session.PastPositionKeys();
+                const int mover = position.Turn() == sideA ? 0 : 1;
+                TPlayer& player = mover == 0 ? a : b;
+                const auto started = std::chrono::steady_clock::now();
+                const TExpertResult choice = player.Choose(position, &past);
+                seconds[mover] += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+                ++moves[mover];
+                if (!player.Fault().empty()) {
+                    fault = player.Fault();
+                    return -1;
+                }
+                if (choice.Move < 0 || choice.Move >= position.MoveCount()) {
+                    std::fprintf(stderr, "%s chose no playable move in %s\n", player.Level().Name.c_str(),
+                                 BoardToFen(position).c_str());
+                    stuck = true;
+                    return -1;
+                }
+                if (Options.Moves) {
+                    char text[64];
+                    std::snprintf(text, sizeof text, " %s(%d/%s)", PathToText(position.Moves()[choice.Move]).c_str(),
+                                  choice.Score, player.FromBook() ? "book" : std::to_string(choice.Depth).c_str());
+                    record += text;
+                }
+                return choice.Move;
+            },
+            MAX_GAME_PLIES);
+        if (stuck)
+            return 1;
+        const int plies = session.History().Count();
         std::string result = "draw";
         if (!fault.empty()) {
             // A driver that fails its move voids the game rather than the match.
             ++voids;
             result = "void (" + fault + ")";
-        } else if (drawn) {
+        } else if (end != TGameEnd::Over || session.Winner() == 0) {
             ++draws;
-        } else if (board.Winner() == sideA) {
+        } else if (session.Winner() == sideA) {
             ++wins;
             result = "A wins";
         } else {
@@ -458,7 +465,8 @@ int RunMatch(const TMatchOptions& Options)
         std::printf("game %d: %s, A %s: %s after %d plies\n", g + 1, label.c_str(),
                     sideA == PLAYER_BLACK ? "black" : "white", result.c_str(), plies);
         if (Options.Moves)
-            std::printf("  %s:%s\n  end %s\n", fen.c_str(), record.c_str(), BoardToFen(board).c_str());
+            std::printf("  %s:%s\n  end %s\n", fen.c_str(), record.c_str(),
+                        BoardToFen(session.CheckersBoard()).c_str());
         std::fflush(stdout);
     }
     double score, margin;

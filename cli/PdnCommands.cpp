@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "control/Fen.h"
-#include "control/GameFile.h"
-#include "control/Pdn.h"
 #include "engine/CheckersBoard.h"
 #include "engine/DrawRule.h"
+#include "engine/Fen.h"
 #include "platform/FileStream.h"
+#include "record/GameFile.h"
+#include "record/Pdn.h"
 
 namespace velk {
 

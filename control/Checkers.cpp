@@ -9,14 +9,12 @@ namespace {
 constexpr TPiece KindPieces[4] = {pcBlackMan, pcBlackKing, pcWhiteMan, pcWhiteKing};
 }
 
-TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TCheckersBoard>(), Parent)
+TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TCheckersSession>(), Parent)
 {
-    TCheckersBoard& board = CheckersBoard();
-    board.OnSimpleMove = [this](TCheckersBoard*, TPosition Src, TPosition Dst) { DoSimpleMove(Src, Dst); };
-    board.OnAttackMove = [this](TCheckersBoard*, TPosition Src, TPosition Dst, TPosition Jmp) {
-        DoAttackMove(Src, Dst, Jmp);
-    };
-    board.OnPromote = [this](TCheckersBoard*, TPosition Pos) { DoPromote(Pos); };
+    TCheckersSession& session = CheckersSession();
+    session.OnSimpleMove = [this](TPosition Src, TPosition Dst) { DoSimpleMove(Src, Dst); };
+    session.OnAttackMove = [this](TPosition Src, TPosition Dst, TPosition Jmp) { DoAttackMove(Src, Dst, Jmp); };
+    session.OnPromote = [this](TPosition Pos) { DoPromote(Pos); };
     SetComputerPlayer(1);
     SetRoleColor(crSquareDark, clGreen);
     SetRoleColor(crSquareLight, RGBColor(255, 255, 170));
@@ -28,41 +26,6 @@ TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TChec
 
 // ---------------------------------------------------------------------------------------------
 // Positions and squares
-
-bool TCheckers::PositionToSquare(int Pos, TPosition& Square)
-{
-    int row, col;
-    return PositionToRowCol(Pos, row, col) && CellToPosition(row, col, Square);
-}
-
-int TCheckers::SquareToPosition(TPosition Square)
-{
-    int row, col;
-    PositionToCell(Square, row, col);
-    return RowColToPosition(row, col);
-}
-
-bool TCheckers::PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
-{
-    if (Path.size() > MAX_PATH_SQUARES)
-        return false;
-    Move = TCheckersMove();
-    for (const int32_t pos : Path) {
-        TPosition square;
-        if (!PositionToSquare(pos, square))
-            return false;
-        Move.Squares[Move.Count++] = square;
-    }
-    return true;
-}
-
-TMovementPath TCheckers::SquaresToPath(const TCheckersMove& Move)
-{
-    TMovementPath path;
-    for (int i = 0; i < Move.Count && i < MAX_PATH_SQUARES; ++i)
-        path.push_back(SquareToPosition(Move.Squares[i]));
-    return path;
-}
 
 bool TCheckers::IsValidPosition(int Pos) const
 {
@@ -103,18 +66,7 @@ bool TCheckers::IsMovePrefix(const TMovementPath& Path)
 bool TCheckers::PlayPath(const TMovementPath& Path)
 {
     TCheckersMove move;
-    if (!CanPlayMoves() || !PathToSquares(Path, move) || CheckersBoard().Moves().FindPrefix(move, -1) < 0)
-        return false;
-    BeginMove();
-    bool result;
-    try {
-        result = CheckersBoard().MakePath(move);
-    } catch (...) {
-        EndMove();
-        throw;
-    }
-    EndMove();
-    return result;
+    return PathToSquares(Path, move) && CheckersSession().PlaySquares(move);
 }
 
 bool TCheckers::CompletePath(TMovementPath& Path)
@@ -163,65 +115,6 @@ void TCheckers::SetPieceAt(int Pos, int Kind)
     PlacePiece(square, Kind >= 0 && Kind < 4 ? KindPieces[Kind] : pcNone);
 }
 
-const TGamePositions& TCheckers::GamePositions() const
-{
-    if (FPositionsChange != GameChangeCount()) {
-        FPositionsChange = GameChangeCount();
-        const TGameHistory& history = History();
-        FPositions.Reset(static_cast<const TCheckersBoard&>(history.StartBoard()));
-        TCheckersBoard board;
-        for (int32_t i = 0; i < std::min(history.Position(), history.Count()); ++i) {
-            const TGameHistoryRec& rec = history.Items(i);
-            if (!rec.EndsTurn)
-                continue;
-            TMemoryStream state(rec.BoardState.Bytes());
-            board.LoadFromStream(state);
-            FPositions.Push(board);
-        }
-    }
-    return FPositions;
-}
-
-bool TCheckers::IsDrawPosition() const
-{
-    // Only at a turn's start: a capture half entered, or browsed, is still the same turn.
-    const TGameHistory& history = History();
-    const int32_t shown = history.Position();
-    if (!CurrentMove().IsEmpty() || BoardMode() != gbmPlay ||
-        (shown > 0 && shown <= history.Count() && !history.Items(shown - 1).EndsTurn))
-        return false;
-    return GamePositions().Drawn();
-}
-
-std::vector<uint64_t> TCheckers::PastPositionKeys() const
-{
-    return GamePositions().ReversibleKeys();
-}
-
-TPiece TCheckers::SetupPiece(TPosition Square, TPiece Piece)
-{
-    const unsigned row = static_cast<unsigned>(Square) / 4;
-    if (Piece == pcBlackMan && row == 7)
-        return pcBlackKing;
-    if (Piece == pcWhiteMan && row == 0)
-        return pcWhiteKing;
-    return Piece;
-}
-
-bool TCheckers::PlacePiece(TPosition Square, TPiece Piece)
-{
-    TCheckersBoard& board = CheckersBoard();
-    Piece = SetupPiece(Square, Piece);
-    if (Piece != pcNone) {
-        const bool black = Piece == pcBlackMan || Piece == pcBlackKing;
-        const TSquareSet others = (black ? board.BlackPieces() : board.WhitePieces()) & ~SquareBit(Square);
-        if (std::popcount(others) >= 12)
-            return false;
-    }
-    board.SetSquares(Square, Piece);
-    return true;
-}
-
 int TCheckers::PieceSizeFor(int SquareSize)
 {
     if (SquareSize < 36)
@@ -239,8 +132,9 @@ int TCheckers::PieceCellSize(int SquareSize)
 {
     // The bitmaps serve the sizes they were drawn for; above the largest board size the pieces
     // keep the proportion they have there.
-    return SquareSize <= LARGEST_BITMAP_SQUARE ? PieceSizeFor(SquareSize)
-                                               : std::max(1, (SquareSize * 48 + LARGEST_BITMAP_SQUARE / 2) / LARGEST_BITMAP_SQUARE);
+    return SquareSize <= LARGEST_BITMAP_SQUARE
+               ? PieceSizeFor(SquareSize)
+               : std::max(1, (SquareSize * 48 + LARGEST_BITMAP_SQUARE / 2) / LARGEST_BITMAP_SQUARE);
 }
 
 bool TCheckers::LoadPieces()
@@ -346,14 +240,12 @@ void TCheckers::DoSimpleMove(TPosition SrcPos, TPosition DstPos)
 {
     if (OnSimpleMove)
         OnSimpleMove(this, SrcPos, DstPos);
-    StepPlayed(TMovementPath{SquareToPosition(SrcPos), SquareToPosition(DstPos)});
 }
 
 void TCheckers::DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos)
 {
     if (OnAttackMove)
         OnAttackMove(this, SrcPos, DstPos, JmpPos);
-    StepPlayed(TMovementPath{SquareToPosition(SrcPos), SquareToPosition(DstPos)});
 }
 
 void TCheckers::DoPromote(TPosition Pos)

@@ -2,8 +2,8 @@
 // The checkers board control: the generic control with English draughts on its dark squares.
 // Its notifications carry checkers squares (P01 .. P32) instead of raw positions.
 #include "GameBoardControl.h"
-#include "engine/CheckersBoard.h"
-#include "engine/DrawRule.h"
+#include "record/Squares.h"
+#include "session/CheckersSession.h"
 
 namespace velk {
 
@@ -21,13 +21,17 @@ public:
 
     explicit TCheckers(QWidget* Parent = nullptr);
 
-    TCheckersBoard& CheckersBoard() const { return static_cast<TCheckersBoard&>(Board()); }
+    TCheckersSession& CheckersSession() const { return static_cast<TCheckersSession&>(Session()); }
+    TCheckersBoard& CheckersBoard() const { return CheckersSession().CheckersBoard(); }
 
-    // Conversions between control positions and checkers squares.
-    static bool PositionToSquare(int Pos, TPosition& Square);
-    static int SquareToPosition(TPosition Square);
-    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move);
-    static TMovementPath SquaresToPath(const TCheckersMove& Move);
+    // Conversions between control positions and checkers squares, as the record makes them.
+    static bool PositionToSquare(int Pos, TPosition& Square) { return velk::PositionToSquare(Pos, Square); }
+    static int SquareToPosition(TPosition Square) { return velk::SquareToPosition(Square); }
+    static bool PathToSquares(const TMovementPath& Path, TCheckersMove& Move)
+    {
+        return velk::PathToSquares(Path, Move);
+    }
+    static TMovementPath SquaresToPath(const TCheckersMove& Move) { return velk::SquaresToPath(Move); }
 
     bool IsValidPosition(int Pos) const override;
     bool CanSelect(int Pos) override;
@@ -44,15 +48,14 @@ public:
     // Setup composes only positions a game can hold, since only those can be saved and opened
     // again: a man put on the row where it would be crowned is a king, and a side never has
     // more than twelve pieces (a thirteenth is refused: false).
-    static TPiece SetupPiece(TPosition Square, TPiece Piece);
-    bool PlacePiece(TPosition Square, TPiece Piece);
+    static TPiece SetupPiece(TPosition Square, TPiece Piece) { return TCheckersSession::SetupPiece(Square, Piece); }
+    bool PlacePiece(TPosition Square, TPiece Piece) { return CheckersSession().PlacePiece(Square, Piece); }
     std::string GetPositionName(int Pos) const override;
 
     // Why the game shown is drawn by the rule (None when it is not).
-    TDrawReason DrawReason() const { return DrawnByRule() ? GamePositions().Reason() : TDrawReason::None; }
+    TDrawReason DrawReason() const { return CheckersSession().DrawReason(); }
 
-    bool TwoDigitsPositions() const override { return FTwoDigitsPositions; }
-    void SetTwoDigitsPositions(bool Value) { FTwoDigitsPositions = Value; }
+    void SetTwoDigitsPositions(bool Value) { Session().SetTwoDigitsPositions(Value); }
 
     // A bitmap of four piece cells in kind order replacing the built-in sets; null for none.
     const QImage& PiecesBitmap() const { return FPiecesBitmap; }
@@ -85,16 +88,8 @@ protected:
     virtual void DoSimpleMove(TPosition SrcPos, TPosition DstPos);
     virtual void DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos);
     virtual void DoPromote(TPosition Pos);
-    bool IsDrawPosition() const override;
-    std::vector<uint64_t> PastPositionKeys() const override;
 
 private:
-    // The positions of the game up to the one shown, one per whole turn, worked out again only
-    // after the board or the record changed.
-    const TGamePositions& GamePositions() const;
-    mutable TGamePositions FPositions;
-    mutable uint64_t FPositionsChange = ~uint64_t{0};
-    bool FTwoDigitsPositions = true;
     QImage FPiecesBitmap;
     int FLoadedPieceSize = 0;
     qreal FLoadedPieceRatio = 1.0;

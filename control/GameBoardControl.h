@@ -1,9 +1,10 @@
 #pragma once
-// The generic board control: everything about playing a two-player board game in a window that
-// is not specific to checkers — the current board and the game record, turns, the computer
-// player on its solver thread, the turn clock, move entry by clicking, setup mode, game files,
-// the private messages that deliver notifications after the operation that caused them, and the
-// board's geometry and painting through an off-screen buffer. TCheckers supplies the rules.
+// The generic board control: a two-player board game shown in a window and played with the mouse
+// and the keyboard — the board's geometry and painting through an off-screen buffer, move entry
+// by clicking and dragging, the glide of a moved piece, and the private messages that deliver
+// notifications after the operation that caused them. The game itself (board, record, turns, the
+// computer player, the clock, setup, files) is a TGameSession the control shows and forwards its
+// play methods to. TCheckers supplies the rules.
 #include <QImage>
 #include <QMargins>
 #include <QPoint>
@@ -17,12 +18,9 @@
 #include <string>
 
 #include "Colors.h"
-#include "GameHistory.h"
-#include "engine/ExpertStrategy.h"
-#include "engine/GameBoard.h"
-#include "engine/GameSolver.h"
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
+#include "session/GameSession.h"
 
 class QHelpEvent;
 class QKeyEvent;
@@ -32,22 +30,6 @@ namespace velk {
 
 class TAnimator;
 
-// The control's private messages, numbered from the desktop's user message base.
-constexpr uint32_t WM_GB_ANIMATEBEGIN = WM_USER + 3;
-constexpr uint32_t WM_GB_ANIMATEEND = WM_USER + 4;
-constexpr uint32_t WM_GB_THINK = WM_USER + 5;
-constexpr uint32_t WM_GB_GOTO = WM_USER + 6;
-constexpr uint32_t WM_GB_BOARDCHANGE = WM_USER + 7;
-constexpr uint32_t WM_GB_TURNCHANGE = WM_USER + 8;
-constexpr uint32_t WM_GB_HISTORYCHANGE = WM_USER + 9;
-constexpr uint32_t WM_GB_SELECTIONCHANGE = WM_USER + 10;
-constexpr uint32_t WM_GB_BOARDMODECHANGE = WM_USER + 11;
-constexpr uint32_t WM_GB_PAUSESTATECHANGE = WM_USER + 12;
-constexpr uint32_t WM_GB_PLAYINGSTATECHANGE = WM_USER + 13;
-constexpr uint32_t WM_GB_GAMEENDED = WM_USER + 14;
-
-enum TGameBoardMode : uint8_t { gbmSetup = 0, gbmPlay = 1 };
-
 enum TSelectionOption : uint8_t { soAutoComplete = 0, soAutoPlayStep = 1, soAutoPlayComplete = 2 };
 // A set of TSelectionOption, bit n for option n (stored as one byte in settings).
 using TSelectionOptions = uint8_t;
@@ -56,8 +38,16 @@ constexpr TSelectionOptions DEFAULT_SELECTION_OPTIONS =
     SelectionOption(soAutoComplete) | SelectionOption(soAutoPlayComplete);
 
 enum TSquareLabel : uint8_t {
-    slNone, slCenter, slLeftCenter, slLeftTop, slTopCenter, slRightTop,
-    slRightCenter, slRightBottom, slBottomCenter, slLeftBottom
+    slNone,
+    slCenter,
+    slLeftCenter,
+    slLeftTop,
+    slTopCenter,
+    slRightTop,
+    slRightCenter,
+    slRightBottom,
+    slBottomCenter,
+    slLeftBottom
 };
 
 // Cursor ids of the desktop's stock cursors; mapped to Qt shapes in one place.
@@ -88,131 +78,114 @@ public:
     // Thread-safe: queues a private message for the user-interface thread.
     void PostMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam);
 
-    // ---- The board and its record
-    TGameBoard& Board() const { return *FBoard; }
-    TGameHistory& History() const { return *FHistory; }
-    TGameHistoryRec& CurrentMove() const { return *FCurrentMove; }
-    TGameSolver& Solver() const { return *FSolver; }
-    std::string BoardAsText() const { return FBoard->GetAsText(); }
-    void SetBoardAsText(const std::string& Value) { FBoard->SetAsText(Value); }
+    // ---- The game: the session shown, and its methods under the control's names
+    TGameSession& Session() const { return *FSession; }
+    TGameBoard& Board() const { return FSession->Board(); }
+    TGameHistory& History() const { return FSession->History(); }
+    TGameHistoryRec& CurrentMove() const { return FSession->CurrentMove(); }
+    TGameSolver& Solver() const { return FSession->Solver(); }
+    std::string BoardAsText() const { return Board().GetAsText(); }
+    void SetBoardAsText(const std::string& Value) { Board().SetAsText(Value); }
 
-    uint8_t Turn() const { return FBoard->Turn(); }
-    uint8_t FirstPlayer() const { return FHistory->StartBoard().Turn(); }
-    int32_t MoveCount() const { return (FHistory->Count() + 1) / 2; }
-    int32_t CurrentMoveNumber() const { return FHistory->Position() / 2 + 1; }
-    int32_t MoveNumberOf(uint8_t Player) const;
-    uint32_t PlayerTime(uint8_t Player) const;
-    int Winner() const { return DrawnByRule() ? 0 : FBoard->Winner(); }
+    uint8_t Turn() const { return FSession->Turn(); }
+    uint8_t FirstPlayer() const { return FSession->FirstPlayer(); }
+    int32_t MoveCount() const { return FSession->MoveCount(); }
+    int32_t CurrentMoveNumber() const { return FSession->CurrentMoveNumber(); }
+    int32_t MoveNumberOf(uint8_t Player) const { return FSession->MoveNumberOf(Player); }
+    uint32_t PlayerTime(uint8_t Player) const { return FSession->PlayerTime(Player); }
+    int Winner() const { return FSession->Winner(); }
 
     // ---- Record and navigation
-    bool CanUndo() const;
-    bool Undo();
-    bool UndoAll();
-    bool CanRedo() const;
-    bool Redo();
-    bool RedoAll();
-    bool HasMove(uint8_t Player, int32_t MoveNo) const;
-    bool GoToMove(uint8_t Player, int32_t MoveNo);
-    virtual bool GoToPosition(int32_t Index);
-    // Asks for the position after Index records, as Undo and Redo do.
-    bool ShowPosition(int32_t Index) { return Index >= 0 && Index <= FHistory->Count() && Post(WM_GB_GOTO, Index, 0); }
-    virtual const TGameHistoryRec* GetMoveRecord(uint8_t Player, int32_t MoveNo) const;
-    // The whole turn in notation; "->" ends a turn that is not finished yet.
-    virtual std::string GetMoveText(uint8_t Player, int32_t MoveNo) const;
-    uint32_t GetMoveTime(uint8_t Player, int32_t MoveNo) const;
-    // The one-line record of the game ("BLACK: ...", "WHITE: ...", "NOT FINISHED: ...").
-    std::string GetGameRecordText() const;
-    virtual bool TwoDigitsPositions() const { return true; }
-    virtual bool CommitMove();
-    virtual void ResetHistory();
-    // Takes back to the start of the last turn a human played before the shown position: against
-    // the computer its reply and the player's move, in a game of two one move, a capture half
-    // entered first. Play goes on from there (the record after it can still be redone).
-    int32_t TakeBackTarget() const;
-    bool CanTakeBack() const { return TakeBackTarget() >= 0; }
-    bool TakeBack();
+    bool CanUndo() const { return FSession->CanUndo(); }
+    bool Undo() { return FSession->Undo(); }
+    bool UndoAll() { return FSession->UndoAll(); }
+    bool CanRedo() const { return FSession->CanRedo(); }
+    bool Redo() { return FSession->Redo(); }
+    bool RedoAll() { return FSession->RedoAll(); }
+    bool HasMove(uint8_t Player, int32_t MoveNo) const { return FSession->HasMove(Player, MoveNo); }
+    bool GoToMove(uint8_t Player, int32_t MoveNo) { return FSession->GoToMove(Player, MoveNo); }
+    bool GoToPosition(int32_t Index) { return FSession->GoToPosition(Index); }
+    bool ShowPosition(int32_t Index) { return FSession->ShowPosition(Index); }
+    const TGameHistoryRec* GetMoveRecord(uint8_t Player, int32_t MoveNo) const
+    {
+        return FSession->GetMoveRecord(Player, MoveNo);
+    }
+    std::string GetMoveText(uint8_t Player, int32_t MoveNo) const { return FSession->GetMoveText(Player, MoveNo); }
+    uint32_t GetMoveTime(uint8_t Player, int32_t MoveNo) const { return FSession->GetMoveTime(Player, MoveNo); }
+    std::string GetGameRecordText() const { return FSession->GetGameRecordText(); }
+    bool TwoDigitsPositions() const { return FSession->TwoDigitsPositions(); }
+    bool CommitMove() { return FSession->CommitMove(); }
+    void ResetHistory() { FSession->ResetHistory(); }
+    int32_t TakeBackTarget() const { return FSession->TakeBackTarget(); }
+    bool CanTakeBack() const { return FSession->CanTakeBack(); }
+    bool TakeBack() { return FSession->TakeBack(); }
 
     // ---- Play
-    bool IsComputerTurn() const { return (FBoard->Turn() & FComputerPlayer) != 0; }
-    bool IsGameOver() const { return FBoard->GameState() != gsPlaying || DrawnByRule(); }
-    bool IsDraw() const { return FBoard->GameState() == gsDraw || DrawnByRule(); }
-    // The game's draw rule holds at the shown position (only while draws are declared).
-    bool DrawnByRule() const { return FDeclareDraws && IsDrawPosition(); }
-    virtual bool UpdatePlayingState(bool KeepTime);
-    virtual void UpdateTurnClock(bool Reset, bool Accumulate);
-    uint32_t TurnTime() const;
-    virtual bool CanThink();
-    virtual bool StartThinking();
-    virtual bool StopThinking(bool Abort);
-    bool MoveNow();
-    bool CancelThinking();
-    virtual void PlayComputerMove(int32_t Index);
-    virtual bool PlayMove(int32_t Index);
-    virtual void BeginMove();
-    virtual void EndMove();
-    virtual void NewGame();
-    virtual void BeginBoardUpdate();
-    virtual void EndBoardUpdate();
-    int32_t SuggestMove(int8_t Depth);
-    int32_t Evaluate() const { return FBoard->Evaluate(); }
-    int32_t EvaluateMove(int32_t Index) const;
+    bool IsComputerTurn() const { return FSession->IsComputerTurn(); }
+    bool IsGameOver() const { return FSession->IsGameOver(); }
+    bool IsDraw() const { return FSession->IsDraw(); }
+    bool DrawnByRule() const { return FSession->DrawnByRule(); }
+    bool UpdatePlayingState(bool KeepTime) { return FSession->UpdatePlayingState(KeepTime); }
+    void UpdateTurnClock(bool Reset, bool Accumulate) { FSession->UpdateTurnClock(Reset, Accumulate); }
+    uint32_t TurnTime() const { return FSession->TurnTime(); }
+    bool CanThink() const { return FSession->CanThink(); }
+    bool StartThinking() { return FSession->StartThinking(); }
+    bool StopThinking(bool Abort) { return FSession->StopThinking(Abort); }
+    bool MoveNow() { return FSession->MoveNow(); }
+    bool CancelThinking() { return FSession->CancelThinking(); }
+    void PlayComputerMove(int32_t Index) { FSession->PlayComputerMove(Index); }
+    bool PlayMove(int32_t Index) { return FSession->PlayMove(Index); }
+    void BeginMove() { FSession->BeginMove(); }
+    void EndMove() { FSession->EndMove(); }
+    void NewGame() { FSession->NewGame(); }
+    void BeginBoardUpdate() { FSession->BeginBoardUpdate(); }
+    void EndBoardUpdate() { FSession->EndBoardUpdate(); }
+    int32_t SuggestMove(int8_t Depth) { return FSession->SuggestMove(Depth); }
+    int32_t Evaluate() const { return FSession->Evaluate(); }
+    int32_t EvaluateMove(int32_t Index) const { return FSession->EvaluateMove(Index); }
 
-    bool Playing() const { return FPlaying; }
-    bool Moving() const { return FMoving; }
-    bool Thinking() const { return FThinking; }
+    bool Playing() const { return FSession->Playing(); }
+    bool Moving() const { return FSession->Moving(); }
+    bool Thinking() const { return FSession->Thinking(); }
     bool Animating() const { return FAnimating; }
-    bool Paused() const { return FPaused; }
-    void SetPaused(bool Value);
-    bool AutoPaused() const { return FAutoPaused; }
-    uint8_t ComputerPlayer() const { return FComputerPlayer; }
-    void SetComputerPlayer(uint8_t Value);
-    TGameBoardMode BoardMode() const { return FBoardMode; }
-    void SetBoardMode(TGameBoardMode Value);
-    bool Modified() const { return FModified; }
-    void SetModified(bool Value) { FModified = Value; }
+    bool Paused() const { return FSession->Paused(); }
+    void SetPaused(bool Value) { FSession->SetPaused(Value); }
+    bool AutoPaused() const { return FSession->AutoPaused(); }
+    uint8_t ComputerPlayer() const { return FSession->ComputerPlayer(); }
+    void SetComputerPlayer(uint8_t Value) { FSession->SetComputerPlayer(Value); }
+    TGameBoardMode BoardMode() const { return FSession->BoardMode(); }
+    void SetBoardMode(TGameBoardMode Value) { FSession->SetBoardMode(Value); }
+    bool Modified() const { return FSession->Modified(); }
+    void SetModified(bool Value) { FSession->SetModified(Value); }
     // Whether a repeated position or a long run of king moves ends the game in a draw.
-    bool DeclareDraws() const { return FDeclareDraws; }
-    void SetDeclareDraws(bool Value);
-    bool RecordFullMovesOnly() const { return FRecordFullMovesOnly; }
-    void SetRecordFullMovesOnly(bool Value) { FRecordFullMovesOnly = Value; }
+    bool DeclareDraws() const { return FSession->DeclareDraws(); }
+    void SetDeclareDraws(bool Value) { FSession->SetDeclareDraws(Value); }
+    bool RecordFullMovesOnly() const { return FSession->RecordFullMovesOnly(); }
+    void SetRecordFullMovesOnly(bool Value) { FSession->SetRecordFullMovesOnly(Value); }
     bool AnimateMoves() const { return FAnimateMoves; }
     void SetAnimateMoves(bool Value) { FAnimateMoves = Value; }
     bool Dropping() const { return FDropping; }
     TCursor ThinkCursor() const { return FThinkCursor; }
     void SetThinkCursor(TCursor Value);
-    TThreadPriority ThinkPriority() const { return FSolver->Priority(); }
-    void SetThinkPriority(TThreadPriority Value) { FSolver->SetPriority(Value); }
-    uint8_t SearchDepth() const { return FDepthSearch->Depth(); }
-    void SetSearchDepth(uint8_t Value);
-    // The Expert level: the computer thinks for a time per move (milliseconds, from
-    // EXPERT_MIN_MOVE_TIME_MS to EXPERT_MAX_MOVE_TIME_MS) with the search made for strength
-    // instead of to the fixed depth.
-    bool Expert() const { return FSearch == FExpertSearch; }
-    void SetExpert(bool Value)
-    {
-        if (Value)
-            FSearch = FExpertSearch;
-        else
-            FSearch = FDepthSearch;
-    }
-    uint32_t ExpertMoveTime() const { return FExpertSearch->MoveTime(); }
-    void SetExpertMoveTime(uint32_t Value)
-    {
-        FExpertSearch->SetMoveTime(std::clamp(Value, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS));
-    }
-    uint32_t MaxMemory() const { return FDepthSearch->MaxMemory(); }
-    void SetMaxMemory(uint32_t Value)
-    {
-        FDepthSearch->SetMaxMemory(Value);
-        FExpertSearch->SetMaxMemory(Value);
-    }
+    TThreadPriority ThinkPriority() const { return Solver().Priority(); }
+    void SetThinkPriority(TThreadPriority Value) { Solver().SetPriority(Value); }
+    uint8_t SearchDepth() const { return FSession->SearchDepth(); }
+    void SetSearchDepth(uint8_t Value) { FSession->SetSearchDepth(Value); }
+    // The Expert level: the computer thinks for a time per move with the search made for
+    // strength instead of to the fixed depth.
+    bool Expert() const { return FSession->Expert(); }
+    void SetExpert(bool Value) { FSession->SetExpert(Value); }
+    uint32_t ExpertMoveTime() const { return FSession->ExpertMoveTime(); }
+    void SetExpertMoveTime(uint32_t Value) { FSession->SetExpertMoveTime(Value); }
+    uint32_t MaxMemory() const { return FSession->MaxMemory(); }
+    void SetMaxMemory(uint32_t Value) { FSession->SetMaxMemory(Value); }
     // The Expert level's threads (0: one per core) and whether it plays from its opening book.
-    int ExpertThreads() const { return FExpertSearch->Threads(); }
-    void SetExpertThreads(int Value) { FExpertSearch->SetThreads(Value); }
-    bool UseOpeningBook() const { return FExpertSearch->UseBook(); }
-    void SetUseOpeningBook(bool Value) { FExpertSearch->SetUseBook(Value); }
-    int32_t NavigationDepth() const { return FNavigationDepth; }
-    uint32_t TurnClockTotal() const { return FTurnClockTotal; }
+    int ExpertThreads() const { return FSession->ExpertThreads(); }
+    void SetExpertThreads(int Value) { FSession->SetExpertThreads(Value); }
+    bool UseOpeningBook() const { return FSession->UseOpeningBook(); }
+    void SetUseOpeningBook(bool Value) { FSession->SetUseOpeningBook(Value); }
+    int32_t NavigationDepth() const { return FSession->NavigationDepth(); }
+    uint32_t TurnClockTotal() const { return FSession->TurnClockTotal(); }
 
     // ---- Move entry and selection (positions are row * 8 + column of the unrotated board)
     const TMovementPath& Selection() const { return FSelection; }
@@ -234,7 +207,7 @@ public:
     bool PlaySelection();
     // No move reaches the board or the record while the game is paused: the suggestion and a
     // piece carried when the pause began wait for the game to resume.
-    bool CanPlayMoves() const { return !FPaused; }
+    bool CanPlayMoves() const { return FSession->CanPlayMoves(); }
     virtual int GetPositionMark(int Pos);
     virtual bool IsCompleteMove(const TMovementPath& Path) = 0;
     virtual bool IsMovePrefix(const TMovementPath& Path) = 0;
@@ -244,14 +217,17 @@ public:
     // ---- Setup
     virtual int GetPieceAt(int /*Pos*/) const { return -1; }
     virtual void SetPieceAt(int /*Pos*/, int /*Kind*/) {}
-    void SetTurn(uint8_t Player);
-    virtual void ClearBoard();
+    void SetTurn(uint8_t Player) { FSession->SetTurn(Player); }
+    void ClearBoard() { FSession->ClearBoard(); }
 
     // ---- Game files
-    virtual void SaveToStream(TStream& Stream);
-    virtual void LoadFromStream(TStream& Stream);
-    virtual void SaveToFile(const std::string& FileName, const std::string& Title);
-    virtual void LoadFromFile(const std::string& FileName, const std::string& Title);
+    void SaveToStream(TStream& Stream) { FSession->SaveToStream(Stream); }
+    void LoadFromStream(TStream& Stream) { FSession->LoadFromStream(Stream); }
+    void SaveToFile(const std::string& FileName, const std::string& Title) { FSession->SaveToFile(FileName, Title); }
+    void LoadFromFile(const std::string& FileName, const std::string& Title)
+    {
+        FSession->LoadFromFile(FileName, Title);
+    }
 
     // ---- Geometry
     static constexpr int RowCount() { return 8; }
@@ -298,11 +274,24 @@ public:
 
     // ---- Painting
     enum TColorRole {
-        crBoardBorder, crBoardMargin, crSquareBorder, crSquareDark, crSquareLight, crSquareDarkSelect,
-        crSquareLightSelect, crSquareDarkMark, crSquareLightMark, COLOR_ROLE_COUNT
+        crBoardBorder,
+        crBoardMargin,
+        crSquareBorder,
+        crSquareDark,
+        crSquareLight,
+        crSquareDarkSelect,
+        crSquareLightSelect,
+        crSquareDarkMark,
+        crSquareLightMark,
+        COLOR_ROLE_COUNT
     };
     enum TPatternRole {
-        prSquareDark, prSquareLight, prSquareDarkSelect, prSquareLightSelect, prSquareDarkMark, prSquareLightMark,
+        prSquareDark,
+        prSquareLight,
+        prSquareDarkSelect,
+        prSquareLightSelect,
+        prSquareDarkMark,
+        prSquareLightMark,
         PATTERN_ROLE_COUNT
     };
     TColor Color() const { return FColor; }
@@ -377,9 +366,9 @@ public:
     void SetAnimateStep(uint8_t Value);
 
     // ---- Notifications
-    TNotifyEvent OnHistoryChange, OnTurnChange, OnBoardChange, OnGameEnded, OnPlayingStateChange,
-        OnPauseStateChange, OnBoardModeChange, OnSelectionChange, OnThinkBegin, OnThinkEnd, OnAnimateBegin,
-        OnAnimateEnd, OnComputerError, OnMoveBegin, OnMoveEnd, OnSquareResize;
+    TNotifyEvent OnHistoryChange, OnTurnChange, OnBoardChange, OnGameEnded, OnPlayingStateChange, OnPauseStateChange,
+        OnBoardModeChange, OnSelectionChange, OnThinkBegin, OnThinkEnd, OnAnimateBegin, OnAnimateEnd, OnComputerError,
+        OnMoveBegin, OnMoveEnd, OnSquareResize;
     TMoveVarEvent OnComputerMove;
     // Raw-position handlers; the checkers control raises its square-typed ones first.
     TGenericPositionActionEvent OnGenericPositionClick;
@@ -389,15 +378,7 @@ public:
     TNotifyEvent OnGenericPositionDragStart, OnGenericPositionDragEnd;
 
 protected:
-    TGameBoardControl(std::unique_ptr<TGameBoard> Board, QWidget* Parent);
-
-    // The game's own draw rule, and the positions the game has had that the search is to score
-    // as draws; the generic control knows no such rule.
-    virtual bool IsDrawPosition() const { return false; }
-    virtual std::vector<uint64_t> PastPositionKeys() const { return {}; }
-    // Counts every change of the board or the record, so that what is worked out from them can
-    // be kept until the next one.
-    uint64_t GameChangeCount() const { return FGameChangeCount; }
+    TGameBoardControl(std::unique_ptr<TGameSession> Session, QWidget* Parent);
 
     // Virtual raisers of the notifications.
     virtual void DoPositionClick(int Pos, bool& Handled);
@@ -424,8 +405,6 @@ protected:
     virtual void DoBoardModeChange() { Raise(OnBoardModeChange); }
     virtual void DoPauseStateChange() { Raise(OnPauseStateChange); }
 
-    // Called for every step the board executes, with the step's two positions.
-    virtual void StepPlayed(const TMovementPath& Path);
     // The piece to leave out of a square while it is carried or animated, -1 when none.
     virtual int HiddenPiecePosition() const { return FDragSource; }
     bool IsDragging() const { return FDragSource >= 0; }
@@ -448,17 +427,17 @@ protected:
     virtual void HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam);
     // Posts a private message to the control's own window; lost (false) when there is none.
     bool Post(uint32_t Msg, intptr_t WParam, intptr_t LParam);
-    TGameRecordView RecordView() const;
     // Blocks until the running step animation has been shown, painting its frames meanwhile.
     virtual void WaitForAnimation();
-    void BoardChanged();
-    void BoardTurnEnded();
-    void HistoryChanged();
     void ShowCursor(TCursor Cursor);
     void RepaintNow();
 
 private:
-    static void Raise(const TNotifyEvent& Handler, TGameBoardControl* Sender) { if (Handler) Handler(Sender); }
+    static void Raise(const TNotifyEvent& Handler, TGameBoardControl* Sender)
+    {
+        if (Handler)
+            Handler(Sender);
+    }
     void Raise(const TNotifyEvent& Handler) { Raise(Handler, this); }
     void HandleClick(int X, int Y);
     // A click on a square, by the mouse or the keyboard.
@@ -466,8 +445,6 @@ private:
     void UpdateLastMove();
     void DrawLastMoveMark(QPainter& Canvas, const QRect& Inner);
     void UpdateCursor(int X, int Y, Qt::MouseButtons Buttons);
-    uint32_t ElapsedTurnTime() const;
-    void StoreCurrentMoveState();
     void DrawBoard(QPainter& Canvas, const QRect& R);
     void DrawBorderLabels(QPainter& Canvas, const QRect& R);
     void DrawSquareMark(QPainter& Canvas, int Pos, const QRect& Inner, int Mark);
@@ -497,10 +474,26 @@ private:
     };
     TMessagePort FPort{*this};
 
-    std::unique_ptr<TGameBoard> FBoard;
-    std::unique_ptr<TGameHistoryRec> FCurrentMove;
-    std::unique_ptr<TGameHistory> FHistory;
-    std::unique_ptr<TGameSolver> FSolver;
+    // What the session asks of the control: drawing, the glides, the selection.
+    class TSessionView : public ISessionView {
+    public:
+        explicit TSessionView(TGameBoardControl& Owner) : FOwner(Owner) {}
+        void SquaresChanged() override;
+        void ShowMoveNow() override;
+        void ShowStep(const TMovementPath& Path) override;
+        void ShowBrowse(const TMovementPath& Path, bool Reverse) override;
+        void StopShowing() override;
+        bool Showing() const override;
+        void BoardUpdateEnded() override;
+        void ClearSelection() override;
+        void StepEntered(int Landing) override;
+
+    private:
+        TGameBoardControl& FOwner;
+    };
+    TSessionView FSessionView{*this};
+
+    std::unique_ptr<TGameSession> FSession;
     std::unique_ptr<TAnimator> FAnimator;
     // The screen as it was when the running animation began, with the lifted square empty:
     // painted instead of the buffer until the animation's end has been handled.
@@ -513,14 +506,7 @@ private:
     TCursor FCursor = crDefault;
     bool FAnimateMoves = true;
     bool FAnimating = false;
-    uint8_t FComputerPlayer = 0;
-    bool FPlaying = false;
-    bool FMoving = false;
-    bool FThinking = false;
     bool FDropping = false;
-    bool FPaused = false;
-    bool FAutoPaused = false;
-    TGameBoardMode FBoardMode = gbmSetup;
     TMovementPath FSelection;
     TSelectionOptions FSelectionOptions = DEFAULT_SELECTION_OPTIONS;
     int32_t FClickPosition = -1;
@@ -529,19 +515,6 @@ private:
     int32_t FAutoPlayLanding = -1;
     uint32_t FAutoPlayTick = 0;
     static constexpr uint32_t AutoPlayEchoMs = 2000;
-    int32_t FBoardUpdateCount = 0;
-    uint32_t FTurnClockStart = 0;
-    uint32_t FTurnClockTotal = 0;
-    bool FModified = false;
-    bool FRecordFullMovesOnly = false;
-    bool FDeclareDraws = false;
-    // What the computer player searches: one of the levels' strategies.
-    std::shared_ptr<TFixedDepthStrategy> FDepthSearch = std::make_shared<TFixedDepthStrategy>();
-    std::shared_ptr<TExpertStrategy> FExpertSearch = std::make_shared<TExpertStrategy>();
-    std::shared_ptr<TSearchStrategy> FSearch = FDepthSearch;
-    uint64_t FGameChangeCount = 0;
-    int32_t FNavigationDepth = 0;
-    std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on
 
     // Geometry
     int FBoardAngle = 0;
@@ -595,7 +568,6 @@ private:
     int FDragImage = -1;
     bool FShowHint = false;
     std::string FHint;
-
 };
 
 }  // namespace velk

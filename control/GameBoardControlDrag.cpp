@@ -41,7 +41,7 @@ bool TGameBoardControl::BeginPieceDrag(int X, int Y, bool TestOnly)
 {
     if (FDragSource >= 0)
         return false;
-    if (FBoardMode == gbmPlay && (!FPlaying || IsComputerTurn()))
+    if (BoardMode() == gbmPlay && (!Playing() || IsComputerTurn()))
         return false;
     const int p = PositionAt(X, Y);
     if (!IsValidPosition(p))
@@ -78,7 +78,7 @@ bool TGameBoardControl::CanDropPiece(int Source, int X, int Y)
     if (t == Source)
         accept = true;
     else if (IsValidPosition(t))
-        accept = FBoardMode == gbmSetup || (CanPlayMoves() && IsMovePrefix(TMovementPath{Source, t}));
+        accept = BoardMode() == gbmSetup || (CanPlayMoves() && IsMovePrefix(TMovementPath{Source, t}));
     DoPositionDragOver(Source, t, accept);
     return accept;
 }
@@ -97,13 +97,13 @@ bool TGameBoardControl::EndPieceDrag(int X, int Y, bool Validate)
     if (s >= 0) {
         update(DragImageRect());
         FDragSource = -1;
-        ShowCursor(FThinking ? FThinkCursor : crDefault);
+        ShowCursor(Thinking() ? FThinkCursor : crDefault);
     }
     bool result = false;
     const int t = PositionAt(X, Y);
     if ((!Validate || CanDropPiece(s, X, Y)) && t != s) {
         DoPositionDragDrop(s, t);
-        if (FBoardMode == gbmPlay) {
+        if (BoardMode() == gbmPlay) {
             FDropping = true;
             TFinally dropped([this] { FDropping = false; });
             result = PlayPath(TMovementPath{s, t});

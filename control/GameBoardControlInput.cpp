@@ -16,7 +16,7 @@ bool TGameBoardControl::IsSelected(int Pos) const
 
 bool TGameBoardControl::CanSelect(int Pos)
 {
-    return IsValidPosition(Pos) && FPlaying && !IsComputerTurn();
+    return IsValidPosition(Pos) && Playing() && !IsComputerTurn();
 }
 
 void TGameBoardControl::SetSelection(const TMovementPath& Path)
@@ -93,7 +93,7 @@ bool TGameBoardControl::PlaySelection()
 
 int TGameBoardControl::GetPositionMark(int Pos)
 {
-    if (!FPlaying || FMoving || FAnimating || IsDragging())
+    if (!Playing() || Moving() || FAnimating || IsDragging())
         return 0;
     if (IsSelected(Pos))
         return 1;
@@ -165,14 +165,14 @@ void TGameBoardControl::mouseMoveEvent(QMouseEvent* Event)
 
 void TGameBoardControl::UpdateCursor(int X, int Y, Qt::MouseButtons Buttons)
 {
-    TCursor wanted = FThinking ? FThinkCursor : crDefault;
+    TCursor wanted = Thinking() ? FThinkCursor : crDefault;
     if ((Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) == 0) {
         if (FAutoDragDrop) {
             if (BeginPieceDrag(X, Y, true))
                 wanted = FDragCursor;
         } else {
             const int pos = PositionAt(X, Y);
-            if (FBoardMode == gbmSetup ? IsValidPosition(pos) : (CanSelect(pos) || IsSelected(pos)))
+            if (BoardMode() == gbmSetup ? IsValidPosition(pos) : (CanSelect(pos) || IsSelected(pos)))
                 wanted = FDragCursor;
         }
     }
@@ -199,7 +199,7 @@ void TGameBoardControl::ClickPosition(int Pos)
     bool handled = FAnimating || IsDragging();
     DoPositionClick(Pos, handled);
     if (!handled) {
-        if (FBoardMode == gbmSetup)
+        if (BoardMode() == gbmSetup)
             SetPieceAt(Pos, GetPieceAt(Pos) + 1);
         else if (CanPlayMoves())  // a paused game keeps its selection, a suggestion too
             SelectPosition(Pos);

@@ -173,7 +173,7 @@ void TGameBoardControl::UpdateBoardPosition()
     StopAnimation();
     FBoardRect.translate(dx, dy);
     FGridRect.translate(dx, dy);
-    if (FBoardUpdateCount == 0 && FHandleAllocated)
+    if (!FSession->BoardUpdating() && FHandleAllocated)
         update();
 }
 
@@ -464,7 +464,7 @@ void TGameBoardControl::paintEvent(QPaintEvent* Event)
 
 void TGameBoardControl::RedrawBoard()
 {
-    if (FBoardUpdateCount > 0 || BufferFrozen() || !FHandleAllocated) {
+    if (FSession->BoardUpdating() || BufferFrozen() || !FHandleAllocated) {
         FBoardValid = false;
         FSquaresValid = false;
         return;
@@ -546,7 +546,7 @@ void TGameBoardControl::DrawBorderLabels(QPainter& Canvas, const QRect& R)
 
 void TGameBoardControl::RedrawSquares(bool Force)
 {
-    if (FBoardUpdateCount > 0 || BufferFrozen() || !FHandleAllocated) {
+    if (FSession->BoardUpdating() || BufferFrozen() || !FHandleAllocated) {
         FSquaresValid = false;
         return;
     }
@@ -574,10 +574,10 @@ void TGameBoardControl::UpdateLastMove()
             if (pos >= 0 && pos < 64)
                 mask |= uint64_t{1} << pos;
     };
-    if (FHighlightLastMove && FBoardMode == gbmPlay) {
-        const TGameHistory& history = *FHistory;
-        add(FCurrentMove->Path);
-        if (FCurrentMove->IsEmpty()) {
+    if (FHighlightLastMove && BoardMode() == gbmPlay) {
+        const TGameHistory& history = History();
+        add(CurrentMove().Path);
+        if (CurrentMove().IsEmpty()) {
             for (int32_t i = history.Position() - 1; i >= 0 && i < history.Count(); --i) {
                 if (i < history.Position() - 1 && history.Items(i).EndsTurn)
                     break;
@@ -601,7 +601,7 @@ void TGameBoardControl::DrawLastMoveMark(QPainter& Canvas, const QRect& Inner)
 
 void TGameBoardControl::RedrawSquare(int Pos, bool Force)
 {
-    if (FBoardUpdateCount > 0 || BufferFrozen() || Pos < 0 || Pos >= 64)
+    if (FSession->BoardUpdating() || BufferFrozen() || Pos < 0 || Pos >= 64)
         return;
     const int image = Pos == HiddenPiecePosition() ? -1 : GetPieceAt(Pos);
     const int mark = GetPositionMark(Pos) | (IsLastMovePosition(Pos) ? LastMoveMark : 0);

@@ -520,17 +520,19 @@ std::string PositionProblem(TSquareSet Black, TSquareSet White, TSquareSet Kings
 
 std::string PositionToText(TPosition Pos, bool TwoDigits)
 {
+    if (Pos >= SQUARE_COUNT)
+        return "?";
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, TwoDigits ? "%2.2u" : "%u", static_cast<unsigned>(Pos) + 1);
     return buffer;
 }
 
-std::string PathToText(const TCheckersMove& Move, bool TwoDigits)
+std::string PathToText(const TCheckersMove& Move, bool TwoDigits, char Separator)
 {
     std::string text;
     for (int i = 0; i < Move.Count && i < MAX_PATH_SQUARES; ++i) {
         if (i > 0)
-            text += '-';
+            text += Separator;
         text += PositionToText(Move.Squares[i], TwoDigits);
     }
     return text;

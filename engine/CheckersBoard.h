@@ -17,6 +17,8 @@ enum TPosition : uint8_t {
     P17, P18, P19, P20, P21, P22, P23, P24, P25, P26, P27, P28, P29, P30, P31, P32
 };
 constexpr int SQUARE_COUNT = 32;
+// Stands for a position that is no square, as a damaged record may name; texts show it as "?".
+constexpr TPosition NO_SQUARE = static_cast<TPosition>(SQUARE_COUNT);
 
 using TPiece = uint8_t;
 constexpr TPiece pcNone = 0;
@@ -136,8 +138,10 @@ void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePiec
 int32_t CountMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
 bool HasMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
 
+// "09" or "9"; NO_SQUARE reads "?".
 std::string PositionToText(TPosition Pos, bool TwoDigits = true);
-std::string PathToText(const TCheckersMove& Move, bool TwoDigits = true);
+// The squares of Move with Separator between them: "09-13", or "9x18x27" as PDN writes captures.
+std::string PathToText(const TCheckersMove& Move, bool TwoDigits = true, char Separator = '-');
 
 // The table every checkers search of the process shares.
 TPositionTable& GlobalPositionTable();

@@ -10,7 +10,7 @@
 #include <QTreeWidget>
 
 #include "AppTestSupport.h"
-#include "control/GameHistory.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 using namespace velk::test;

@@ -291,8 +291,8 @@ TEST_F(EntryTest, OneHumanMoveNotifiesInOrder)
     StartPosition(BoardText({{22, 'b'}, {26, 'w'}, {32, 'w'}}), PLAYER_BLACK);
     log.Events.clear();
     Click(22);
-    EXPECT_EQ(log.Events, (std::vector<std::string>{"Click 22", "MoveBegin", "Attack 22x26-31", "Promote 31",
-                                                    "MoveEnd"}));
+    EXPECT_EQ(log.Events,
+              (std::vector<std::string>{"Click 22", "MoveBegin", "Attack 22x26-31", "Promote 31", "MoveEnd"}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -340,57 +340,6 @@ TEST_F(EntryTest, SetupClicksCycleASquareThroughEveryPiece)
     EXPECT_GT(log.Count("Board"), 0);
     EXPECT_EQ(log.Count("Turn"), 0);
     EXPECT_TRUE(C->Modified());
-}
-
-TEST_F(EntryTest, SetTurnClearBoardAndAPositionWithoutMoves)
-{
-    StartGame();
-    ASSERT_TRUE(C->PlayPath(Path({11, 15})));
-    ASSERT_TRUE(C->PlayPath(Path({22, 18})));
-    for (const uint8_t same : {uint8_t(PLAYER_BLACK), uint8_t(0), uint8_t(3)})
-        C->SetTurn(same);  // ignored: the record stays
-    EXPECT_EQ(C->History().Count(), 2);
-    C->SetTurn(PLAYER_WHITE);  // the record restarts with White to move
-    EXPECT_EQ(C->History().Count(), 0);
-    EXPECT_EQ(C->FirstPlayer(), PLAYER_WHITE);
-
-    C->ClearBoard();
-    EXPECT_EQ(C->BoardMode(), gbmSetup);
-    EXPECT_EQ(C->Turn(), 0);
-    EXPECT_FALSE(C->Modified());
-    EXPECT_EQ(C->BoardAsText(), std::string(32, ' '));
-    EXPECT_FALSE(C->Playing());
-
-    // White to move without a piece: the game is over before it starts, and nobody says so.
-    TEventLog log;
-    log.Attach(*C);
-    StartPosition(BoardText({{1, 'b'}}), PLAYER_WHITE);
-    EXPECT_FALSE(C->Playing());
-    EXPECT_EQ(log.Count("GameEnded"), 0);
-}
-
-TEST_F(EntryTest, SetupModeHoldsTheComputerAndPlayModeStartsIt)
-{
-    TEventLog log;
-    log.Attach(*C);
-    C->SetComputerPlayer(1);
-    C->SetSearchDepth(30);
-    StartPosition(START_TEXT, PLAYER_WHITE);
-    ASSERT_TRUE(WaitThinking());  // White to move is the computer's: it starts by itself
-
-    log.Events.clear();
-    C->SetBoardMode(gbmSetup);  // stops the search and the game
-    EXPECT_FALSE(C->Solver().Busy());
-    EXPECT_FALSE(C->Playing());
-    QTest::qWait(30);
-    Pump();
-    EXPECT_EQ(log.Count("Playing"), 1);
-    EXPECT_EQ(log.Count("MoveBegin"), 0);
-
-    C->SetSearchDepth(1);
-    C->SetBoardMode(gbmPlay);
-    ASSERT_TRUE(WaitRecords(1));
-    EXPECT_EQ(C->Turn(), PLAYER_BLACK);
 }
 
 }  // namespace

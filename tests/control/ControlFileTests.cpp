@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "ControlTestSupport.h"
-#include "control/GameFile.h"
 #include "platform/FileStream.h"
+#include "record/GameFile.h"
 
 using namespace velk;
 using namespace velk::test;
@@ -95,95 +95,18 @@ TEST_F(FileTest, OpeningMoveEnteredByClicksIsSavedAsItsRecord)
     const TBytes start{0x02, 0x00, 0x00, 0xF0, 0xFF, 0xFF, 0x0F, 0x00, 0x00,
                        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     TBytes expected = start;
-    expected.insert(expected.end(), {
-        0x01, 0x00, 0x00, 0x00,  // one record
-        0x11, 0x00, 0x00, 0x00,  // its board block: White to move, 11 moved to 15
-        0x01, 0x00, 0x00, 0xD2, 0xFF, 0xFF, 0x0F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x02, 0x00, 0x00, 0x00, 0x15, 0x00, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00,  // positions 21 and 28
-        0xC4, 0x09, 0x00, 0x00, 0x01,                                            // 2.5 s, ends the turn
-        0x01, 0x00, 0x00, 0x00, 0x00});                                          // position 1, not finished
+    expected.insert(expected.end(), {0x01, 0x00, 0x00, 0x00,  // one record
+                                     0x11, 0x00, 0x00, 0x00,  // its board block: White to move, 11 moved to 15
+                                     0x01, 0x00, 0x00, 0xD2, 0xFF, 0xFF, 0x0F, 0x00, 0x00, 0x00,
+                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00,
+                                     0x00, 0x15, 0x00, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00,  // positions 21 and 28
+                                     0xC4, 0x09, 0x00, 0x00, 0x01,                          // 2.5 s, ends the turn
+                                     0x01, 0x00, 0x00, 0x00, 0x00});                        // position 1, not finished
     TMemoryStream stream;
     ASSERT_TRUE(C->Modified());
     C->SaveToStream(stream);
     EXPECT_EQ(stream.Bytes(), expected);
     EXPECT_FALSE(C->Modified());
-
-}
-
-TEST_F(FileTest, GameSavedAfterSteppingBackOpensAtTheSamePlace)
-{
-    StartGame();
-    Play({Path({11, 15}), Path({22, 18}), Path({15, 22}), Path({25, 18})});
-    const std::string end = C->BoardAsText();
-    C->GoToMove(PLAYER_WHITE, 1);
-    Pump();
-    const std::string shown = C->BoardAsText();
-    const std::string name = FileName("back.ckr");
-    C->SaveToFile(name, TITLE);
-
-    StartGame();
-    ASSERT_TRUE(C->PlayPath(Path({9, 13})));
-    C->LoadFromFile(name, TITLE);
-    Pump();
-    EXPECT_EQ(C->History().Count(), 4);
-    EXPECT_EQ(C->History().Position(), 1);
-    EXPECT_EQ(C->BoardAsText(), shown);
-    EXPECT_EQ(C->Turn(), PLAYER_WHITE);
-    EXPECT_FALSE(C->Modified());
-    EXPECT_EQ(C->GetMoveText(PLAYER_WHITE, 2), "25-18");
-    ASSERT_TRUE(C->RedoAll());
-    Pump();
-    EXPECT_EQ(C->BoardAsText(), end);
-}
-
-TEST_F(FileTest, FailedLoadsLeaveThePreviousGameExactly)
-{
-    // A good file, from another game.
-    StartGame();
-    Play({Path({9, 13}), Path({22, 18})});
-    const std::string good = FileName("good.ckr");
-    C->SaveToFile(good, TITLE);
-    const TBytes bytes = ReadFile(good);
-    constexpr size_t record1 = 20 + 17 + 4;           // after the signature, start board and count
-    constexpr size_t path1 = record1 + 4 + 17 + 4;    // the first record's first position
-    constexpr size_t endsTurn1 = path1 + 8 + 4;       // and its end-of-turn flag
-    const size_t position = bytes.size() - 5;
-
-    // The game on the board: stepped back, with changes not saved.
-    StartGame();
-    Play({Path({11, 15}), Path({22, 18}), Path({15, 22})});
-    C->Undo();
-    Pump();
-    ASSERT_EQ(C->History().Position(), 2);
-    ASSERT_TRUE(C->Modified());
-
-    const auto with = [&](size_t Offset, uint8_t Value) {
-        TBytes changed = bytes;
-        changed[Offset] = Value;
-        return changed;
-    };
-    ExpectRefused<EReadError>(TBytes(bytes.begin(), bytes.end() - 1));  // no finished flag
-    ExpectRefused<Exception>(TBytes(bytes.begin(), bytes.begin() + record1 + 10));
-    ExpectRefused<EInvalidGameFile>(TBytes(bytes.begin(), bytes.begin() + 10));  // half a signature
-    ExpectRefused<EInvalidGameFile>(with(18, '2'), "Invalid Velk Checkers File");  // "Velk Checkers[2]"
-    ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
-    ExpectRefused<EDamagedGameFile>(with(path1, 0));  // a path through a light square
-    ExpectRefused<EListError>(with(position, 9), "List index out of bounds (8)");  // 9 of 2 records
-    const TGameState before(*C);
-    EXPECT_THROW(C->LoadFromFile(good + ".missing", TITLE), EFOpenError);
-    TMemoryStream half(TBytes(bytes.begin() + 20, bytes.begin() + 50));
-    EXPECT_THROW(C->LoadFromStream(half), Exception);
-    Pump();
-    EXPECT_EQ(TGameState(*C), before);
-    C->SaveToFile(FileName("saved.ckr"), TITLE);  // a saved game stays saved
-    ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
-    EXPECT_FALSE(C->Modified());
-
-    // And the good file still opens afterwards.
-    C->LoadFromFile(good, TITLE);
-    EXPECT_EQ(C->History().Count(), 2);
-    EXPECT_FALSE(C->Modified());
-    EXPECT_EQ(C->GetMoveText(PLAYER_BLACK, 1), "09-13");
 }
 
 TEST_F(FileTest, OpenLiftsTheBrowsingPauseAndAFailedOpenTouchesNothing)

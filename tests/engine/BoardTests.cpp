@@ -128,6 +128,8 @@ TEST(BoardText, MoveNotationAndReport)
 {
     EXPECT_EQ(PathToText(test::Path({P09, P18, P25})), "09-18-25");
     EXPECT_EQ(PathToText(test::Path({P09, P18, P25}), false), "9-18-25");
+    EXPECT_EQ(PathToText(test::Path({P09, P18, P25}), false, 'x'), "9x18x25");
+    EXPECT_EQ(PathToText(test::Path({P09, NO_SQUARE})), "09-?");
     TCheckersBoard board;
     board.NewGame();
     std::string diagram, moves;

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "TestBoards.h"
-#include "cli/Fen.h"
 #include "engine/DrawRule.h"
 #include "engine/ExpertEval.h"
 #include "engine/ExpertSearch.h"
 #include "engine/ExpertTable.h"
+#include "engine/Fen.h"
 #include "engine/PositionTable.h"
 #include "platform/Exceptions.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "cli/Fen.h"
 #include "engine/CheckersBoard.h"
+#include "engine/Fen.h"
 
 namespace velk::test {
 

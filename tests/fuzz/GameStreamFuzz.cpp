@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 
@@ -41,12 +41,7 @@ struct TRecorder {
         History.StartBoard().Assign(Board);
     }
 
-    static int32_t Position(int Square)
-    {
-        int row, column;
-        PositionToCell(static_cast<TPosition>(Square - 1), row, column);
-        return row * 8 + column;
-    }
+    static int32_t Position(int Square) { return SquareToPosition(static_cast<TPosition>(Square - 1)); }
 
     // Plays Squares as one turn; Split stores every step as a record of its own.
     bool Play(const std::vector<int>& Squares, uint32_t Ms, bool Split = false)

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "control/Pdn.h"
 #include "engine/CheckersBoard.h"
+#include "record/Pdn.h"
 
 using namespace velk;
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "control/Fen.h"
 #include "engine/DrawRule.h"
 #include "engine/ExpertEval.h"
 #include "engine/ExpertSearch.h"
+#include "engine/Fen.h"
 
 namespace velk {
 namespace {

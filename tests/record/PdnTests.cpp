@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "control/Fen.h"
-#include "control/Pdn.h"
 #include "engine/CheckersBoard.h"
+#include "engine/Fen.h"
+#include "record/Pdn.h"
 
 using namespace velk;
 
@@ -192,11 +192,7 @@ void PlayGame(TGameHistory& History, const char* Fen, int Plies)
             rec->EndsTurn = board.Moves().Count() == 0;
             if (rec->EndsTurn)
                 board.EndTurn();
-            int row, column;
-            for (const TPosition p : {move.Squares[i], move.Squares[i + 1]}) {
-                PositionToCell(p, row, column);
-                rec->Path.push_back(row * 8 + column);
-            }
+            rec->Path = {SquareToPosition(move.Squares[i]), SquareToPosition(move.Squares[i + 1])};
             board.SaveToStream(rec->BoardState);
             rec->Duration = 700;
             History.Add(std::move(rec));

@@ -14,9 +14,4 @@ bool ParseFen(const std::string& Fen, TCheckersBoard& Board, std::string& Error)
 bool ParseBoardText(const std::string& Text, const std::string& Side, TCheckersBoard& Board, std::string& Error);
 std::string BoardToFen(const TCheckersBoard& Board);
 
-// Text read from outside, made fit to quote in a one-line message: at most Limit characters
-// (then "…"), control characters such as a NUL shown as '?', so that a huge or binary field
-// cannot freeze or cut the message that names it.
-std::string QuoteShort(std::string_view Text, size_t Limit = 40);
-
 }  // namespace velk

@@ -6,8 +6,10 @@
 #include <memory>
 #include <optional>
 
-#include "Fen.h"
+#include "Squares.h"
 #include "engine/CheckersBoard.h"
+#include "engine/Fen.h"
+#include "platform/Text.h"
 
 namespace velk {
 
@@ -280,24 +282,6 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Reading a game
 
-int32_t ControlPosition(TPosition P)
-{
-    int row, column;
-    PositionToCell(P, row, column);
-    return row * 8 + column;
-}
-
-std::string MoveToText(const TCheckersMove& Move)
-{
-    std::string text;
-    for (int i = 0; i < Move.Count; ++i) {
-        if (i > 0)
-            text += Move.Captured != 0 ? "x" : "-";
-        text += PositionToText(Move.Squares[i], false);
-    }
-    return text;
-}
-
 // The squares of Written, in order, lie on Move's path, its first and last among them.
 bool Fits(const std::vector<int>& Written, const TCheckersMove& Move)
 {
@@ -431,8 +415,7 @@ public:
         board.Assign(FStart);
         for (TPlayed& played : line.Played) {
             auto rec = std::make_unique<TGameHistoryRec>();
-            for (int i = 0; i < played.Move.Count; ++i)
-                rec->Path.push_back(ControlPosition(played.Move.Squares[i]));
+            rec->Path = SquaresToPath(played.Move);
             board.MakePath(played.Move);
             board.SaveToStream(rec->BoardState);
             rec->BoardState.SetPosition(0);
@@ -589,7 +572,8 @@ private:
         for (int32_t i = 0; i < moves.Count(); ++i) {
             if (!Fits(Squares, moves[i]))
                 continue;
-            candidates += (candidates.empty() ? "" : " or ") + MoveToText(moves[i]);
+            const char separator = moves[i].Captured != 0 ? 'x' : '-';
+            candidates += (candidates.empty() ? "" : " or ") + PathToText(moves[i], false, separator);
             auto attempt = std::make_unique<TLine>();
             attempt->CopyFrom(Line);
             Play(*attempt, moves[i], Comment);
@@ -641,20 +625,11 @@ std::string Today()
 
 std::string TurnText(const TMovementPath& Path)
 {
-    std::string text;
-    bool capture = false;
-    for (size_t i = 0; i < Path.size(); ++i) {
-        TPosition square;
-        const bool ok = Path[i] >= 0 && Path[i] <= 63 && CellToPosition(Path[i] / 8, Path[i] % 8, square);
-        if (i == 1) {
-            TPosition from, jumped;
-            capture = ok && CellToPosition(Path[0] / 8, Path[0] % 8, from) && JumpedPosition(from, square, jumped);
-        }
-        if (i > 0)
-            text += capture ? "x" : "-";
-        text += ok ? PositionToText(square, false) : "?";
-    }
-    return text;
+    // A capture's first step jumps a piece, a simple move's never does.
+    TPosition from, to, jumped;
+    const bool capture = Path.size() >= 2 && PositionToSquare(Path[0], from) && PositionToSquare(Path[1], to) &&
+                         JumpedPosition(from, to, jumped);
+    return PathNotation(Path, false, SIZE_MAX, capture ? 'x' : '-');
 }
 
 // Lines of movetext under 80 characters, broken between words.

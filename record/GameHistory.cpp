@@ -98,7 +98,7 @@ void CheckPath(const TGameBoard& BoardClass, const TMovementPath& Path, const st
                 std::to_string(MAX_PATH_SQUARES) + " expected)");
     for (const int32_t pos : Path) {
         TPosition square;
-        if (pos < 0 || pos > 63 || (checkers && !CellToPosition(pos / 8, pos % 8, square)))
+        if (pos < 0 || pos > 63 || (checkers && !PositionToSquare(pos, square)))
             Damaged(What + " passes through position " + std::to_string(pos) + ", which is not a playable square");
     }
 }
@@ -116,14 +116,12 @@ void CheckRecordFollows(const TGameBoard& BoardClass, const std::vector<uint8_t>
     board.LoadFromStream(before);
     bool ended = false;
     for (size_t i = 0; i + 1 < Rec.Path.size(); ++i) {
-        TPosition from, to;  // CheckPath has made sure that both are squares
-        CellToPosition(Rec.Path[i] / 8, Rec.Path[i] % 8, from);
-        CellToPosition(Rec.Path[i + 1] / 8, Rec.Path[i + 1] % 8, to);
-        const std::string step = PositionToText(from) + "-" + PositionToText(to);
+        TCheckersMove step;  // CheckPath has made sure that both ends are squares
+        PathToSquares({Rec.Path[i], Rec.Path[i + 1]}, step);
         if (ended)
-            Damaged(What + " goes on with " + step + " after the turn has ended");
-        if (!board.MakeStep(from, to))
-            Damaged(What + " plays " + step + ", which is not a legal step there");
+            Damaged(What + " goes on with " + PathToText(step) + " after the turn has ended");
+        if (!board.MakeStep(step.From(), step.To()))
+            Damaged(What + " plays " + PathToText(step) + ", which is not a legal step there");
         if (board.Moves().Count() == 0) {
             board.EndTurn();
             ended = true;
@@ -517,22 +515,6 @@ std::string FormatDuration(uint32_t Milliseconds, bool Long)
                       static_cast<unsigned>(s / 60 % 60), static_cast<unsigned>(s % 60));
     else
         std::snprintf(text, sizeof text, "%2.2u:%2.2u", static_cast<unsigned>(s / 60), static_cast<unsigned>(s % 60));
-    return text;
-}
-
-std::string PathNotation(const TMovementPath& Path, bool TwoDigits, size_t Count)
-{
-    std::string text;
-    for (size_t i = 0; i < std::min(Count, Path.size()); ++i) {
-        if (i > 0)
-            text += "-";
-        TPosition square;
-        const int32_t pos = Path[i];
-        if (pos >= 0 && pos <= 63 && CellToPosition(pos / 8, pos % 8, square))
-            text += PositionToText(square, TwoDigits);
-        else
-            text += "?";
-    }
     return text;
 }
 

@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "Squares.h"
 #include "engine/GameBoard.h"
 #include "platform/Stream.h"
 #include "platform/UpdateBracket.h"
 
 namespace velk {
-
-// The positions a moving piece visits, as board control positions (row * 8 + column).
-using TMovementPath = std::vector<int32_t>;
 
 // The class library's list index error.
 class EListError : public Exception {
@@ -158,8 +156,5 @@ struct TGameRecordView {
 
 // "mm:ss" (Long false, minutes not reduced) or "h:mm:ss", rounded to the nearest second.
 std::string FormatDuration(uint32_t Milliseconds, bool Long);
-
-// The squares of Path in move notation; a position that is no playable square reads "?".
-std::string PathNotation(const TMovementPath& Path, bool TwoDigits, size_t Count = SIZE_MAX);
 
 }  // namespace velk

@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "control/GameFile.h"
-#include "control/GameHistory.h"
 #include "engine/CheckersBoard.h"
+#include "record/GameFile.h"
+#include "record/GameHistory.h"
 
 using namespace velk;
 
@@ -43,12 +43,7 @@ struct TGame {
         History.OnChange = [this](TGameHistory*) { ++Changes; };
     }
 
-    static int32_t Pos(int Square)
-    {
-        int row, column;
-        PositionToCell(static_cast<TPosition>(Square - 1), row, column);
-        return row * 8 + column;
-    }
+    static int32_t Pos(int Square) { return SquareToPosition(static_cast<TPosition>(Square - 1)); }
 
     // One step into Current; true when it ended the turn.
     bool Step(int From, int To)
@@ -210,6 +205,32 @@ ssize_t ReadFailingAfterSignature(int Handle, void* Buffer, size_t Count)
 }
 
 }  // namespace
+
+// Control positions count row by row over the whole board as Black sees it, squares only the
+// dark ones; paths go both ways, and one no move could be is refused.
+TEST(Squares, PositionsSquaresAndPathsTranslateBothWays)
+{
+    EXPECT_EQ(SquareToPosition(P01), 1);
+    EXPECT_EQ(SquareToPosition(P05), 8);
+    EXPECT_EQ(SquareToPosition(P32), 62);
+    TPosition square;
+    for (int s = 0; s < SQUARE_COUNT; ++s)
+        EXPECT_TRUE(PositionToSquare(SquareToPosition(TPosition(s)), square) && square == s) << s;
+    for (const int32_t light : {-1, 0, 9, 63, 64, 71})
+        EXPECT_FALSE(PositionToSquare(light, square)) << light;
+
+    TCheckersMove move;
+    ASSERT_TRUE(PathToSquares({1, 10, 19}, move));
+    EXPECT_EQ(PathToText(move), "01-06-10");
+    EXPECT_EQ(SquaresToPath(move), (TMovementPath{1, 10, 19}));
+    EXPECT_FALSE(PathToSquares({1, 10, 0}, move));
+    EXPECT_FALSE(PathToSquares(TMovementPath(MAX_PATH_SQUARES + 1, 1), move));
+
+    EXPECT_EQ(PathNotation({1, 10, 19}, true), "01-06-10");
+    EXPECT_EQ(PathNotation({1, 10, 19}, false, 2), "1-6");
+    EXPECT_EQ(PathNotation({1, 10, 19}, false, SIZE_MAX, 'x'), "1x6x10");
+    EXPECT_EQ(PathNotation({1, 0, 64}, true), "01-?-?");
+}
 
 TEST(GameStream, RoundTripWithAMidCaptureRecord)
 {

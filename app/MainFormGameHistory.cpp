@@ -1,0 +1,155 @@
+// The main window's move list and clocks: the list kept in step with the record, the clocks
+// ticking, and the moves picked in the list.
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "MainForm.h"
+#include "ThinkIcon.h"
+#include "record/GameHistory.h"
+
+namespace velk {
+
+namespace {
+
+QString Duration(uint32_t Milliseconds, bool Long)
+{
+    return QString::fromStdString(FormatDuration(Milliseconds, Long));
+}
+
+// After a move in the list that has a comment, which its tooltip shows.
+const QString COMMENT_MARK = QStringLiteral(" {\u2026}");
+
+// The comments on the records of Player's move MoveNo (a move entered a step at a time has a
+// record a step).
+QString MoveComment(const TGameHistory& History, uint8_t Player, int MoveNo)
+{
+    std::string comment;
+    for (int32_t i = History.IndexOfMove(Player, MoveNo); i >= 0 && i < History.Count(); ++i) {
+        const TGameHistoryRec& rec = History.Items(i);
+        if (!rec.Comment.empty())
+            comment += (comment.empty() ? "" : " ") + rec.Comment;
+        if (rec.EndsTurn)
+            break;
+    }
+    return QString::fromStdString(comment);
+}
+
+}  // namespace
+
+void TMainForm::UpdateHistoryList()
+{
+    TCheckers& game = *FGame;
+    QTreeWidget& list = *FHistoryList;
+    const uint8_t p1 = game.FirstPlayer() == 1 ? 1 : 2;
+    const uint8_t p2 = p1 ^ 3;
+    if (p1 != FHistoryFirstPlayer) {
+        FHistoryFirstPlayer = p1;
+        QTreeWidgetItem* header = list.headerItem();
+        const QString first = header->text(1);
+        header->setText(1, header->text(2));
+        header->setText(2, first);
+    }
+    const bool times = Action(TActionId::HistoryShowTimes)->isChecked();
+    const int count = game.MoveCount();
+    auto setText = [](QTreeWidgetItem* Item, int Column, const QString& Text) {
+        if (Item->text(Column) != Text)
+            Item->setText(Column, Text);
+    };
+    for (int i = 1; i <= count + 1; ++i) {
+        QString s1 = QString::fromStdString(game.GetMoveText(p1, i));
+        if (s1.isEmpty())
+            break;
+        if (times)
+            s1 = "(" + Duration(game.GetMoveTime(p1, i), false) + ") " + s1;
+        QString s2 = QString::fromStdString(game.GetMoveText(p2, i));
+        if (times && !s2.isEmpty())
+            s2 = "(" + Duration(game.GetMoveTime(p2, i), false) + ") " + s2;
+        QTreeWidgetItem* item;
+        if (list.topLevelItemCount() < i) {
+            item = new QTreeWidgetItem(&list);
+            item->setText(0, QString::number(i));
+        } else {
+            item = list.topLevelItem(i - 1);
+        }
+        const QString c1 = MoveComment(game.History(), p1, i), c2 = MoveComment(game.History(), p2, i);
+        setText(item, 1, c1.isEmpty() ? s1 : s1 + COMMENT_MARK);
+        setText(item, 2, c2.isEmpty() || s2.isEmpty() ? s2 : s2 + COMMENT_MARK);
+        if (item->toolTip(1) != c1)
+            item->setToolTip(1, c1);
+        if (item->toolTip(2) != c2)
+            item->setToolTip(2, c2);
+    }
+    while (list.topLevelItemCount() > count + 1)
+        delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
+    if (list.topLevelItemCount() == count + 1 && game.GetMoveText(p1, count + 1).empty())
+        delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
+
+    // Moves after the shown position are grey; the turn numbers use the regular font.
+    const QColor normal = list.palette().color(QPalette::Text);
+    const QColor grey = list.palette().color(QPalette::Disabled, QPalette::Text);
+    const int current = game.CurrentMoveNumber();
+    const int next1 = game.MoveNumberOf(p1), next2 = game.MoveNumberOf(p2);
+    // The move that led to the shown position is highlighted like its squares on the board.
+    int lastRow = -1, lastColumn = 0;
+    const uint8_t mover = game.Turn() ^ 3;
+    if (game.HighlightLastMove() && game.History().Position() > 0 && (mover == 1 || mover == 2)) {
+        lastRow = game.MoveNumberOf(mover) - 2;
+        lastColumn = mover == p1 ? 1 : 2;
+    }
+    const QBrush marked(QColor(255, 190, 40, 110));
+    for (int r = 0; r < list.topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = list.topLevelItem(r);
+        item->setForeground(0, r < current ? normal : grey);
+        item->setForeground(1, next1 > r + 1 ? normal : grey);
+        item->setForeground(2, next2 > r + 1 ? normal : grey);
+        for (int c = 1; c <= 2; ++c)
+            item->setBackground(c, r == lastRow && c == lastColumn ? marked : QBrush());
+    }
+    if (list.topLevelItemCount() >= current && current >= 1)
+        list.scrollToItem(list.topLevelItem(current - 1));
+    FTime1->setText(Duration(game.PlayerTime(p1), true));
+    FTime2->setText(Duration(game.PlayerTime(p2), true));
+    UpdateModifiedMark();
+}
+
+void TMainForm::TimerTick()
+{
+    TCheckers& game = *FGame;
+    FElapsedTime->setText(Duration(game.TurnTime(), false));
+    UpdateFullScreenStatus();
+    if (game.Thinking())
+        FThinkIcon->Advance();
+    const uint32_t t = game.PlayerTime(game.Turn());
+    (game.Turn() == game.FirstPlayer() ? FTime1 : FTime2)->setText(Duration(t, true));
+}
+
+void TMainForm::ShowPositionAfter(QTreeWidgetItem* Item, int Column)
+{
+    TCheckers& game = *FGame;
+    const int moveNo = FHistoryList->indexOfTopLevelItem(Item) + 1;
+    const uint8_t p1 = game.FirstPlayer() == 1 ? 1 : 2;
+    uint8_t player = Column == 2 || (Column == 0 && game.HasMove(p1 ^ 3, moveNo)) ? p1 ^ 3 : p1;
+    int32_t index = game.History().IndexOfMove(player, moveNo);
+    if (index < 0)
+        return;
+    const TGameHistory& history = game.History();
+    while (index < history.Count() && !history.Items(index).EndsTurn)
+        ++index;
+    game.ShowPosition(std::min(index + 1, history.Count()));
+}
+
+void TMainForm::MoveHere(uint8_t Player)
+{
+    const int row = FHistoryList->currentItem() ? FHistoryList->indexOfTopLevelItem(FHistoryList->currentItem()) : -1;
+    FGame->GoToMove(Player, row + 1);
+}
+
+void TMainForm::ToggleShowHistory()
+{
+    FShowHistory = !FShowHistory;
+    HoldSquares();
+    FHistoryPanel->setVisible(FShowHistory);
+    FitToContent();
+}
+
+}  // namespace velk

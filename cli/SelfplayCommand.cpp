@@ -1,0 +1,76 @@
+// The computer against itself from the tool, under the game's draw rule.
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "Options.h"
+#include "engine/Fen.h"
+#include "engine/OpeningBook.h"
+#include "session/GameLoop.h"
+
+namespace velk {
+
+namespace {
+
+constexpr int SELFPLAY_HALF_MOVES = 1000;
+
+}  // namespace
+
+// The computer against itself, as the window plays it: each turn a search of the board on the
+// table the last one left, the move played in a game session, so that the closing line is the
+// game's own record text.
+int CmdSelfplay(const TArgs& Args)
+{
+    AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
+                        "--threads", "--egdb"});
+    ExpectPositional(Args, 0);
+    const auto d = Args.Options.find("--depth");
+    TLevel level = LevelOption(Args);
+    if (level.Depth == 0 && !level.Expert())
+        level.Depth = d == Args.Options.end()
+                          ? DEFAULT_SEARCH_DEPTH
+                          : static_cast<int>(ParseNumber(d->second, "--depth", 1, MAX_SEARCH_DEPTH));
+    else if (d != Args.Options.end())
+        Fail("give either --depth or --level, not both");
+    const uint32_t memory = MemoryOption(Args, level.Expert() ? EXPERT_TOOL_MEMORY : DEFAULT_MAX_MEMORY);
+    TPlayer player(level, memory, ThreadsOption(Args));
+    const std::unique_ptr<TEndgameDb> endgames = level.Expert() ? EndgameOption(Args) : nullptr;
+    player.SetEndgameDb(endgames.get());
+    player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
+    const bool draws = Args.Options.count("--no-draws") == 0;
+    TCheckersBoard board;
+    LoadPosition(Args, board);
+    if (board.Turn() != PLAYER_BLACK && board.Turn() != PLAYER_WHITE)
+        Fail("selfplay needs a side to move");
+
+    // The game is the session's, as in the window: its record, turns and draw rule.
+    TCheckersSession session;
+    TSessionQueue queue(session);
+    session.SetDeclareDraws(draws);
+    session.StartFrom(board);
+    int moveNumber[3] = {0, 0, 0};
+    const auto choose = [&](TCheckersSession& Session) -> int32_t {
+        TCheckersBoard position;
+        position.Assign(Session.CheckersBoard());
+        const std::vector<uint64_t> past = Session.PastPositionKeys();
+        int32_t best = -1;
+        try {
+            best = player.Choose(position, draws ? &past : nullptr).Move;
+        } catch (const std::bad_alloc&) {
+            Fail("the transposition table of " + std::to_string(memory) + " bytes could not be allocated");
+        }
+        if (best < 0 || best >= position.MoveCount())
+            Fail("the engine chose no move in " + BoardToFen(position));
+        const uint8_t side = position.Turn();
+        std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...",
+                    PathToText(position.Moves()[best]).c_str());
+        std::fflush(stdout);
+        return best;
+    };
+    PlayGame(session, queue, choose, draws ? std::numeric_limits<int>::max() : SELFPLAY_HALF_MOVES);
+    std::printf("%s\n", session.GetGameRecordText().c_str());
+    return 0;
+}
+
+}  // namespace velk

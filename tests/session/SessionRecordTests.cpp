@@ -1,0 +1,225 @@
+// Setting positions up, and saving and opening games without a window: the exact bytes, round
+// trips, and files that must be refused without losing the game shown.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "SessionSupport.h"
+#include "platform/FileStream.h"
+#include "record/GameFile.h"
+
+using namespace velk;
+using namespace velk::test;
+
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+
+const std::string TITLE = "Velk Checkers";
+
+TBytes ReadFile(const std::string& Name)
+{
+    std::ifstream in(Name, std::ios::binary);
+    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Everything a failed load must give back: the record, the board (also one being set up), a
+// capture half entered, the pause and whether the game was saved.
+struct TGameState {
+    TBytes Record;
+    int32_t Position;
+    std::string Board;
+    TGameBoardMode Mode;
+    TMovementPath Pending;
+    bool Modified;
+    bool Paused;
+
+    explicit TGameState(const TGameSession& S)
+        : Position(S.History().Position()), Board(S.Board().GetAsText()), Mode(S.BoardMode()),
+          Pending(S.CurrentMove().Path), Modified(S.Modified()), Paused(S.Paused())
+    {
+        TMemoryStream stream;
+        S.History().SaveToStream(stream);
+        Record = stream.Bytes();
+    }
+    bool operator==(const TGameState&) const = default;
+};
+
+void PrintTo(const TGameState& S, std::ostream* Out)
+{
+    *Out << S.Record.size() << " record bytes, position " << S.Position << ", \"" << S.Board << "\", mode "
+         << int(S.Mode) << ", " << S.Pending.size() << " pending, modified " << S.Modified << ", paused " << S.Paused;
+}
+
+class FileTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        Dir = std::filesystem::temp_directory_path() /
+              ("velk-session-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(Dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(Dir); }
+
+    std::string FileName(const char* Name) const { return (Dir / Name).string(); }
+
+    void PlayAll(std::initializer_list<std::initializer_list<int>> Moves)
+    {
+        for (const auto& move : Moves)
+            ASSERT_TRUE(S.PlaySquares(Squares(move)));
+        Pump();
+    }
+
+    // Opens Bytes as a file; it must be refused with E and leave the game as it was.
+    template <typename E>
+    void ExpectRefused(const TBytes& Bytes, const char* Message = nullptr)
+    {
+        const TGameState before(S);
+        const std::string name = FileName("refused.ckr");
+        std::ofstream(name, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+        try {
+            S.LoadFromFile(name, TITLE);
+            ADD_FAILURE() << "opened";
+        } catch (const E& e) {
+            EXPECT_STREQ(e.what(), Message != nullptr ? Message : e.what());
+        }
+        Pump();
+        EXPECT_EQ(TGameState(S), before);
+    }
+
+    std::filesystem::path Dir;
+};
+
+TEST_F(SessionTest, SetTurnClearBoardAndAPositionWithoutMoves)
+{
+    StartGame();
+    ASSERT_TRUE(Play({11, 15}));
+    ASSERT_TRUE(Play({22, 18}));
+    for (const uint8_t same : {uint8_t(PLAYER_BLACK), uint8_t(0), uint8_t(3)})
+        S.SetTurn(same);  // ignored: the record stays
+    EXPECT_EQ(S.History().Count(), 2);
+    S.SetTurn(PLAYER_WHITE);  // the record restarts with White to move
+    EXPECT_EQ(S.History().Count(), 0);
+    EXPECT_EQ(S.FirstPlayer(), PLAYER_WHITE);
+
+    S.ClearBoard();
+    EXPECT_EQ(S.BoardMode(), gbmSetup);
+    EXPECT_EQ(S.Turn(), 0);
+    EXPECT_FALSE(S.Modified());
+    EXPECT_EQ(Text(), std::string(32, ' '));
+    EXPECT_FALSE(S.Playing());
+
+    // White to move without a piece: the game is over before it starts, and nobody says so.
+    TEventLog log;
+    log.Attach(S);
+    StartPosition(BoardText({{1, 'b'}}), PLAYER_WHITE);
+    EXPECT_FALSE(S.Playing());
+    EXPECT_EQ(log.Count("GameEnded"), 0);
+}
+
+TEST_F(SessionTest, SetupModeHoldsTheComputerAndPlayModeStartsIt)
+{
+    TEventLog log;
+    log.Attach(S);
+    S.SetComputerPlayer(1);
+    S.SetSearchDepth(30);
+    StartPosition(START_TEXT, PLAYER_WHITE);
+    ASSERT_TRUE(WaitThinking());  // White to move is the computer's: it starts by itself
+
+    log.Events.clear();
+    S.SetBoardMode(gbmSetup);  // stops the search and the game
+    EXPECT_FALSE(S.Solver().Busy());
+    EXPECT_FALSE(S.Playing());
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    Pump();
+    EXPECT_EQ(log.Count("Playing"), 1);
+    EXPECT_EQ(log.Count("MoveBegin"), 0);
+
+    S.SetSearchDepth(1);
+    S.SetBoardMode(gbmPlay);
+    ASSERT_TRUE(WaitRecords(1));
+    EXPECT_EQ(S.Turn(), PLAYER_BLACK);
+}
+
+TEST_F(FileTest, GameSavedAfterSteppingBackOpensAtTheSamePlace)
+{
+    StartGame();
+    PlayAll({{11, 15}, {22, 18}, {15, 22}, {25, 18}});
+    const std::string end = Text();
+    S.GoToMove(PLAYER_WHITE, 1);
+    Pump();
+    const std::string shown = Text();
+    const std::string name = FileName("back.ckr");
+    S.SaveToFile(name, TITLE);
+
+    StartGame();
+    ASSERT_TRUE(Play({9, 13}));
+    S.LoadFromFile(name, TITLE);
+    Pump();
+    EXPECT_EQ(S.History().Count(), 4);
+    EXPECT_EQ(S.History().Position(), 1);
+    EXPECT_EQ(Text(), shown);
+    EXPECT_EQ(S.Turn(), PLAYER_WHITE);
+    EXPECT_FALSE(S.Modified());
+    EXPECT_EQ(S.GetMoveText(PLAYER_WHITE, 2), "25-18");
+    ASSERT_TRUE(S.RedoAll());
+    Pump();
+    EXPECT_EQ(Text(), end);
+}
+
+TEST_F(FileTest, FailedLoadsLeaveThePreviousGameExactly)
+{
+    // A good file, from another game.
+    StartGame();
+    PlayAll({{9, 13}, {22, 18}});
+    const std::string good = FileName("good.ckr");
+    S.SaveToFile(good, TITLE);
+    const TBytes bytes = ReadFile(good);
+    constexpr size_t record1 = 20 + 17 + 4;         // after the signature, start board and count
+    constexpr size_t path1 = record1 + 4 + 17 + 4;  // the first record's first position
+    constexpr size_t endsTurn1 = path1 + 8 + 4;     // and its end-of-turn flag
+    const size_t position = bytes.size() - 5;
+
+    // The game on the board: stepped back, with changes not saved.
+    StartGame();
+    PlayAll({{11, 15}, {22, 18}, {15, 22}});
+    S.Undo();
+    Pump();
+    ASSERT_EQ(S.History().Position(), 2);
+    ASSERT_TRUE(S.Modified());
+
+    const auto with = [&](size_t Offset, uint8_t Value) {
+        TBytes changed = bytes;
+        changed[Offset] = Value;
+        return changed;
+    };
+    ExpectRefused<EReadError>(TBytes(bytes.begin(), bytes.end() - 1));  // no finished flag
+    ExpectRefused<Exception>(TBytes(bytes.begin(), bytes.begin() + record1 + 10));
+    ExpectRefused<EInvalidGameFile>(TBytes(bytes.begin(), bytes.begin() + 10));    // half a signature
+    ExpectRefused<EInvalidGameFile>(with(18, '2'), "Invalid Velk Checkers File");  // "Velk Checkers[2]"
+    ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
+    ExpectRefused<EDamagedGameFile>(with(path1, 0));                               // a path through a light square
+    ExpectRefused<EListError>(with(position, 9), "List index out of bounds (8)");  // 9 of 2 records
+    const TGameState before(S);
+    EXPECT_THROW(S.LoadFromFile(good + ".missing", TITLE), EFOpenError);
+    TMemoryStream half(TBytes(bytes.begin() + 20, bytes.begin() + 50));
+    EXPECT_THROW(S.LoadFromStream(half), Exception);
+    Pump();
+    EXPECT_EQ(TGameState(S), before);
+    S.SaveToFile(FileName("saved.ckr"), TITLE);  // a saved game stays saved
+    ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
+    EXPECT_FALSE(S.Modified());
+
+    // And the good file still opens afterwards.
+    S.LoadFromFile(good, TITLE);
+    EXPECT_EQ(S.History().Count(), 2);
+    EXPECT_FALSE(S.Modified());
+    EXPECT_EQ(S.GetMoveText(PLAYER_BLACK, 1), "09-13");
+}
+
+}  // namespace

@@ -32,6 +32,7 @@
 #include "Version.h"
 #include "control/JpegDecoder.h"
 #include "engine/EndgameBuilder.h"
+#include "engine/ExpertSearch.h"
 #include "platform/MemoryStatus.h"
 
 namespace velk {
@@ -284,7 +285,7 @@ TExpertMoveTimeDialog::TExpertMoveTimeDialog(QWidget* Parent) : QDialog(Parent)
     setObjectName("ExpertMoveTimeDialog");
     Seconds = new QDoubleSpinBox;
     Seconds->setObjectName("Seconds");
-    Seconds->setRange(0.1, 60.0);
+    Seconds->setRange(EXPERT_MIN_MOVE_TIME_MS / 1000.0, EXPERT_MAX_MOVE_TIME_MS / 1000.0);
     Seconds->setDecimals(1);
     Seconds->setSingleStep(0.1);
     Seconds->setSuffix(tr(" s"));

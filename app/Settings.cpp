@@ -14,6 +14,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "engine/ExpertSearch.h"
 #include "platform/Exceptions.h"
 #include "platform/MemoryStatus.h"
 
@@ -150,7 +151,10 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
         {"Enable Sounds", soundsGet, soundsSet},
         {"Expert Level", [&game, flag] { return flag(game.Expert()); }, [&game](int64_t v) { game.SetExpert(v != 0); }},
         {"Expert Move Time", [&game] { return int64_t{game.ExpertMoveTime()}; },
-         [&game](int64_t v) { game.SetExpertMoveTime(static_cast<uint32_t>(std::clamp<int64_t>(v, 100, 60000))); }},
+         [&game](int64_t v) {
+             game.SetExpertMoveTime(
+                 static_cast<uint32_t>(std::clamp<int64_t>(v, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS)));
+         }},
         {"Threads", [&game] { return int64_t{game.ExpertThreads()}; },
          [&game](int64_t v) { game.SetExpertThreads(static_cast<int>(std::clamp<int64_t>(v, 1, MAX_THREADS))); }},
         {"Opening Book", [&game, flag] { return flag(game.UseOpeningBook()); },

@@ -177,13 +177,13 @@ public:
     void SetExpert(bool Value) { FSession->SetExpert(Value); }
     uint32_t ExpertMoveTime() const { return FSession->ExpertMoveTime(); }
     void SetExpertMoveTime(uint32_t Value) { FSession->SetExpertMoveTime(Value); }
-    uint32_t MaxMemory() const { return Solver().MaxMemory(); }
-    void SetMaxMemory(uint32_t Value) { Solver().SetMaxMemory(Value); }
+    uint32_t MaxMemory() const { return FSession->MaxMemory(); }
+    void SetMaxMemory(uint32_t Value) { FSession->SetMaxMemory(Value); }
     // The Expert level's threads (0: one per core) and whether it plays from its opening book.
-    int ExpertThreads() const { return Solver().Threads(); }
-    void SetExpertThreads(int Value) { Solver().SetThreads(Value); }
-    bool UseOpeningBook() const { return Solver().UseBook(); }
-    void SetUseOpeningBook(bool Value) { Solver().SetUseBook(Value); }
+    int ExpertThreads() const { return FSession->ExpertThreads(); }
+    void SetExpertThreads(int Value) { FSession->SetExpertThreads(Value); }
+    bool UseOpeningBook() const { return FSession->UseOpeningBook(); }
+    void SetUseOpeningBook(bool Value) { FSession->SetUseOpeningBook(Value); }
     int32_t NavigationDepth() const { return FSession->NavigationDepth(); }
     uint32_t TurnClockTotal() const { return FSession->TurnClockTotal(); }
 

@@ -93,6 +93,9 @@ void TCheckersBoard::SetSquares(unsigned P, TPiece Value)
 
 void TCheckersBoard::Changed()
 {
+    // Every edit but ApplyMove's, which works the key out along with the squares, comes here;
+    // edits are rare beside the search's moves, so the key is simply made afresh.
+    FKey = ComputeKey();
     // A step of a capture keeps its restricted list of continuations. Any other edit ends the
     // turn's capture, also the one a loaded stream named: the piece it pointed at may be gone.
     if (!FInStep) {
@@ -411,12 +414,6 @@ uint64_t TCheckersBoard::ComputeKey() const
         }
     }
     return key;
-}
-
-void TCheckersBoard::BeginSearch()
-{
-    FKey = ComputeKey();
-    TGameBoard::BeginSearch();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -46,6 +46,28 @@ constexpr TSquareSet TurnedRound(TSquareSet Set)
     return (Set >> 16) | (Set << 16);
 }
 
+// A simple step of every piece of Set, Shift (3, 4 or 5) squares toward higher square numbers
+// (down the board, Black's way) or lower ones (up, White's way). A step is a shift of the set:
+// by 4 from every row, by 5 down or 3 up only from the rows where that is a diagonal neighbour,
+// by 3 down or 5 up only from the others; the row masks take out what wrapped into a wrong row.
+constexpr TSquareSet StepDown(TSquareSet Set, int Shift)
+{
+    switch (Shift) {
+    case 4: return Set >> 4;
+    case 5: return ((Set & EVEN_ROWS) >> 5) & ODD_ROWS;
+    default: return ((Set & ODD_ROWS) >> 3) & EVEN_ROWS;
+    }
+}
+
+constexpr TSquareSet StepUp(TSquareSet Set, int Shift)
+{
+    switch (Shift) {
+    case 4: return Set << 4;
+    case 3: return ((Set & EVEN_ROWS) << 3) & ODD_ROWS;
+    default: return ((Set & ODD_ROWS) << 5) & EVEN_ROWS;
+    }
+}
+
 bool CellToPosition(int Row, int Column, TPosition& P);
 void PositionToCell(TPosition P, int& Row, int& Column);
 bool JumpedPosition(TPosition Src, TPosition Dst, TPosition& Jumped);
@@ -136,6 +158,7 @@ public:
     TSquareSet BlackPieces() const { return FBlackPieces; }
     TSquareSet WhitePieces() const { return FWhitePieces; }
     TSquareSet Kings() const { return FKings; }
+    // The position key (ComputeKey), kept up to date by every change of the board.
     uint64_t Key() const { return FKey; }
     uint32_t LastStepPos() const { return FLastStepPos; }
     uint32_t PendingStepPos() const { return FPendingStepPos; }
@@ -180,7 +203,6 @@ public:
     bool PrefetchChildEntries(const TPositionTable& Table) override;
     // The key of the position move Index leads to, without making the move.
     uint64_t MoveKey(int32_t Index);
-    void BeginSearch() override;
     std::unique_ptr<TGameBoard> Create() const override { return std::make_unique<TCheckersBoard>(); }
     void SaveToStream(TStream& Stream) const override;
     void LoadFromStream(TStream& Stream) override;

@@ -13,8 +13,7 @@ int PieceCount(const TCheckersBoard& Board) { return std::popcount(Board.BlackPi
 
 void TGamePositions::Reset(const TCheckersBoard& Start)
 {
-    // The full key: a board played by MakeMove keeps the key of its last search, not its own.
-    FKeys.assign(1, Start.ComputeKey());
+    FKeys.assign(1, Start.Key());
     FCount = 1;
     FBlackMen = Start.BlackPieces() & ~Start.Kings();
     FWhiteMen = Start.WhitePieces() & ~Start.Kings();
@@ -30,7 +29,7 @@ void TGamePositions::Push(const TCheckersBoard& After)
     // returns: no position before such a turn can occur again.
     if (blackMen != FBlackMen || whiteMen != FWhiteMen || pieces != FPieces)
         FKeys.clear();
-    FKeys.push_back(After.ComputeKey());
+    FKeys.push_back(After.Key());
     ++FCount;
     FBlackMen = blackMen;
     FWhiteMen = whiteMen;

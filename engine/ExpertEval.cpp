@@ -32,11 +32,12 @@ constexpr TSquareSet DOG_HOLE_LOCK = Squares({32});
 
 // One diagonal step of every square of a set: up (toward square 1) or down, to the left or the
 // right as the board is drawn with square 1 in the top row. Steps off the board vanish. UpLeft
-// undoes DownRight and UpRight undoes DownLeft.
-constexpr TSquareSet UpLeft(TSquareSet x) { return ((x & EVEN_ROWS) << 4) | (((x & ODD_ROWS) << 5) & EVEN_ROWS); }
-constexpr TSquareSet UpRight(TSquareSet x) { return (((x & EVEN_ROWS) << 3) & ODD_ROWS) | ((x & ODD_ROWS) << 4); }
-constexpr TSquareSet DownLeft(TSquareSet x) { return ((x & EVEN_ROWS) >> 4) | (((x & ODD_ROWS) >> 3) & EVEN_ROWS); }
-constexpr TSquareSet DownRight(TSquareSet x) { return (((x & EVEN_ROWS) >> 5) & ODD_ROWS) | ((x & ODD_ROWS) >> 4); }
+// undoes DownRight and UpRight undoes DownLeft. The shift by 4 goes left from the even rows and
+// right from the odd ones.
+constexpr TSquareSet UpLeft(TSquareSet x) { return StepUp(x & EVEN_ROWS, 4) | StepUp(x, 5); }
+constexpr TSquareSet UpRight(TSquareSet x) { return StepUp(x, 3) | StepUp(x & ODD_ROWS, 4); }
+constexpr TSquareSet DownLeft(TSquareSet x) { return StepDown(x & EVEN_ROWS, 4) | StepDown(x, 3); }
+constexpr TSquareSet DownRight(TSquareSet x) { return StepDown(x, 5) | StepDown(x & ODD_ROWS, 4); }
 
 // The four directions, numbered so that 3 - d is the opposite of d; Black's men move 2 and 3.
 constexpr TSquareSet Step(int Direction, TSquareSet x)

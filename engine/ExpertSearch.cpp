@@ -14,6 +14,7 @@
 #include "ExpertEval.h"
 #include "ExpertTable.h"
 #include "PositionTable.h"
+#include "Repetition.h"
 #include "platform/Exceptions.h"
 
 namespace velk {
@@ -36,49 +37,6 @@ constexpr int32_t HISTORY_MAX = 1 << 14;
 // searched again with the window widened on that side.
 constexpr int32_t ASPIRATION = 25;
 constexpr int ASPIRATION_DEPTH = 5;
-
-// The game's past positions, looked up at many nodes: an open-addressed set built once per
-// search, so that a look-up allocates nothing.
-class TKeySet {
-public:
-    void Build(const std::vector<uint64_t>* Keys)
-    {
-        const size_t n = Keys ? Keys->size() : 0;
-        size_t size = 16;
-        while (size < 2 * n)
-            size *= 2;
-        FSlots.assign(size, 0);
-        FMask = size - 1;
-        FHasZero = false;
-        for (size_t i = 0; i < n; ++i) {
-            const uint64_t key = (*Keys)[i];
-            if (key == 0) {
-                FHasZero = true;
-                continue;
-            }
-            size_t at = key & FMask;
-            while (FSlots[at] != 0 && FSlots[at] != key)
-                at = (at + 1) & FMask;
-            FSlots[at] = key;
-        }
-    }
-    bool Contains(uint64_t Key) const
-    {
-        if (Key == 0)
-            return FHasZero;
-        for (size_t at = Key & FMask;; at = (at + 1) & FMask) {
-            if (FSlots[at] == Key)
-                return true;
-            if (FSlots[at] == 0)
-                return false;
-        }
-    }
-
-private:
-    std::vector<uint64_t> FSlots;
-    size_t FMask = 0;
-    bool FHasZero = false;
-};
 
 int32_t ToTable(int32_t Score, int Ply)
 {
@@ -130,7 +88,7 @@ bool NearCrowning(const TCheckersBoard& Board, const TCheckersMove& Move)
 // What every thread of one search shares: the table, the game's past, the clock and the stop.
 struct TShared {
     TTable Table;
-    TKeySet Past;
+    TPositionSet Past;
     int Reversible = 0;
     const TStopFlag* Stop = nullptr;
     bool Timed = false;
@@ -181,12 +139,7 @@ struct TWorker {
     // the line had with the same side to move since its last irreversible move.
     bool Repeats(int Ply, uint64_t Key) const
     {
-        if (Reversible[Ply] == Reversible[0] + Ply && S.Past.Contains(Key))
-            return true;
-        for (int p = Ply - 4; p >= 0 && p >= Ply - Reversible[Ply]; p -= 2)
-            if (Line[p] == Key)
-                return true;
-        return false;
+        return velk::Repeats(Key, Ply, Line, Reversible[Ply], S.Past, Reversible[Ply] == Reversible[0] + Ply);
     }
 
     void SetChild(const TCheckersBoard& Parent, int Ply, const TCheckersMove& Move)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "PositionTable.h"
+#include "Repetition.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 
@@ -106,59 +107,6 @@ void TGameBoard::Clear()
 // ---------------------------------------------------------------------------------------------
 // Search
 
-namespace {
-
-// The positions the game already had, asked about at every node: an open-addressed set built
-// once per search, so that a look-up allocates nothing and mostly costs one probe.
-class TKeySet {
-public:
-    void Build(const std::vector<uint64_t>& Keys)
-    {
-        size_t size = 8;
-        while (size < 2 * Keys.size())
-            size *= 2;
-        FSlots.assign(size, 0);
-        FMask = size - 1;
-        FCount = 0;
-        FHasZero = false;
-        for (const uint64_t key : Keys) {
-            if (Contains(key))
-                continue;
-            ++FCount;
-            if (key == 0) {
-                FHasZero = true;  // 0 marks an empty slot
-                continue;
-            }
-            size_t at = Home(key);
-            while (FSlots[at] != 0)
-                at = (at + 1) & FMask;
-            FSlots[at] = key;
-        }
-    }
-    bool Empty() const { return FCount == 0; }
-    bool Contains(uint64_t Key) const
-    {
-        if (Key == 0)
-            return FHasZero;
-        for (size_t at = Home(Key);; at = (at + 1) & FMask) {
-            if (FSlots[at] == Key)
-                return true;
-            if (FSlots[at] == 0)
-                return false;
-        }
-    }
-
-private:
-    size_t Home(uint64_t Key) const { return static_cast<size_t>(Key ^ (Key >> 32)) & FMask; }
-
-    std::vector<uint64_t> FSlots;
-    size_t FMask = 0;
-    size_t FCount = 0;
-    bool FHasZero = false;
-};
-
-}  // namespace
-
 struct TGameBoard::TSearch {
     // Boards[d - 1] receives children at depth d; Spares[d - 1] a child made ahead of its turn.
     std::vector<std::unique_ptr<TGameBoard>> Boards;
@@ -170,22 +118,14 @@ struct TGameBoard::TSearch {
     // Only with the game's past: its positions, the keys along the line being searched (Line[0]
     // the root's), and how many nodes were scored a draw by repetition so far.
     bool Repetitions = false;
-    TKeySet GameKeys;
+    TPositionSet GameKeys;
     int RootDepth = 0;
     uint64_t Line[256] = {};  // a ply for every depth SearchRoot may be given
     uint64_t RepetitionDraws = 0;
 
-    // A node at Ply whose position the game had, or the line had an even number of plies
-    // before (the same side to move; a position needs four plies at least to come back).
-    bool Repeats(uint64_t Key, int Ply) const
-    {
-        if (GameKeys.Contains(Key))
-            return true;
-        for (int p = Ply - 4; p >= 0; p -= 2)
-            if (Line[p] == Key)
-                return true;
-        return false;
-    }
+    // The board knows no irreversible moves, so every earlier position of the line, and the
+    // game's, may come back.
+    bool Repeats(uint64_t Key, int Ply) const { return velk::Repeats(Key, Ply, Line, Ply, GameKeys, true); }
 };
 
 int32_t TGameBoard::Solve(uint8_t Depth, uint32_t MaxMemory, const TStopFlag* StopFlag,
@@ -227,7 +167,7 @@ int32_t TGameBoard::SearchRoot(uint8_t Depth, uint32_t MaxMemory, const TStopFla
     search.Stop = &StopFlag;
     if (GameKeys != nullptr && !GameKeys->empty()) {
         search.Repetitions = true;
-        search.GameKeys.Build(*GameKeys);
+        search.GameKeys.Build(GameKeys);
         search.RootDepth = Depth;
         search.Line[0] = PositionKey();
     }

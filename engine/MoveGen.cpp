@@ -59,16 +59,16 @@ inline void ForEachSquare(TSquareSet Set, F Visit)
 
 void SimpleDown(TMoveList& List, TSquareSet Pieces, TSquareSet Empty)
 {
-    ForEachSquare((Pieces >> 4) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 4), d); });
-    ForEachSquare(((Pieces & EVEN_ROWS) >> 5) & ODD_ROWS & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 5), d); });
-    ForEachSquare(((Pieces & ODD_ROWS) >> 3) & EVEN_ROWS & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 3), d); });
+    ForEachSquare(StepDown(Pieces, 4) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 4), d); });
+    ForEachSquare(StepDown(Pieces, 5) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 5), d); });
+    ForEachSquare(StepDown(Pieces, 3) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d - 3), d); });
 }
 
 void SimpleUp(TMoveList& List, TSquareSet Pieces, TSquareSet Empty)
 {
-    ForEachSquare((Pieces << 4) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 4), d); });
-    ForEachSquare(((Pieces & EVEN_ROWS) << 3) & ODD_ROWS & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 3), d); });
-    ForEachSquare(((Pieces & ODD_ROWS) << 5) & EVEN_ROWS & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 5), d); });
+    ForEachSquare(StepUp(Pieces, 4) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 4), d); });
+    ForEachSquare(StepUp(Pieces, 3) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 3), d); });
+    ForEachSquare(StepUp(Pieces, 5) & Empty, [&](TPosition d) { List.AddSimple(TPosition(d + 5), d); });
 }
 
 // The landing squares of the first jumps of one pass.
@@ -222,33 +222,13 @@ constexpr int32_t BitCount(TSquareSet Set)
     return static_cast<int32_t>((((Set + (Set >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
 }
 
-// The squares a simple move of Pieces can reach, downward and upward, one set per shift.
-inline TSquareSet StepsDown(TSquareSet Pieces, TSquareSet Empty, int Shift)
-{
-    switch (Shift) {
-    case 4: return (Pieces >> 4) & Empty;
-    case 5: return ((Pieces & EVEN_ROWS) >> 5) & ODD_ROWS & Empty;
-    default: return ((Pieces & ODD_ROWS) >> 3) & EVEN_ROWS & Empty;
-    }
-}
-
-inline TSquareSet StepsUp(TSquareSet Pieces, TSquareSet Empty, int Shift)
-{
-    switch (Shift) {
-    case 4: return (Pieces << 4) & Empty;
-    case 3: return ((Pieces & EVEN_ROWS) << 3) & ODD_ROWS & Empty;
-    default: return ((Pieces & ODD_ROWS) << 5) & EVEN_ROWS & Empty;
-    }
-}
-
 // The steps of Down and Up pieces: the 3- and 5-shifts of one direction land on rows of
 // opposite parity, so no square is in both and one count serves them.
 inline int32_t CountSteps(TSquareSet Down, TSquareSet Up, TSquareSet Empty)
 {
-    int32_t count =
-        BitCount(StepsDown(Down, Empty, 4)) + BitCount(StepsDown(Down, Empty, 3) | StepsDown(Down, Empty, 5));
+    int32_t count = BitCount(StepDown(Down, 4) & Empty) + BitCount((StepDown(Down, 3) | StepDown(Down, 5)) & Empty);
     if (Up != 0)
-        count += BitCount(StepsUp(Up, Empty, 4)) + BitCount(StepsUp(Up, Empty, 3) | StepsUp(Up, Empty, 5));
+        count += BitCount(StepUp(Up, 4) & Empty) + BitCount((StepUp(Up, 3) | StepUp(Up, 5)) & Empty);
     return count;
 }
 
@@ -335,8 +315,8 @@ bool HasMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, 
     // no capture exists.
     TSquareSet reach = 0;
     for (const int shift : {3, 4, 5})
-        reach |= StepsDown(down, empty, shift) | StepsUp(up, empty, shift);
-    return reach != 0 || CanCapture(down, opp, empty, 1) || CanCapture(up, opp, empty, -1);
+        reach |= StepDown(down, shift) | StepUp(up, shift);
+    return (reach & empty) != 0 || CanCapture(down, opp, empty, 1) || CanCapture(up, opp, empty, -1);
 }
 
 }  // namespace velk

@@ -176,11 +176,28 @@ void TGameSession::SetDeclareDraws(bool Value)
     Post(WM_GB_TURNCHANGE, 0, 0);
 }
 
-void TGameSession::SetSearchDepth(uint8_t Value) { FSolver->SetDepth(std::clamp<uint8_t>(Value, 1, MAX_SEARCH_DEPTH)); }
+void TGameSession::SetSearchDepth(uint8_t Value)
+{
+    FDepthSearch->SetDepth(std::clamp<uint8_t>(Value, 1, MAX_SEARCH_DEPTH));
+}
+
+void TGameSession::SetExpert(bool Value)
+{
+    if (Value)
+        FSearch = FExpertSearch;
+    else
+        FSearch = FDepthSearch;
+}
 
 void TGameSession::SetExpertMoveTime(uint32_t Value)
 {
-    FExpertMoveTime = std::clamp(Value, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS);
+    FExpertSearch->SetMoveTime(std::clamp(Value, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS));
+}
+
+void TGameSession::SetMaxMemory(uint32_t Value)
+{
+    FDepthSearch->SetMaxMemory(Value);
+    FExpertSearch->SetMaxMemory(Value);
 }
 
 void TGameSession::UpdateTurnClock(bool Reset, bool Accumulate)
@@ -221,8 +238,7 @@ bool TGameSession::StartThinking()
         return false;
     FThinkingPosition = StreamForm(*FBoard);
     std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
-    return FExpert ? FSolver->StartExpert(*FBoard, FExpertMoveTime, std::move(past))
-                   : FSolver->Start(*FBoard, std::move(past));
+    return FSolver->Start(*FBoard, std::move(past), FSearch);
 }
 
 bool TGameSession::StopThinking(bool Abort)
@@ -398,7 +414,7 @@ int32_t TGameSession::SuggestMove(int8_t Depth)
     // The table is shared by every search of the process: no solver search may run beside it.
     StopThinking(true);
     const std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
-    return FBoard->Solve(static_cast<uint8_t>(depth), FSolver->MaxMemory(), nullptr, past.empty() ? nullptr : &past);
+    return FBoard->Solve(static_cast<uint8_t>(depth), MaxMemory(), nullptr, past.empty() ? nullptr : &past);
 }
 
 int32_t TGameSession::EvaluateMove(int32_t Index) const

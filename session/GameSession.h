@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ExpertStrategy.h"
 #include "engine/GameBoard.h"
 #include "engine/GameSolver.h"
 #include "platform/MessageTarget.h"
@@ -175,14 +176,22 @@ public:
     void SetDeclareDraws(bool Value);
     bool RecordFullMovesOnly() const { return FRecordFullMovesOnly; }
     void SetRecordFullMovesOnly(bool Value) { FRecordFullMovesOnly = Value; }
-    uint8_t SearchDepth() const { return FSolver->Depth(); }
+    uint8_t SearchDepth() const { return FDepthSearch->Depth(); }
     void SetSearchDepth(uint8_t Value);
     // The Expert level: the computer thinks for a time per move with the search made for
     // strength instead of to the fixed depth.
-    bool Expert() const { return FExpert; }
-    void SetExpert(bool Value) { FExpert = Value; }
-    uint32_t ExpertMoveTime() const { return FExpertMoveTime; }
+    bool Expert() const { return FSearch == FExpertSearch; }
+    void SetExpert(bool Value);
+    uint32_t ExpertMoveTime() const { return FExpertSearch->MoveTime(); }
     void SetExpertMoveTime(uint32_t Value);
+    // The search table's budget in bytes, for every level.
+    uint32_t MaxMemory() const { return FDepthSearch->MaxMemory(); }
+    void SetMaxMemory(uint32_t Value);
+    // The Expert level's threads (0: one per core) and whether it plays from its opening book.
+    int ExpertThreads() const { return FExpertSearch->Threads(); }
+    void SetExpertThreads(int Value) { FExpertSearch->SetThreads(Value); }
+    bool UseOpeningBook() const { return FExpertSearch->UseBook(); }
+    void SetUseOpeningBook(bool Value) { FExpertSearch->SetUseBook(Value); }
     int32_t NavigationDepth() const { return FNavigationDepth; }
     uint32_t TurnClockTotal() const { return FTurnClockTotal; }
 
@@ -255,8 +264,10 @@ private:
     bool FRecordFullMovesOnly = false;
     bool FDeclareDraws = false;
     bool FTwoDigitsPositions = true;
-    bool FExpert = false;
-    uint32_t FExpertMoveTime = 1000;
+    // What the computer player searches: one of the levels' strategies.
+    std::shared_ptr<TFixedDepthStrategy> FDepthSearch = std::make_shared<TFixedDepthStrategy>();
+    std::shared_ptr<TExpertStrategy> FExpertSearch = std::make_shared<TExpertStrategy>();
+    std::shared_ptr<TSearchStrategy> FSearch = FDepthSearch;
     uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on

@@ -4,6 +4,7 @@
 
 #include "TestBoards.h"
 #include "engine/DrawRule.h"
+#include "engine/Repetition.h"
 
 namespace velk {
 namespace {
@@ -64,6 +65,28 @@ TEST(DrawRule, FortyMovesEachWithOnlyKingsMovingUnlessAManMovesOrAPieceIsTaken)
         EXPECT_EQ(positions.Count(), LAST + 1);
         EXPECT_EQ(positions.ReversibleKeys().size(), &change == changes ? LAST + 1u : 1u) << text;
     }
+}
+
+// The searches' set of the game's positions: built again for every search, it holds exactly
+// that search's keys, 0 and colliding keys among them, however many there were before.
+TEST(DrawRule, TheSearchesSetOfPastPositionsHoldsExactlyItsKeys)
+{
+    TPositionSet set;
+    EXPECT_FALSE(set.Contains(0));
+    std::vector<uint64_t> many;
+    for (uint64_t i = 0; i < 100; ++i)
+        many.push_back(i << 40);  // all at home in slot 0 of a small table
+    set.Build(&many);
+    for (const uint64_t key : many)
+        ASSERT_TRUE(set.Contains(key)) << key;
+    EXPECT_FALSE(set.Contains(1));
+    const std::vector<uint64_t> few{7, 7, 1ull << 40};
+    set.Build(&few);
+    EXPECT_TRUE(set.Contains(7) && set.Contains(1ull << 40));
+    EXPECT_FALSE(set.Contains(0) || set.Contains(2ull << 40));
+    set.Build(nullptr);
+    EXPECT_TRUE(set.Empty());
+    EXPECT_FALSE(set.Contains(7));
 }
 
 }  // namespace

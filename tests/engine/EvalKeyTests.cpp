@@ -41,6 +41,45 @@ TEST(PositionKeys, SideToMoveFlipsTheTurnKey)
     EXPECT_EQ(Board("B:W:B")->ComputeKey(), TurnKey);  // it marks Black to move
 }
 
+// The key is the position's own after every kind of edit, not only after ApplyMove: the draw
+// rule and the opening book read it from boards set up square by square, loaded, or played.
+TEST(PositionKeys, KeyFollowsEveryEditOfTheBoard)
+{
+    TCheckersBoard board;
+    const auto expectCurrent = [&board](const char* After) { EXPECT_EQ(board.Key(), board.ComputeKey()) << After; };
+    board.NewGame();
+    expectCurrent("NewGame");
+    board.SetSquares(P09, pcNone);
+    board.SetSquares(P18, pcBlackKing);
+    expectCurrent("SetSquares");
+    board.SetTurn(PLAYER_WHITE);
+    expectCurrent("SetTurn");
+    board.SetAsText("B        B    b       W");
+    expectCurrent("SetAsText");
+    {
+        TBoardUpdate update(board);
+        board.SetSquares(P32, pcWhiteMan);
+        expectCurrent("SetSquares within an update");
+    }
+    TCheckersBoard loaded;
+    loaded.Assign(board);
+    EXPECT_EQ(loaded.Key(), board.Key()) << "LoadFromStream";
+    board.Clear();
+    expectCurrent("Clear");
+
+    // Played move by move, a capture also step by step.
+    board.SetAsText(test::TextWith({{P14, 'b'}, {P18, 'w'}, {P26, 'w'}, {P32, 'W'}}));
+    board.SetTurn(PLAYER_BLACK);
+    ASSERT_TRUE(board.MakeStep(P14, P23));
+    expectCurrent("the first step of a capture");
+    ASSERT_TRUE(board.MakeStep(P23, P30));
+    expectCurrent("the crowning end of a capture");
+    board.EndTurn();
+    expectCurrent("EndTurn");
+    ASSERT_TRUE(board.MakeMove(0));
+    expectCurrent("MakeMove");
+}
+
 // Plays random games both ways a move can be made: the search's chain of ApplyMove boards must
 // follow the game's MakeMove, its key kept incrementally equal to one computed from scratch and
 // to the one told ahead of the move, and its move counts equal the lists' lengths.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "engine/CheckersBoard.h"
+#include "engine/ExpertStrategy.h"
 #include "engine/GameSolver.h"
 #include "engine/OpeningBook.h"
 #include "engine/PositionTable.h"
@@ -64,32 +65,35 @@ protected:
     }
     // A search that would outlive the test unless it is stopped. The table starts empty, so
     // that nothing cached by an earlier stopped search can shorten it.
-    static void StartDeepSearch(TGameSolver& Solver, const TCheckersBoard& Board, Recorder& Window)
+    void StartDeepSearch(TGameSolver& Solver)
     {
         GlobalPositionTable().SetSize(14);
-        Solver.SetDepth(30);
-        Solver.SetMaxMemory(8 << 20);
-        ASSERT_TRUE(Solver.Start(Board));
+        Deep->SetDepth(30);
+        Deep->SetMaxMemory(8 << 20);
+        ASSERT_TRUE(Solver.Start(Start, {}, Deep));
         ASSERT_TRUE(Window.WaitFor("begin"));
     }
 
     TCheckersBoard Start;
     Recorder Window;
+    std::shared_ptr<TFixedDepthStrategy> Fixed = std::make_shared<TFixedDepthStrategy>();
+    std::shared_ptr<TFixedDepthStrategy> Deep = std::make_shared<TFixedDepthStrategy>();
+    std::shared_ptr<TExpertStrategy> Expert = std::make_shared<TExpertStrategy>();
     TGameSolver Solver;  // last, so that it ends before what its worker uses
 };
 
 TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
 {
-    Solver.SetDepth(4);
-    ASSERT_TRUE(Solver.Start(Start));
+    Fixed->SetDepth(4);
+    ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     ASSERT_TRUE(Window.WaitFor("end"));
     Solver.SetWindow(nullptr);
-    ASSERT_TRUE(Solver.Start(Start));
+    ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     EXPECT_TRUE(Solver.WaitIdle());
     Solver.SetWindow(&Window);
     Start.Clear();
     Start.SetTurn(PLAYER_BLACK);
-    ASSERT_TRUE(Solver.Start(Start));
+    ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     ASSERT_TRUE(Window.WaitFor("end(-1"));
     EXPECT_EQ(Window.Log(), "begin end(move,0) begin end(-1,0)");
 
@@ -101,20 +105,21 @@ TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
     behind.MoveCount();  // ApplyMove reads the move list
     repeated.ApplyMove(behind, 0);
     Window.Indices = true;
-    ASSERT_TRUE(Solver.Start(behind, {behind.ComputeKey(), repeated.ComputeKey()}));
+    ASSERT_TRUE(Solver.Start(behind, {behind.ComputeKey(), repeated.ComputeKey()}, Fixed));
     ASSERT_TRUE(Window.WaitFor("end(0,0)")) << Window.Log();
 }
 
 TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)
 {
-    StartDeepSearch(Solver, Start, Window);
+    StartDeepSearch(Solver);
     TCheckersBoard other;  // had it replaced the running search, the result would be -1
-    EXPECT_FALSE(Solver.Start(other));
+    EXPECT_FALSE(Solver.Start(other, {}, Fixed));
     Solver.Stop(STOP_HURRY);
-    StartDeepSearch(Solver, Start, Window);
+    StartDeepSearch(Solver);
     Solver.Stop(STOP_ABORT);
-    Solver.SetDepth(2);  // an aborted search leaves the solver ready
-    EXPECT_TRUE(Solver.Start(Start));
+    Fixed->SetDepth(2);  // an aborted search leaves the solver ready
+    EXPECT_FALSE(Solver.Start(Start, {}, nullptr));
+    EXPECT_TRUE(Solver.Start(Start, {}, Fixed));
     EXPECT_TRUE(Solver.WaitIdle());
     EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
 }
@@ -123,18 +128,20 @@ TEST_F(SolverTest, StartWhileBusyIsRefusedAndStopHurriesOrAborts)
 // (hurry: the last finished iteration's move) or an abort ends it before its time.
 TEST_F(SolverTest, ExpertSearchHurriesOrAbortsLikeTheOthersAndEndsOnItsClock)
 {
-    Solver.SetUseBook(false);
-    ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+    Expert->SetUseBook(false);
+    Expert->SetMoveTime(60000);
+    ASSERT_TRUE(Solver.Start(Start, {}, Expert));
     ASSERT_TRUE(Window.WaitFor("begin"));
-    EXPECT_FALSE(Solver.StartExpert(Start, 10));
+    EXPECT_FALSE(Solver.Start(Start, {}, Fixed));
     std::this_thread::sleep_for(20ms);
     const auto before = std::chrono::steady_clock::now();
     Solver.Stop(STOP_HURRY);
-    ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+    ASSERT_TRUE(Solver.Start(Start, {}, Expert));
     ASSERT_TRUE(Window.WaitFor("end(move,1) begin"));
     Solver.Stop(STOP_ABORT);
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
-    ASSERT_TRUE(Solver.StartExpert(Start, 20));
+    Expert->SetMoveTime(20);
+    ASSERT_TRUE(Solver.Start(Start, {}, Expert));
     EXPECT_TRUE(Solver.WaitIdle());
     EXPECT_EQ(Window.Log(), "begin end(move,1) begin end(-9999,2) begin end(move,0)");
 }
@@ -144,13 +151,14 @@ TEST_F(SolverTest, ExpertSearchHurriesOrAbortsLikeTheOthersAndEndsOnItsClock)
 TEST_F(SolverTest, ExpertPlaysFromTheBookAtOnce)
 {
     Window.Indices = true;
-    Solver.SetBookSeed(7);
+    Expert->SetBookSeed(7);
+    Expert->SetMoveTime(60000);
     const int32_t book = BookMove(Start, 7);
     ASSERT_GE(book, 0);
     const std::string answer = "end(" + std::to_string(book) + ",0)";
     const auto before = std::chrono::steady_clock::now();
     for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(Solver.StartExpert(Start, 60000));
+        ASSERT_TRUE(Solver.Start(Start, {}, Expert));
         ASSERT_TRUE(Solver.WaitIdle());
     }
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
@@ -161,7 +169,7 @@ TEST_F(SolverTest, DestroyingDuringASearchEndsItPromptlyAndSilently)
 {
     auto solver = std::make_unique<TGameSolver>();
     solver->SetWindow(&Window);
-    StartDeepSearch(*solver, Start, Window);
+    StartDeepSearch(*solver);
     const auto before = std::chrono::steady_clock::now();
     solver.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);

@@ -13,43 +13,19 @@ using namespace velk::test;
 
 namespace {
 
-using TBytes = std::vector<uint8_t>;
+// A game as the control shows it: the session's state and the squares selected.
+struct TShownGame {
+    TGameSnapshot Game;
+    TMovementPath Selection;
 
-const std::string TITLE = "Velk Checkers";
-
-TBytes ReadFile(const std::string& Name)
-{
-    std::ifstream in(Name, std::ios::binary);
-    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Everything a failed load must give back: the record, the board (also one being set up), a
-// capture half entered, the pause and whether the game was saved.
-struct TGameState {
-    TBytes Record;
-    int32_t Position;
-    std::string Board;
-    TGameBoardMode Mode;
-    TMovementPath Pending, Selection;
-    bool Modified;
-    bool Paused;
-
-    explicit TGameState(const TCheckers& C)
-        : Position(C.History().Position()), Board(C.BoardAsText()), Mode(C.BoardMode()), Pending(C.CurrentMove().Path),
-          Selection(C.Selection()), Modified(C.Modified()), Paused(C.Paused())
-    {
-        TMemoryStream stream;
-        C.History().SaveToStream(stream);
-        Record = stream.Bytes();
-    }
-    bool operator==(const TGameState&) const = default;
+    explicit TShownGame(const TCheckers& C) : Game(C.Session()), Selection(C.Selection()) {}
+    bool operator==(const TShownGame&) const = default;
 };
 
-void PrintTo(const TGameState& S, std::ostream* Out)
+void PrintTo(const TShownGame& S, std::ostream* Out)
 {
-    *Out << S.Record.size() << " record bytes, position " << S.Position << ", \"" << S.Board << "\", mode "
-         << int(S.Mode) << ", " << S.Pending.size() << " pending, " << S.Selection.size() << " selected, modified "
-         << S.Modified << ", paused " << S.Paused;
+    PrintTo(S.Game, Out);
+    *Out << ", " << S.Selection.size() << " selected";
 }
 
 class FileTest : public ControlTest {
@@ -67,18 +43,18 @@ protected:
     template <typename E>
     void ExpectRefused(const TBytes& Bytes, const char* Message = nullptr)
     {
-        const TGameState before(*C);
+        const TShownGame before(*C);
         const std::string name = FileName("refused.ckr");
         std::ofstream(name, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
         try {
-            C->LoadFromFile(name, TITLE);
+            C->LoadFromFile(name, GAME_TITLE);
             ADD_FAILURE() << "opened";
         } catch (const E& e) {
             EXPECT_STREQ(e.what(), Message != nullptr ? Message : e.what());
         }
         Pump();
-        EXPECT_EQ(TGameState(*C), before);
+        EXPECT_EQ(TShownGame(*C), before);
     }
 
     QTemporaryDir Dir;
@@ -114,7 +90,7 @@ TEST_F(FileTest, OpenLiftsTheBrowsingPauseAndAFailedOpenTouchesNothing)
     StartGame();
     Play({Path({9, 13}), Path({22, 18})});
     const std::string good = FileName("good.ckr");
-    C->SaveToFile(good, TITLE);
+    C->SaveToFile(good, GAME_TITLE);
     const TBytes damaged = [&] {
         TBytes bytes = ReadFile(good);
         bytes.back() = 7;  // the finished flag
@@ -127,7 +103,7 @@ TEST_F(FileTest, OpenLiftsTheBrowsingPauseAndAFailedOpenTouchesNothing)
     ASSERT_TRUE(C->Undo());
     Pump();
     ASSERT_TRUE(C->AutoPaused());
-    C->LoadFromFile(good, TITLE);
+    C->LoadFromFile(good, GAME_TITLE);
     Pump();
     EXPECT_FALSE(C->Paused());
     EXPECT_TRUE(C->Playing());

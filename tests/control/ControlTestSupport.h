@@ -13,31 +13,11 @@
 #include <vector>
 
 #include "control/Checkers.h"
-#include "support/QtPump.h"
 #include "engine/PositionTable.h"
+#include "support/GameTexts.h"
+#include "support/QtPump.h"
 
 namespace velk::test {
-
-// The control position of square number 1 .. 32, and paths of them.
-inline int Pos(int Square) { return TCheckers::SquareToPosition(static_cast<TPosition>(Square - 1)); }
-inline TMovementPath Path(std::initializer_list<int> Squares)
-{
-    TMovementPath path;
-    for (const int s : Squares)
-        path.push_back(Pos(s));
-    return path;
-}
-
-// A board text: blanks but for the pieces given ('b', 'w', 'B', 'W' on square numbers).
-inline std::string BoardText(std::initializer_list<std::pair<int, char>> Pieces)
-{
-    std::string text(32, ' ');
-    for (const auto& [square, piece] : Pieces)
-        text[square - 1] = piece;
-    return text;
-}
-
-inline const std::string START_TEXT = "bbbbbbbbbbbb        wwwwwwwwwwww";
 
 // The notifications of a control by name, in the order they arrive.
 struct TEventLog {
@@ -70,7 +50,10 @@ struct TEventLog {
         C.OnPromote = [=, this](TCheckers*, TPosition P) { Events.push_back("Promote " + sq(P)); };
     }
 
-    int Count(const std::string& Name) const { return static_cast<int>(std::count(Events.begin(), Events.end(), Name)); }
+    int Count(const std::string& Name) const
+    {
+        return static_cast<int>(std::count(Events.begin(), Events.end(), Name));
+    }
     int IndexOf(const std::string& Name) const
     {
         return static_cast<int>(std::find(Events.begin(), Events.end(), Name) - Events.begin());
@@ -134,7 +117,10 @@ protected:
     }
 
     // Waits until the computer's search has begun (its begin message was handled).
-    bool WaitThinking() { return PumpUntil([this] { return C->Thinking(); }, 5000); }
+    bool WaitThinking()
+    {
+        return PumpUntil([this] { return C->Thinking(); }, 5000);
+    }
 
     // Waits until the game record holds Count records.
     bool WaitRecords(int32_t Count, int TimeoutMs = 5000)

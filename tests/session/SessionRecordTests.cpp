@@ -15,44 +15,6 @@ using namespace velk::test;
 
 namespace {
 
-using TBytes = std::vector<uint8_t>;
-
-const std::string TITLE = "Velk Checkers";
-
-TBytes ReadFile(const std::string& Name)
-{
-    std::ifstream in(Name, std::ios::binary);
-    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Everything a failed load must give back: the record, the board (also one being set up), a
-// capture half entered, the pause and whether the game was saved.
-struct TGameState {
-    TBytes Record;
-    int32_t Position;
-    std::string Board;
-    TGameBoardMode Mode;
-    TMovementPath Pending;
-    bool Modified;
-    bool Paused;
-
-    explicit TGameState(const TGameSession& S)
-        : Position(S.History().Position()), Board(S.Board().GetAsText()), Mode(S.BoardMode()),
-          Pending(S.CurrentMove().Path), Modified(S.Modified()), Paused(S.Paused())
-    {
-        TMemoryStream stream;
-        S.History().SaveToStream(stream);
-        Record = stream.Bytes();
-    }
-    bool operator==(const TGameState&) const = default;
-};
-
-void PrintTo(const TGameState& S, std::ostream* Out)
-{
-    *Out << S.Record.size() << " record bytes, position " << S.Position << ", \"" << S.Board << "\", mode "
-         << int(S.Mode) << ", " << S.Pending.size() << " pending, modified " << S.Modified << ", paused " << S.Paused;
-}
-
 class FileTest : public SessionTest {
 protected:
     void SetUp() override
@@ -78,18 +40,18 @@ protected:
     template <typename E>
     void ExpectRefused(const TBytes& Bytes, const char* Message = nullptr)
     {
-        const TGameState before(S);
+        const TGameSnapshot before(S);
         const std::string name = FileName("refused.ckr");
         std::ofstream(name, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
         try {
-            S.LoadFromFile(name, TITLE);
+            S.LoadFromFile(name, GAME_TITLE);
             ADD_FAILURE() << "opened";
         } catch (const E& e) {
             EXPECT_STREQ(e.what(), Message != nullptr ? Message : e.what());
         }
         Pump();
-        EXPECT_EQ(TGameState(S), before);
+        EXPECT_EQ(TGameSnapshot(S), before);
     }
 
     std::filesystem::path Dir;
@@ -155,11 +117,11 @@ TEST_F(FileTest, GameSavedAfterSteppingBackOpensAtTheSamePlace)
     Pump();
     const std::string shown = Text();
     const std::string name = FileName("back.ckr");
-    S.SaveToFile(name, TITLE);
+    S.SaveToFile(name, GAME_TITLE);
 
     StartGame();
     ASSERT_TRUE(Play({9, 13}));
-    S.LoadFromFile(name, TITLE);
+    S.LoadFromFile(name, GAME_TITLE);
     Pump();
     EXPECT_EQ(S.History().Count(), 4);
     EXPECT_EQ(S.History().Position(), 1);
@@ -178,7 +140,7 @@ TEST_F(FileTest, FailedLoadsLeaveThePreviousGameExactly)
     StartGame();
     PlayAll({{9, 13}, {22, 18}});
     const std::string good = FileName("good.ckr");
-    S.SaveToFile(good, TITLE);
+    S.SaveToFile(good, GAME_TITLE);
     const TBytes bytes = ReadFile(good);
     constexpr size_t record1 = 20 + 17 + 4;         // after the signature, start board and count
     constexpr size_t path1 = record1 + 4 + 17 + 4;  // the first record's first position
@@ -205,18 +167,18 @@ TEST_F(FileTest, FailedLoadsLeaveThePreviousGameExactly)
     ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
     ExpectRefused<EDamagedGameFile>(with(path1, 0));                               // a path through a light square
     ExpectRefused<EListError>(with(position, 9), "List index out of bounds (8)");  // 9 of 2 records
-    const TGameState before(S);
-    EXPECT_THROW(S.LoadFromFile(good + ".missing", TITLE), EFOpenError);
+    const TGameSnapshot before(S);
+    EXPECT_THROW(S.LoadFromFile(good + ".missing", GAME_TITLE), EFOpenError);
     TMemoryStream half(TBytes(bytes.begin() + 20, bytes.begin() + 50));
     EXPECT_THROW(S.LoadFromStream(half), Exception);
     Pump();
-    EXPECT_EQ(TGameState(S), before);
-    S.SaveToFile(FileName("saved.ckr"), TITLE);  // a saved game stays saved
+    EXPECT_EQ(TGameSnapshot(S), before);
+    S.SaveToFile(FileName("saved.ckr"), GAME_TITLE);  // a saved game stays saved
     ExpectRefused<EDamagedGameFile>(with(endsTurn1, 7));
     EXPECT_FALSE(S.Modified());
 
     // And the good file still opens afterwards.
-    S.LoadFromFile(good, TITLE);
+    S.LoadFromFile(good, GAME_TITLE);
     EXPECT_EQ(S.History().Count(), 2);
     EXPECT_FALSE(S.Modified());
     EXPECT_EQ(S.GetMoveText(PLAYER_BLACK, 1), "09-13");

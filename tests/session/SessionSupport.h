@@ -13,6 +13,7 @@
 #include "engine/PositionTable.h"
 #include "session/CheckersSession.h"
 #include "session/SessionQueue.h"
+#include "support/GameTexts.h"
 
 namespace velk::test {
 
@@ -24,20 +25,6 @@ inline TCheckersMove Squares(std::initializer_list<int> Numbers)
         move.Squares[move.Count++] = static_cast<TPosition>(n - 1);
     return move;
 }
-
-// The record's position (row * 8 + column) of square number 1 .. 32.
-inline int Pos(int Square) { return SquareToPosition(static_cast<TPosition>(Square - 1)); }
-
-// A board text: blanks but for the pieces given ('b', 'w', 'B', 'W' on square numbers).
-inline std::string BoardText(std::initializer_list<std::pair<int, char>> Pieces)
-{
-    std::string text(32, ' ');
-    for (const auto& [square, piece] : Pieces)
-        text[square - 1] = piece;
-    return text;
-}
-
-inline const std::string START_TEXT = "bbbbbbbbbbbb        wwwwwwwwwwww";
 
 // The notifications of a session by name, in the order they arrive.
 struct TEventLog {

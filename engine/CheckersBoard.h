@@ -13,8 +13,38 @@ namespace velk {
 
 // The playable squares P01 .. P32 (ordinals 0 .. 31); row 0 is Black's back row.
 enum TPosition : uint8_t {
-    P01, P02, P03, P04, P05, P06, P07, P08, P09, P10, P11, P12, P13, P14, P15, P16,
-    P17, P18, P19, P20, P21, P22, P23, P24, P25, P26, P27, P28, P29, P30, P31, P32
+    P01,
+    P02,
+    P03,
+    P04,
+    P05,
+    P06,
+    P07,
+    P08,
+    P09,
+    P10,
+    P11,
+    P12,
+    P13,
+    P14,
+    P15,
+    P16,
+    P17,
+    P18,
+    P19,
+    P20,
+    P21,
+    P22,
+    P23,
+    P24,
+    P25,
+    P26,
+    P27,
+    P28,
+    P29,
+    P30,
+    P31,
+    P32
 };
 constexpr int SQUARE_COUNT = 32;
 // Stands for a position that is no square, as a damaged record may name; texts show it as "?".
@@ -44,6 +74,18 @@ constexpr TSquareSet TurnedRound(TSquareSet Set)
     Set = ((Set >> 4) & 0x0F0F0F0Fu) | ((Set & 0x0F0F0F0Fu) << 4);
     Set = ((Set >> 8) & 0x00FF00FFu) | ((Set & 0x00FF00FFu) << 8);
     return (Set >> 16) | (Set << 16);
+}
+
+// The square Steps diagonal steps from Square (0 .. 31) in Direction: 0 down-left, 1 down-right,
+// 2 up-left, 3 up-right ("down" toward higher square numbers, the way Black's men go); -1 when
+// that is off the board. The move generator's jumps and the endgame tables' moves both start here.
+constexpr int DiagonalSquare(int Square, int Direction, int Steps)
+{
+    const int row = Square / 4;
+    const int col = row % 2 == 0 ? 2 * (Square % 4) + 1 : 2 * (Square % 4);
+    const int r = row + (Direction < 2 ? Steps : -Steps);
+    const int c = col + (Direction % 2 == 0 ? -Steps : Steps);
+    return r < 0 || r > 7 || c < 0 || c > 7 ? -1 : 4 * r + c / 2;
 }
 
 // A simple step of every piece of Set, Shift (3, 4 or 5) squares toward higher square numbers

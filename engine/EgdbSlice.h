@@ -64,16 +64,9 @@ struct TNeighbours {
 constexpr TNeighbours MakeNeighbours()
 {
     TNeighbours t{};
-    constexpr int dRow[4] = {1, 1, -1, -1};
-    constexpr int dCol[4] = {-1, 1, -1, 1};
-    for (int p = 0; p < SQUARE_COUNT; ++p) {
-        const int row = p / 4;
-        const int col = row % 2 == 0 ? 2 * (p % 4) + 1 : 2 * (p % 4);
-        for (int d = 0; d < 4; ++d) {
-            const int r = row + dRow[d], c = col + dCol[d];
-            t.Squares[p][d] = static_cast<int8_t>(r < 0 || r > 7 || c < 0 || c > 7 ? -1 : 4 * r + c / 2);
-        }
-    }
+    for (int p = 0; p < SQUARE_COUNT; ++p)
+        for (int d = 0; d < 4; ++d)
+            t.Squares[p][d] = static_cast<int8_t>(DiagonalSquare(p, d, 1));
     return t;
 }
 

@@ -19,24 +19,13 @@ struct TJumpTable {
     int8_t Land[SQUARE_COUNT][4];
 };
 
-constexpr int SquareAt(int Row, int Column)
-{
-    if (Row < 0 || Row > 7 || Column < 0 || Column > 7 || (Row + Column) % 2 == 0)
-        return -1;
-    return (Column - (Row % 2 == 0 ? 1 : 0)) / 2 + 4 * Row;
-}
-
 constexpr TJumpTable MakeJumpTable()
 {
     TJumpTable t{};
-    constexpr int dRow[4] = {1, 1, -1, -1};
-    constexpr int dCol[4] = {-1, 1, -1, 1};
     for (int p = 0; p < SQUARE_COUNT; ++p) {
-        const int row = p / 4;
-        const int col = row % 2 == 0 ? 2 * (p % 4) + 1 : 2 * (p % 4);
         for (int d = 0; d < 4; ++d) {
-            const int over = SquareAt(row + dRow[d], col + dCol[d]);
-            const int land = SquareAt(row + 2 * dRow[d], col + 2 * dCol[d]);
+            const int over = DiagonalSquare(p, d, 1);
+            const int land = DiagonalSquare(p, d, 2);
             t.Over[p][d] = static_cast<int8_t>(land < 0 ? -1 : over);
             t.Land[p][d] = static_cast<int8_t>(over < 0 ? -1 : land);
         }

@@ -178,6 +178,7 @@ void TGameHistoryRec::Assign(const TGameHistoryRec& Source)
     Duration = Source.Duration;
     EndsTurn = Source.EndsTurn;
     Comment = Source.Comment;
+    Analysis = Source.Analysis;
 }
 
 void TGameHistoryRec::Clear()
@@ -187,6 +188,7 @@ void TGameHistoryRec::Clear()
     Duration = 0;
     EndsTurn = false;
     Comment.clear();
+    Analysis = {};
 }
 
 void TGameHistoryRec::SaveToStream(TStream& Stream) const

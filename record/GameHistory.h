@@ -29,6 +29,21 @@ public:
     explicit EDamagedGameFile(const std::string& Detail);
 };
 
+// What an analysis of the game found about a move: the score after it, the move the engine
+// preferred and how much the move played lost. Game files have no room for it; PDN carries it
+// as a comment and a NAG.
+struct TMoveAnalysis {
+    // The classes of a move by what it lost, as PDN writes them ($6 "?!", $2 "?", $4 "??").
+    enum TMark : uint8_t { None = 0, Mistake = 2, Blunder = 4, Inaccuracy = 6 };
+
+    bool Valid = false;
+    int32_t Score = 0;     // after the move, from Red's side (see engine/ScoreText.h)
+    std::string BestMove;  // the engine's choice where it differs from the move played, else ""
+    TMark Mark = None;
+
+    bool operator==(const TMoveAnalysis&) const = default;
+};
+
 // One recorded turn, or one part of a turn entered a step at a time.
 class TGameHistoryRec {
 public:
@@ -53,6 +68,8 @@ public:
     // The player's note on this move, from PDN or typed in: game files have no room for it,
     // so only PDN carries it.
     std::string Comment;
+    // On the turn's last record; like the comment, only PDN carries it.
+    TMoveAnalysis Analysis;
 
 private:
     friend class TGameHistory;

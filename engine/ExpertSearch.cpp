@@ -148,20 +148,27 @@ struct TWorker {
         Reversible[Ply + 1] = irreversible ? 0 : Reversible[Ply] + 1;
     }
 
-    void Begin(const TCheckersBoard& Root, int Count)
+    // Only (may be null or empty: every move) limits the root's moves.
+    void Begin(const TCheckersBoard& Root, int Count, const std::vector<int32_t>* Only)
     {
         Boards[0]->Assign(Root);
         Boards[0]->BeginSearch();
         Reversible[0] = S.Reversible;
         Line[0] = Boards[0]->Key();
         Nodes = 0;
-        RootCount = Count;
+        Published.store(0, std::memory_order_relaxed);
+        RootCount = 0;
         std::memset(Killers, 0, sizeof Killers);
         for (int i = 0; i < Count; ++i)
-            RootOrder[i] = i;
+            if (Only == nullptr || Only->empty() || std::find(Only->begin(), Only->end(), i) != Only->end())
+                RootOrder[RootCount++] = i;
+        LimitedRoot = RootCount < Count;
         TEntry entry;
-        if (S.Table.Probe(Line[0], entry) && entry.Move > 0 && entry.Move < Count)
-            std::rotate(RootOrder, RootOrder + entry.Move, RootOrder + entry.Move + 1);
+        if (S.Table.Probe(Line[0], entry)) {
+            int* known = std::find(RootOrder, RootOrder + RootCount, entry.Move);
+            if (known != RootOrder + RootCount)
+                std::rotate(RootOrder, known, known + 1);
+        }
     }
 
     void UpdateHistory(int Side, const TCheckersMove& Move, int32_t Bonus)
@@ -171,7 +178,7 @@ struct TWorker {
     }
 
     int32_t Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threats);
-    int32_t Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed);
+    int32_t Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed, int First = 0);
     void Deepen(int MaxDepth);
 
     TShared& S;
@@ -185,14 +192,18 @@ struct TWorker {
     int Reversible[MAX_PLY + 1] = {};  // half-moves since the last irreversible one, the game's included
     int RootOrder[MAX_MOVES] = {};
     int RootCount = 0;
+    bool LimitedRoot = false;  // the root's score is then not the position's own
     uint64_t Nodes = 0;
+    std::atomic<uint64_t> Published{0};  // Nodes as other threads may read it, now and then
     int RootDepth = 0;
 };
 
 int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threats)
 {
-    if (++Nodes % POLL_INTERVAL == 0)
+    if (++Nodes % POLL_INTERVAL == 0) {
+        Published.store(Nodes, std::memory_order_relaxed);
         Poll();
+    }
     if (Stopped())
         return 0;
     const TExpertWeights& weights = *S.Weights;
@@ -337,9 +348,10 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     return best;
 }
 
-// The root's moves in the window, the best so far kept first in RootOrder. Changed: a move
+// The root's moves in the window from RootOrder[First] on (the ones before it are the best
+// moves an analysis has already listed), the best so far kept first among them. Changed: a move
 // other than the first was proven better than it.
-int32_t TWorker::Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed)
+int32_t TWorker::Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed, int First)
 {
     RootDepth = Depth;
     Changed = false;
@@ -347,12 +359,12 @@ int32_t TWorker::Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed)
     TCheckersBoard& child = *Boards[1];
     const TMoveList& moves = root.Moves();
     int32_t best = -INF;
-    for (int k = 0; k < RootCount; ++k) {
+    for (int k = First; k < RootCount; ++k) {
         const int m = RootOrder[k];
         child.ApplyMove(root, m);
         SetChild(root, 0, moves[m]);
         int32_t v;
-        if (k == 0) {
+        if (k == First) {
             v = -Node(1, Depth - 1, -Beta, -Alpha, THREAT_EXTENSIONS);
         } else {
             v = -Node(1, Depth - 1, -Alpha - 1, -Alpha, THREAT_EXTENSIONS);
@@ -363,8 +375,8 @@ int32_t TWorker::Root(int Depth, int32_t Alpha, int32_t Beta, bool& Changed)
             break;
         if (v > best) {
             best = v;
-            if (k > 0 && v > Alpha) {
-                std::rotate(RootOrder, RootOrder + k, RootOrder + k + 1);
+            if (k > First && v > Alpha) {
+                std::rotate(RootOrder + First, RootOrder + k, RootOrder + k + 1);
                 Changed = true;
             }
             if (v > Alpha) {
@@ -386,7 +398,8 @@ void TWorker::Deepen(int MaxDepth)
         const int32_t score = Root(depth, -INF, INF, changed);
         if (Stopped())
             break;
-        S.Table.Store(Line[0], score, depth, bkExact, RootOrder[0]);
+        if (!LimitedRoot)
+            S.Table.Store(Line[0], score, depth, bkExact, RootOrder[0]);
     }
 }
 
@@ -445,6 +458,41 @@ void TExpertEngine::SetEndgameProbe(const TExpertProbe& Probe)
 TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                                     const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int MaxDepth)
 {
+    TExpertRequest request;
+    request.MoveTimeMs = MoveTimeMs;
+    request.MaxDepth = MaxDepth;
+    return Search(Board, request, MaxMemory, StopFlag, GameKeys);
+}
+
+namespace {
+
+// The line the table expects after Move: each position's stored best move in turn, until the
+// table knows no more, the line repeats itself or the game ends.
+std::vector<TCheckersMove> TableLine(const TTable& Table, const TCheckersBoard& Root, int32_t Move, int MaxLength)
+{
+    std::vector<TCheckersMove> line;
+    auto board = std::make_unique<TCheckersBoard>(), next = std::make_unique<TCheckersBoard>();
+    board->Assign(Root);
+    std::vector<uint64_t> seen{board->Key()};
+    while (Move >= 0 && Move < board->MoveCount() && static_cast<int>(line.size()) < MaxLength) {
+        line.push_back(board->Moves()[Move]);
+        next->ApplyMove(*board, Move);
+        std::swap(board, next);
+        const uint64_t key = board->Key();
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            break;
+        seen.push_back(key);
+        TEntry entry;
+        Move = Table.Probe(key, entry) ? entry.Move : -1;
+    }
+    return line;
+}
+
+}  // namespace
+
+TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, const TExpertRequest& Request, uint32_t MaxMemory,
+                                    const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys)
+{
     TImpl& impl = *F;
     TShared& s = impl.Shared;
     TWorker& main = *impl.Workers[0];
@@ -459,8 +507,11 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         result.Score = -EXPERT_WIN;
         return result;
     }
+    // A request that limits the root's moves or asks for lines and reports wants the only move
+    // searched as well: an analysis needs its score.
+    const bool analysis = Request.OnReport || Request.Lines > 1 || !Request.RootMoves.empty();
     result.Move = 0;
-    if (n == 1) {
+    if (n == 1 && !analysis) {
         result.Score = ExpertEvaluate(root, *s.Weights);
         return result;
     }
@@ -478,11 +529,14 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
     s.Past.Build(GameKeys);
     s.Reversible = GameKeys != nullptr && !GameKeys->empty() ? static_cast<int>(GameKeys->size()) - 1 : 0;
     s.Stop = StopFlag;
-    s.Timed = MoveTimeMs > 0;
-    s.Deadline = start + std::chrono::milliseconds(MoveTimeMs);
+    s.Timed = Request.MoveTimeMs > 0;
+    s.Deadline = start + std::chrono::milliseconds(Request.MoveTimeMs);
     s.Stopped.store(false);
-    MaxDepth = std::min(MaxDepth, EXPERT_MAX_DEPTH);
-    main.Begin(root, n);
+    const int maxDepth = Request.MaxDepth > 0 ? std::min(Request.MaxDepth, EXPERT_MAX_DEPTH) : EXPERT_MAX_DEPTH;
+    main.Begin(root, n, &Request.RootMoves);
+    if (main.RootCount == 0)
+        main.Begin(root, n, nullptr);  // none of the moves asked for is legal: all of them
+    const int lineCount = std::clamp(Request.Lines, 1, main.RootCount);
     // Hurried before it begins, the search answers at once with the move it already knew. The
     // clock is not looked at yet: however late the search starts, its first depth is searched.
     if (s.Stop != nullptr && s.Stop->load(std::memory_order_relaxed) != STOP_NONE)
@@ -506,11 +560,11 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
     for (int i = 1; i < impl.Threads && !s.Stopped.load(); ++i) {
         TWorker& helper = *impl.Workers[i];
         helper.Index = i;
-        helper.Begin(root, n);
+        helper.Begin(root, n, &Request.RootMoves);
         try {
-            helpers.Threads.emplace_back([&helper, MaxDepth] {
+            helpers.Threads.emplace_back([&helper, maxDepth] {
                 try {
-                    helper.Deepen(MaxDepth);
+                    helper.Deepen(maxDepth);
                 } catch (...) {
                     // A helper's search only adds to the table; the first thread answers.
                 }
@@ -519,8 +573,15 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
             break;  // fewer threads than asked for, as the system allows
         }
     }
+    auto nodesSoFar = [&] {
+        uint64_t nodes = main.Nodes;
+        for (size_t i = 1; i <= helpers.Threads.size(); ++i)
+            nodes += impl.Workers[i]->Published.load(std::memory_order_relaxed);
+        return nodes;
+    };
 
-    for (int depth = 1; depth <= MaxDepth; ++depth) {
+    int32_t lineScores[MAX_MOVES] = {};
+    for (int depth = 1; depth <= maxDepth; ++depth) {
         int32_t alpha = -INF, beta = INF, delta = ASPIRATION;
         if (depth >= ASPIRATION_DEPTH && std::abs(result.Score) < EXPERT_WIN_BOUND - 200) {
             alpha = result.Score - delta;
@@ -546,6 +607,13 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
             if (delta > 400)
                 alpha = -INF, beta = INF;
         }
+        // The further lines of an analysis: each the best of the moves not listed yet, searched
+        // with the whole window, as its score is wanted and not only that it is worse.
+        lineScores[0] = score;
+        for (int line = 1; line < lineCount && !s.Stopped.load(); ++line) {
+            bool moved;
+            lineScores[line] = main.Root(depth, -INF, INF, moved, line);
+        }
         if (s.Stopped.load()) {
             // Out of time, a move this iteration has already proven better than the last
             // iteration's choice is played; Move Now keeps to the last finished iteration.
@@ -556,7 +624,25 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, uint32_t MoveTi
         result.Move = main.RootOrder[0];
         result.Score = score;
         result.Depth = depth;
-        s.Table.Store(main.Line[0], score, depth, bkExact, result.Move);
+        // With the root's moves limited the score is not the position's own.
+        if (!main.LimitedRoot)
+            s.Table.Store(main.Line[0], score, depth, bkExact, result.Move);
+        if (analysis) {
+            result.Lines.clear();
+            for (int line = 0; line < lineCount; ++line)
+                result.Lines.push_back({main.RootOrder[line], lineScores[line],
+                                        TableLine(s.Table, root, main.RootOrder[line], depth + 8)});
+            std::stable_sort(result.Lines.begin(), result.Lines.end(),
+                             [](const TExpertLine& a, const TExpertLine& b) { return a.Score > b.Score; });
+            if (Request.OnReport) {
+                TExpertReport report;
+                report.Depth = depth;
+                report.Nodes = nodesSoFar();
+                report.Seconds = std::chrono::duration<double>(TClock::now() - start).count();
+                report.Lines = result.Lines;
+                Request.OnReport(report);
+            }
+        }
         // A forced result proven within this depth stays as it is.
         if (std::abs(score) > EXPERT_WIN_BOUND && EXPERT_WIN - std::abs(score) < depth)
             break;
@@ -589,6 +675,14 @@ void SetExpertEndgameDb(std::shared_ptr<const TEndgameDb> Db)
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                            const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads)
 {
+    TExpertRequest request;
+    request.MoveTimeMs = MoveTimeMs;
+    return SearchExpert(Board, request, MaxMemory, StopFlag, GameKeys, Threads);
+}
+
+TExpertResult SearchExpert(const TCheckersBoard& Board, const TExpertRequest& Request, uint32_t MaxMemory,
+                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads)
+{
     static std::mutex guard;
     static TExpertEngine engine;
     std::shared_ptr<const TEndgameDb> db;
@@ -603,7 +697,7 @@ TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uin
         TExpertEngine& Engine;
         ~TForgetDb() { Engine.SetEndgameDb(nullptr); }
     } forget{engine};
-    return engine.Search(Board, MoveTimeMs, MaxMemory, StopFlag, GameKeys);
+    return engine.Search(Board, Request, MaxMemory, StopFlag, GameKeys);
 }
 
 }  // namespace velk

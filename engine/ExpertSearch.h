@@ -3,6 +3,7 @@
 // fixed-depth search of the other levels. It shares their board, move lists, position keys
 // and the draw rule's past positions, and keeps its own table from one move to the next.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,12 +14,39 @@
 
 namespace velk {
 
+// One of the best moves an analysis lists: the root's move, its score from the side to move's
+// view, and the line the search expects, the root's move first.
+struct TExpertLine {
+    int32_t Move = -1;
+    int32_t Score = 0;
+    std::vector<TCheckersMove> Pv;
+};
+
 struct TExpertResult {
     int32_t Move = -1;   // index in the board's move list; -1 when there is no legal move
     int32_t Score = 0;   // hundredths of a man, from the side to move's view; see EXPERT_WIN
     int Depth = 0;       // nominal depth of the last finished iteration (0: only move)
     uint64_t Nodes = 0;    // of every thread
     double TableSeconds = 0;  // making the table ready, before the move time began
+    std::vector<TExpertLine> Lines;  // of the last finished iteration, when a request asked for them
+};
+
+// What the search knows after an iteration.
+struct TExpertReport {
+    int Depth = 0;
+    uint64_t Nodes = 0;  // of every thread so far
+    double Seconds = 0;  // since the move time began
+    std::vector<TExpertLine> Lines;  // best first
+};
+
+// How a search is asked for: its limits and what it reports.
+struct TExpertRequest {
+    uint32_t MoveTimeMs = 0;  // 0: until stopped or MaxDepth is finished
+    int MaxDepth = 0;         // 0: EXPERT_MAX_DEPTH
+    int Lines = 1;            // the best this many moves are searched and reported apart
+    std::vector<int32_t> RootMoves;  // only these of the root's moves (empty: all)
+    // Called on the searching thread after every finished iteration.
+    std::function<void(const TExpertReport&)> OnReport;
 };
 
 // A won position scores EXPERT_WIN less the plies to the win; anything beyond
@@ -62,6 +90,10 @@ public:
     TExpertResult Search(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                          const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys,
                          int MaxDepth = EXPERT_MAX_DEPTH);
+    // The same search for analysis: several best moves, the root's moves limited, and a report
+    // after each iteration. A position with one legal move is searched too, for its score.
+    TExpertResult Search(const TCheckersBoard& Board, const TExpertRequest& Request, uint32_t MaxMemory,
+                         const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys);
     // Forgets everything learnt from earlier searches, as for a new game.
     void Clear();
     // The evaluation's numbers, for matches that tune them; ExpertWeights unless set. Weights
@@ -85,6 +117,8 @@ private:
 // one per core), one search at a time (a second caller waits). MaxMemory is the table's budget
 // in bytes.
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
+                           const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads = 0);
+TExpertResult SearchExpert(const TCheckersBoard& Board, const TExpertRequest& Request, uint32_t MaxMemory,
                            const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads = 0);
 // The endgame database SearchExpert probes from its next search on (null: none). It may be
 // set while a search runs; the tables it replaces live until that search ends.

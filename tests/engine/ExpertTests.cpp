@@ -61,6 +61,57 @@ TEST(ExpertSearch, KeepsOutOfShotsBeyondTheFixedHorizon)
     }
 }
 
+// An analysis lists the best moves apart, each with the score the plain search gives it, and a
+// search limited to the losing move scores it as the shot deserves; the line starts with the
+// root's move and is legal. The limited search must leave no root entry behind that a later
+// plain search would take for the position's own score.
+TEST(ExpertSearch, ListsSeveralBestMovesAndScoresAChosenOne)
+{
+    auto board = Board("B:W20,22,23,24,28,29,30,31,32:B1,4,6,9,11,12,13,15,16");
+    TExpertEngine engine;
+    std::vector<TExpertReport> reports;
+    TExpertRequest request;
+    request.MaxDepth = 12;
+    request.Lines = 3;
+    request.OnReport = [&](const TExpertReport& r) { reports.push_back(r); };
+    const TExpertResult r = engine.Search(*board, request, 1 << 20, nullptr, nullptr);
+    ASSERT_EQ(reports.size(), 12u);
+    ASSERT_EQ(r.Lines.size(), 3u);
+    EXPECT_EQ(r.Lines[0].Move, r.Move);
+    EXPECT_EQ(r.Lines[0].Score, r.Score);
+    for (size_t i = 0; i < r.Lines.size(); ++i) {
+        const TExpertLine& line = r.Lines[i];
+        if (i > 0) {
+            EXPECT_NE(line.Move, r.Lines[0].Move);
+            EXPECT_LE(line.Score, r.Lines[i - 1].Score);
+        }
+        ASSERT_FALSE(line.Pv.empty());
+        TCheckersBoard walk;
+        walk.Assign(*board);
+        EXPECT_EQ(PathToText(line.Pv[0]), PathToText(board->Moves()[line.Move]));
+        for (const TCheckersMove& m : line.Pv) {
+            int32_t found = -1;
+            for (int32_t k = 0; k < walk.MoveCount(); ++k)
+                if (PathToText(walk.Moves()[k]) == PathToText(m))
+                    found = k;
+            ASSERT_GE(found, 0) << PathToText(m);
+            walk.MakeMove(found);
+        }
+    }
+
+    int32_t losing = -1;
+    for (int32_t i = 0; i < board->MoveCount(); ++i)
+        if (PathToText(board->Moves()[i]) == "06-10")
+            losing = i;
+    TExpertRequest limited;
+    limited.MaxDepth = 12;
+    limited.RootMoves = {losing};
+    const TExpertResult chosen = engine.Search(*board, limited, 1 << 20, nullptr, nullptr);
+    EXPECT_EQ(chosen.Move, losing);
+    EXPECT_LT(chosen.Score, r.Score - 50);
+    EXPECT_GT(engine.Search(*board, 0, 1 << 20, nullptr, nullptr, 12).Score, chosen.Score + 50);
+}
+
 // Mates found only when the score leaps far outside the root's first window, which is then
 // searched again: the distance must be the shortest, exactly, or a bound from a failed window
 // was taken for a score. A fresh engine's search to a fixed depth with one thread comes out

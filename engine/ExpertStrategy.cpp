@@ -1,8 +1,27 @@
 #include "ExpertStrategy.h"
 
 #include "OpeningBook.h"
+#include "ScoreText.h"
 
 namespace velk {
+
+TSearchReport ToSearchReport(const TCheckersBoard& Root, const TExpertReport& Report)
+{
+    TSearchReport report;
+    report.Depth = Report.Depth;
+    report.Nodes = Report.Nodes;
+    report.Seconds = Report.Seconds;
+    for (const TExpertLine& line : Report.Lines) {
+        std::string moves;
+        for (const TCheckersMove& move : line.Pv) {
+            if (!moves.empty())
+                moves += ' ';
+            moves += PathToText(move);
+        }
+        report.Lines.push_back({line.Move, RedScore(line.Score, Root.Turn() == PLAYER_BLACK), std::move(moves)});
+    }
+    return report;
+}
 
 bool TExpertStrategy::Accepts(const TGameBoard& Board) const
 {
@@ -19,8 +38,11 @@ int32_t TExpertStrategy::Search(TGameBoard& Board, const TStopFlag* StopFlag, co
             return book;
     }
     const uint32_t moveTime = FMoveTime.load();
-    return SearchExpert(board, moveTime == 0 ? 1 : moveTime, FMaxMemory.load(), StopFlag, GameKeys, FThreads.load())
-        .Move;
+    TExpertRequest request;
+    request.MoveTimeMs = moveTime == 0 ? 1 : moveTime;
+    if (Reporting())
+        request.OnReport = [this, &board](const TExpertReport& Found) { Report(ToSearchReport(board, Found)); };
+    return SearchExpert(board, request, FMaxMemory.load(), StopFlag, GameKeys, FThreads.load()).Move;
 }
 
 }  // namespace velk

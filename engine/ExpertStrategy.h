@@ -10,6 +10,10 @@
 
 namespace velk {
 
+// What an Expert search reports, as the engine output shows it: scores from Red's side, lines
+// in notation. Root is the board the search started from.
+TSearchReport ToSearchReport(const TCheckersBoard& Root, const TExpertReport& Report);
+
 class TExpertStrategy final : public TSearchStrategy {
 public:
     // Milliseconds a move (0 is taken as 1: the search would have no limit at all).

@@ -30,6 +30,9 @@ public:
     // and waits until it has ended; its WM_GB_THINKEND has then been posted.
     void Stop(uint8_t How);
 
+    // Posts Msg to the solver's target from the running search (a report of its progress).
+    void PostFromSearch(uint32_t Msg, intptr_t WParam, intptr_t LParam) { Post(Msg, WParam, LParam); }
+
     uint8_t State() const { return FState.load(); }
     void SetState(uint8_t Value) { FState.store(Value); }
 

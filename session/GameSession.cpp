@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "Analyzer.h"
 #include "engine/ExpertSearch.h"
 #include "platform/Clock.h"
 #include "platform/FileStream.h"
@@ -33,6 +34,15 @@ TGameSession::TGameSession(std::unique_ptr<TGameBoard> Board) : FBoard(std::move
     FHistory = std::make_unique<TGameHistory>(*FBoard);
     FHistory->OnChange = [this](TGameHistory*) { HistoryChanged(); };
     FSolver = std::make_unique<TGameSolver>();
+    const TSearchReporter reporter = [this](const TSearchReport& Report) {
+        {
+            std::lock_guard lock(FReportGuard);
+            FThinkReport = Report;
+        }
+        FSolver->PostFromSearch(WM_GB_THINKREPORT, 0, 0);
+    };
+    FDepthSearch->SetReporter(reporter);
+    FExpertSearch->SetReporter(reporter);
 }
 
 TGameSession::~TGameSession()
@@ -41,6 +51,7 @@ TGameSession::~TGameSession()
     FHistory->OnChange = nullptr;
     FBoard->OnChange = nullptr;
     FBoard->OnTurnEnd = nullptr;
+    FAnalyzer.reset();
     FSolver.reset();
 }
 
@@ -53,6 +64,8 @@ void TGameSession::Attach(IMessageTarget* Target)
         return;
     FTarget = Target;
     FSolver->SetWindow(Target);
+    if (FAnalyzer)
+        FAnalyzer->SetWindow(Target);
     UpdatePlayingState(true);
 }
 
@@ -61,6 +74,9 @@ void TGameSession::Detach()
     if (FTarget == nullptr)
         return;
     FSolver->SetWindow(nullptr);
+    SetAnalyzing(false);
+    if (FAnalyzer)
+        FAnalyzer->SetWindow(nullptr);
     FTarget = nullptr;
     UpdatePlayingState(true);
     // The stopped search's end message was not posted; nothing thinks any more.
@@ -104,8 +120,29 @@ void TGameSession::HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam)
             Post(WM_GB_GOTO, WParam, 0);
         }
         break;
-    case WM_GB_BOARDCHANGE: Raise(OnBoardChange); break;
-    case WM_GB_TURNCHANGE: Raise(OnTurnChange); break;
+    case WM_GB_THINKREPORT:
+        if (FThinking && OnSearchReport) {
+            TSearchReport report;
+            {
+                std::lock_guard lock(FReportGuard);
+                report = FThinkReport;
+            }
+            OnSearchReport(report);
+        }
+        break;
+    case WM_GB_ANALYSIS:
+        if (TSearchReport report;
+            FAnalyzing && FAnalyzer->Latest(static_cast<uint64_t>(WParam), report) && OnSearchReport)
+            OnSearchReport(report);
+        break;
+    case WM_GB_BOARDCHANGE:
+        Analyze();
+        Raise(OnBoardChange);
+        break;
+    case WM_GB_TURNCHANGE:
+        Analyze();
+        Raise(OnTurnChange);
+        break;
     case WM_GB_HISTORYCHANGE: Raise(OnHistoryChange); break;
     case WM_GB_BOARDMODECHANGE: Raise(OnBoardModeChange); break;
     case WM_GB_PAUSESTATECHANGE: Raise(OnPauseStateChange); break;
@@ -236,6 +273,7 @@ bool TGameSession::StartThinking()
 {
     if (!CanThink())
         return false;
+    SetAnalyzing(false);
     FThinkingPosition = StreamForm(*FBoard);
     std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
     return FSolver->Start(*FBoard, std::move(past), FSearch);
@@ -378,8 +416,55 @@ void TGameSession::HistoryChanged()
     Post(WM_GB_HISTORYCHANGE, 0, 0);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Analysis
+
+bool TGameSession::SetAnalyzing(bool Value)
+{
+    if (Value == FAnalyzing)
+        return true;
+    if (Value) {
+        if (FTarget == nullptr || dynamic_cast<const TCheckersBoard*>(FBoard.get()) == nullptr)
+            return false;
+        if (!FAnalyzer) {
+            FAnalyzer = std::make_unique<TAnalyzer>();
+            FAnalyzer->SetWindow(FTarget);
+        }
+        // The computer would take its turn back at once and end the analysis.
+        if (FPlaying && IsComputerTurn()) {
+            StopThinking(true);
+            SetPaused(true);
+        }
+        FAnalyzing = true;
+        FAnalyzedPosition.clear();
+        Analyze();
+    } else {
+        FAnalyzing = false;
+        ++FAnalysisSerial;  // reports still queued are dropped
+        if (FAnalyzer)
+            FAnalyzer->Stop();
+    }
+    Raise(OnAnalysisChange);
+    return true;
+}
+
+// Starts the analysis again when the shown position is not the one it searches.
+void TGameSession::Analyze()
+{
+    if (!FAnalyzing)
+        return;
+    std::vector<uint8_t> position = StreamForm(*FBoard);
+    if (position == FAnalyzedPosition)
+        return;
+    FAnalyzedPosition = std::move(position);
+    std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
+    FAnalyzer->Start(static_cast<const TCheckersBoard&>(*FBoard), std::move(past), MaxMemory(), ExpertThreads(),
+                     ++FAnalysisSerial);
+}
+
 void TGameSession::NewGame()
 {
+    SetAnalyzing(false);
     FBoard->NewGame();
     ResetHistory();
     SetBoardMode(gbmPlay);
@@ -626,6 +711,7 @@ void TGameSession::LoadFromStream(TStream& Stream)
     scratch.SaveToStream(checked);
     checked.SetPosition(0);
 
+    SetAnalyzing(false);
     // A pause that browsing the old record set has nothing left to browse.
     const bool wasPaused = FPaused && !FAutoPaused;
     SetPaused(true);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ constexpr uint32_t WM_GB_BOARDMODECHANGE = WM_USER + 11;
 constexpr uint32_t WM_GB_PAUSESTATECHANGE = WM_USER + 12;
 constexpr uint32_t WM_GB_PLAYINGSTATECHANGE = WM_USER + 13;
 constexpr uint32_t WM_GB_GAMEENDED = WM_USER + 14;
+constexpr uint32_t WM_GB_THINKREPORT = WM_USER + 15;
+
+class TAnalyzer;
 
 enum TGameBoardMode : uint8_t { gbmSetup = 0, gbmPlay = 1 };
 
@@ -192,6 +196,12 @@ public:
     void SetExpertThreads(int Value) { FExpertSearch->SetThreads(Value); }
     bool UseOpeningBook() const { return FExpertSearch->UseBook(); }
     void SetUseOpeningBook(bool Value) { FExpertSearch->SetUseBook(Value); }
+    // Analysis: the shown position searched without end for its best moves, again after every
+    // change of it, with no move ever played. The computer's turn ends it (so does a new game or
+    // a game opened); turning it on while the computer is to move pauses the game. False when the
+    // board is not one the analysis can search.
+    bool Analyzing() const { return FAnalyzing; }
+    bool SetAnalyzing(bool Value);
     int32_t NavigationDepth() const { return FNavigationDepth; }
     uint32_t TurnClockTotal() const { return FTurnClockTotal; }
 
@@ -216,6 +226,10 @@ public:
     TNotify OnHistoryChange, OnTurnChange, OnBoardChange, OnGameEnded, OnPlayingStateChange, OnPauseStateChange,
         OnBoardModeChange, OnThinkBegin, OnThinkEnd, OnMoveBegin, OnMoveEnd, OnComputerError;
     std::function<void(int32_t& Index)> OnComputerMove;
+    // What the computer's search or the analysis knows now; OnAnalysisChange, when the analysis
+    // began or ended.
+    std::function<void(const TSearchReport& Report)> OnSearchReport;
+    TNotify OnAnalysisChange;
 
     // The positions the game has had that a search of the shown one is to score as draws; the
     // generic session knows no draw rule and has none.
@@ -239,6 +253,7 @@ private:
     void BoardChanged();
     void BoardTurnEnded();
     void HistoryChanged();
+    void Analyze();
 
     struct TNoView final : ISessionView {};
     TNoView FNoView;
@@ -271,6 +286,12 @@ private:
     uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on
+    std::mutex FReportGuard;                 // the computer's latest report, from the solver thread
+    TSearchReport FThinkReport;
+    std::unique_ptr<TAnalyzer> FAnalyzer;
+    bool FAnalyzing = false;
+    uint64_t FAnalysisSerial = 0;
+    std::vector<uint8_t> FAnalyzedPosition;
 };
 
 }  // namespace velk

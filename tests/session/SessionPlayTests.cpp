@@ -385,3 +385,49 @@ TEST_F(PlayTest, ProgramsPlayWholeGamesThroughTheSession)
 }
 
 }  // namespace
+
+namespace {
+
+// Analysis searches the shown position with no end, lists three moves with their lines and never
+// plays; a move entered starts it on the new position, the computer's turn ends it, and the
+// computer's own search reports too, from Red's side.
+TEST_F(PlayTest, AnalysisFollowsTheShownPositionAndNeverPlays)
+{
+    StartGame();
+    std::vector<TSearchReport> reports;
+    S.OnSearchReport = [&](const TSearchReport& R) { reports.push_back(R); };
+    int changes = 0;
+    S.OnAnalysisChange = [&] { ++changes; };
+    ASSERT_TRUE(S.SetAnalyzing(true));
+    ASSERT_TRUE(PumpUntil([&] { return !reports.empty() && reports.back().Depth >= 6; }));
+    EXPECT_EQ(reports.back().Lines.size(), 3u);
+    auto& board = static_cast<TCheckersBoard&>(S.Board());
+    EXPECT_EQ(reports.back().Lines[0].Moves.substr(0, 5), PathToText(board.Moves()[reports.back().Lines[0].Move]));
+    EXPECT_EQ(S.History().Count(), 0);
+
+    // After 9-14 the analysis is White's to move: a report of the old position no longer comes.
+    ASSERT_TRUE(Play({9, 14}));
+    reports.clear();
+    ASSERT_TRUE(PumpUntil([&] { return !reports.empty() && reports.back().Depth >= 4; }));
+    for (const TSearchReport& r : reports)
+        for (const TSearchReport::TLine& line : r.Lines)
+            ASSERT_LT(line.Move, board.MoveCount());
+    const std::string firstSquares = reports.back().Lines[0].Moves.substr(0, 2);
+    EXPECT_TRUE(firstSquares >= "21") << reports.back().Lines[0].Moves;  // one of White's men moves
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Pump();
+    EXPECT_EQ(S.History().Count(), 1);
+
+    // Handing White to the computer ends the analysis; its search reports its move at the end.
+    reports.clear();
+    S.SetSearchDepth(4);
+    S.SetComputerPlayer(1);
+    ASSERT_TRUE(WaitRecords(2));
+    EXPECT_FALSE(S.Analyzing());
+    EXPECT_EQ(changes, 2);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().Depth, 4);
+    ExpectSettled();
+}
+
+}  // namespace

@@ -27,6 +27,7 @@
 #include <QWindow>
 
 #include "Dialogs.h"
+#include "EngineOutput.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
 #include "Version.h"
@@ -326,6 +327,12 @@ void TMainForm::CreateActions()
     AddAction(HistoryAddComment, tr("Add Comment..."), {}, {}, [this] { AddComment(); });
     AddAction(GamePaste, tr("Paste Game"), QKeySequence("Shift+Ctrl+V"), {}, [this] { PasteGame(); });
     AddAction(GameInformation, tr("Game Information..."), {}, {}, [this] { EditGameInformation(); });
+    AddAction(GameCopyPosition, tr("Copy Position"), {}, {}, [this] { CopyPosition(); });
+    AddAction(GamePastePosition, tr("Paste Position"), {}, {}, [this] { PastePosition(); });
+    checkable(AddAction(ComputerAnalyze, tr("Analyze Position"), QKeySequence("Ctrl+E"), {},
+                        [this] { ToggleAnalysis(); }));
+    checkable(AddAction(ViewEngineOutput, tr("Engine Output"), {}, {},
+                        [this] { SetEngineOutputShown(Action(TActionId::ViewEngineOutput)->isChecked()); }));
     // View
     checkable(AddAction(ViewToolbar, tr("Toolbar"), {}, {}, [this] { ToggleToolbar(); }), true);
     checkable(AddAction(ViewCoordinates, tr("Show Coordinates"), {}, {}, [&game] {
@@ -386,14 +393,15 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameInformation, Separator, GameSetupBoard,
+        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameCopyPosition, GamePastePosition,
+         GameInformation, Separator, GameSetupBoard,
          Separator,
          GameDeclareDraws, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
          ControlListPositionMoves, Separator, ControlEnableSounds});
     QMenu* computer = FMenuBar->addMenu(tr("C&omputer"));
-    add(computer, {ComputerSuggest, Separator, ComputerPlayNow, Separator});
+    add(computer, {ComputerSuggest, ComputerAnalyze, Separator, ComputerPlayNow, Separator});
     add(computer->addMenu(tr("Play As")),
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
     add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator,
@@ -403,7 +411,7 @@ void TMainForm::CreateMenus()
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
                                             HistoryAddComment, Separator, HistoryCopy, HistoryCopyPdn});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
-    add(view, {ViewToolbar, Separator});
+    add(view, {ViewToolbar, ViewEngineOutput, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
     add(view->addMenu(tr("Board Angle")), {Rotate000, Rotate090, Rotate180, Rotate270});
     add(view, {ViewInvertSquares, Separator, ViewCoordinates, ViewSelectablePositions, ViewHighlightLastMove, Separator,
@@ -587,6 +595,11 @@ void TMainForm::CreateHistoryPanel()
     FHistoryList->addAction(Action(TActionId::HistoryCopy));
     FHistoryList->addAction(Action(TActionId::HistoryCopyPdn));
     layout->addWidget(FHistoryList, 1);
+    // Hidden unless asked for: the move list keeps its room in the window as it was.
+    FEngineOutput = new TEngineOutput(FHistoryPanel);
+    FEngineOutput->hide();
+    FEngineOutput->OnPlayLine = [this](int32_t Move) { FGame->PlayMove(Move); };
+    layout->addWidget(FEngineOutput);
 }
 
 void TMainForm::CreateSetupBar()

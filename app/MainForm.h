@@ -33,6 +33,8 @@ namespace velk {
 
 
 class TThinkIcon;
+class TEngineOutput;
+struct TSearchReport;
 class TEndgameBuilder;
 
 // The depths of the skill levels and the square sizes of the board sizes in the menus.
@@ -56,7 +58,8 @@ constexpr int SQUARE_LARGE = 75;
     X(LevelDifficult) X(LevelExpert) X(LevelCustom) X(LevelExpertMoveTime) X(LevelOpeningBook) X(ComputerEndgameDb) \
     X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
-    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameInformation) X(ViewToolbar) \
+    X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameCopyPosition) X(GamePastePosition) X(GameInformation) X(ViewToolbar) \
+    X(ViewEngineOutput) X(ComputerAnalyze) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -83,6 +86,7 @@ public:
     QMenuBar& MenuBar() const { return *FMenuBar; }
     QWidget& HistoryPanel() const { return *FHistoryPanel; }
     QTreeWidget& HistoryList() const { return *FHistoryList; }
+    TEngineOutput& EngineOutput() const { return *FEngineOutput; }
     QToolBar& BoardSetupBar() const { return *FBoardSetupBar; }
     QLabel& StateLabel() const { return *FState; }
     QLabel& ElapsedTime() const { return *FElapsedTime; }
@@ -216,6 +220,11 @@ private:
     std::string GamePdn() const;
     void CopyPdn();
     void PasteGame();
+    void CopyPosition();
+    void PastePosition();
+    void ToggleAnalysis();
+    void SetEngineOutputShown(bool On);
+    void ShowSearchReport(const TSearchReport& Report);
     // "Human", or the computer with its level, as the caption names the side.
     QString PlayerName(uint8_t Player) const;
     void SetGameFileName(const QString& Name);
@@ -276,6 +285,7 @@ private:
     QLabel* FTime1 = nullptr;
     QLabel* FTime2 = nullptr;
     QTreeWidget* FHistoryList = nullptr;
+    TEngineOutput* FEngineOutput = nullptr;
     QToolBar* FBoardSetupBar = nullptr;
     std::map<std::string, QToolButton*> FPaletteButtons;
     QTimer* FTimer = nullptr;

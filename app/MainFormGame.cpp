@@ -59,6 +59,15 @@ void TMainForm::WireGame()
             FTimer->stop();
     };
     game.OnThinkEnd = [this](TGameBoardControl*) { FThinkIcon->hide(); };
+    game.Session().OnSearchReport = [this](const TSearchReport& Report) { ShowSearchReport(Report); };
+    game.Session().OnAnalysisChange = [this] {
+        const bool on = FGame->Session().Analyzing();
+        Action(TActionId::ComputerAnalyze)->setChecked(on);
+        if (on)
+            SetEngineOutputShown(true);
+        else
+            FEngineOutput->Clear();
+    };
     // Clicks do nothing while paused: the status says why.
     game.OnPauseStateChange = [this](TGameBoardControl*) {
         if (!FSuggestionCommands->isVisible() && !FSetupCommands->isVisible())

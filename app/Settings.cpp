@@ -124,6 +124,8 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
              FHistoryPanel->setVisible(FShowHistory && FBoardSetupBar->isHidden());
          }},
         {"Show History Time", timesGet, timesSet},
+        {"Engine Output", [this, flag] { return flag(Action(TActionId::ViewEngineOutput)->isChecked()); },
+         [this](int64_t v) { SetEngineOutputShown(v != 0); }},
         {"Computer Player", [&game] { return int64_t{game.ComputerPlayer()}; },
          [&game](int64_t v) { game.SetComputerPlayer(static_cast<uint8_t>(v & 0xFF)); }},
         {"Search Depth", [&game] { return int64_t{game.SearchDepth()}; },

@@ -1,5 +1,6 @@
 // Games in PDN: every form the reader accepts, its errors, the game list, the writer's form,
-// and round trips between the program's records and PDN.
+// round trips between the program's records and PDN, analyses among them, and positions pasted
+// as FEN or PDN text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "engine/Fen.h"
 #include "engine/ScoreText.h"
 #include "record/Pdn.h"
+#include "record/PositionText.h"
 
 using namespace velk;
 
@@ -459,6 +461,43 @@ TEST(PdnAnalysis, ReadsMarksAndNotesInEveryFormAndLeavesOtherCommentsAlone)
         const auto& [analysis, comment] = expected[i];
         EXPECT_EQ(history.Items(i).Analysis, analysis) << i;
         EXPECT_EQ(history.Items(i).Comment, comment) << i;
+    }
+}
+
+TEST(PositionText, ReadsFenTagLineOrGameAndSaysWhyNot)
+{
+    const char* const fen = "W:WK10,18,24:B12,16,K22";
+    const std::pair<std::string, std::string> positions[] = {
+        {"W:W18,24,K10:B12,16,K22", fen},
+        {"\xEF\xBB\xBF \"W:W18,24,K10:B12,16,K22\" \n", fen},
+        {"  [FEN \"W:W18,24,K10:B12,16,K22\"]\r\n", fen},
+        // A game's last position, side to move and all, from the first of two games.
+        {"[Event \"x\"]\n[FEN \"W:W18,24,K10:B12,16,K22\"]\n1... 24-19 2. 22x15x6 *\n\n[Event \"y\"]\n1. 9-13 *",
+         "W:W19:BK6,12,16"},
+        {"1. 11-15 22-18 2. 15x22", "W:W21,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,12,22"},
+    };
+    for (const auto& [text, expected] : positions) {
+        TCheckersBoard board;
+        std::string error;
+        EXPECT_TRUE(PositionFromText(text, board, error)) << text << ": " << error;
+        EXPECT_EQ(BoardToFen(board), expected) << text;
+    }
+    const std::pair<std::string, std::string> failures[] = {
+        {" \r\n\t", "it is empty"},
+        {"\"\"", "it is empty"},
+        {"hello, world", "it is neither a FEN position nor a PDN game"},
+        {"{just a remark}", "it is neither a FEN position nor a PDN game"},
+        {"B:W21-32:X1-12", "FEN side field must start with W or B: \"X1-12\""},
+        {"[FEN \"X:W21-32:B1-12\"]", "FEN side to move must be B or W, not \"X\""},
+        {"1. 11-15 22-26", "Game 1, move 1: 22-26 is not a legal move here"},
+    };
+    for (const auto& [text, reason] : failures) {
+        TCheckersBoard board;
+        std::string error;
+        ASSERT_TRUE(ParseFen(OPENING_END, board, error));
+        EXPECT_FALSE(PositionFromText(text, board, error)) << text;
+        EXPECT_EQ(error, "The clipboard holds no position: " + reason);
+        EXPECT_EQ(BoardToFen(board), OPENING_END) << text;
     }
 }
 

@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "Dialogs.h"
+#include "EngineOutput.h"
 #include "MainForm.h"
 #include "ThinkIcon.h"
 #include "engine/EndgameBuilder.h"

@@ -53,7 +53,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
                                    ViewSelectablePositions, ControlListPositionMoves, Rotate270, ViewInvertSquares,
                                    BoardSizeLarge, ControlAutoCompleteSelection, ControlAutoPlaySelection,
                                    ControlEnableSounds, GameDeclareDraws, ViewHighlightLastMove, LevelExpert,
-                                   LevelOpeningBook})
+                                   LevelOpeningBook, ViewEngineOutput})
         Trigger(action);
     Game().SetSearchDepth(7);
     Game().SetAnimateMoves(false);
@@ -63,7 +63,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     W->SaveSettings();
 
     QSettings ini(FilePath("settings.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.allKeys().size(), 24);
+    EXPECT_EQ(ini.allKeys().size(), 25);
     const std::pair<const char*, int64_t> stored[] = {
         {"Window Left", 100},  {"Window Top", 50},      {"Toolbar", 0},
         {"Show History", 0},   {"Show History Time", 0}, {"Computer Player", 2},
@@ -72,7 +72,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
         {"Board Square Size", 75}, {"Animate Moves", 0}, {"Auto Complete Selection", 0},
         {"Auto Play Selection", 0}, {"Enable Sounds", 0}, {"Expert Level", 1}, {"Expert Move Time", 2500},
         {"Threads", 3}, {"Opening Book", 0}, {"Declare Draws", 0},
-        {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}};
+        {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}, {"Engine Output", 1}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(ini.value(name).toLongLong(), value) << name;
 

@@ -46,7 +46,7 @@ expect("convert notes.pdn" "${text}" [=[[Event "Notes"]
 [Result "1/2-1/2"]
 [GameType "21"]
 
-1. 11-15 {a book move} 23-19 {a line comment} 2. 8-11 22-17 3. 9-13 1/2-1/2
+1. 11-15 {a book move} 23-19 $6 {a line comment} 2. 8-11 22-17 3. 9-13 1/2-1/2
 ]=])
 run(0 convert ${pdn}/notes.pdn ${SCRATCH}/notes.ckr)
 expect("convert notes.pdn to .ckr" "${err}" "velk-checkers-engine: The game result 1/2-1/2 is not stored in .ckr files; save as PDN to keep it\n")

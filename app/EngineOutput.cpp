@@ -32,7 +32,12 @@ TEngineOutput::TEngineOutput(QWidget* Parent) : QFrame(Parent)
     FLines->setObjectName("EngineLines");
     FLines->setAccessibleName(tr("Engine lines"));
     FLines->setTextElideMode(Qt::ElideRight);
-    FLines->setFixedHeight(FLines->fontMetrics().height() * 3 + 10);
+    FLines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FLines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FLines->setUniformItemSizes(true);
+    // Room for the three lines of an analysis, each elided to the panel's width (the tooltip
+    // holds the whole line).
+    FLines->setFixedHeight(FLines->fontMetrics().lineSpacing() * 3 + 4 * FLines->frameWidth() + 6);
     FLines->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(FSummary);
     layout->addWidget(FLines);
@@ -49,7 +54,7 @@ void TEngineOutput::ShowReport(const TSearchReport& Report, bool Analysis)
     const double speed = Report.Seconds > 0 ? Report.Nodes / Report.Seconds : 0;
     const QString score = Report.Lines.empty() ? QString()
                                                : QString::fromStdString(ScoreText(Report.Lines.front().Score));
-    FSummary->setText(tr("Depth %1   %2   %3 nodes   %4/s")
+    FSummary->setText(tr("Depth %1   %2\n%3 nodes   %4 nodes/s")
                           .arg(Report.Depth)
                           .arg(score, NodeCountText(static_cast<double>(Report.Nodes)), NodeCountText(speed)));
     FLines->clear();
@@ -66,7 +71,7 @@ void TEngineOutput::ShowReport(const TSearchReport& Report, bool Analysis)
 void TEngineOutput::Clear(const QString& Note)
 {
     FPlayable = false;
-    FSummary->setText(Note.isEmpty() ? tr("The engine is idle.") : Note);
+    FSummary->setText(Note.isEmpty() ? tr("The engine is idle.\n") : Note + QLatin1Char('\n'));
     FLines->clear();
 }
 

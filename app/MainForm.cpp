@@ -28,6 +28,7 @@
 
 #include "Dialogs.h"
 #include "EngineOutput.h"
+#include "EvalGraph.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
 #include "Version.h"
@@ -325,6 +326,8 @@ void TMainForm::CreateActions()
     AddAction(HistoryCopy, tr("Copy to Clipboard"), {}, {}, [this] { CopyRecord(); });
     AddAction(HistoryCopyPdn, tr("Copy Game as PDN"), {}, {}, [this] { CopyPdn(); });
     AddAction(HistoryAddComment, tr("Add Comment..."), {}, {}, [this] { AddComment(); });
+    AddAction(HistoryAnalyzeGame, tr("Analyze Game..."), {}, {}, [this] { AnalyzeGame(); });
+    AddAction(HistoryNextMistake, tr("Next Mistake"), QKeySequence("Ctrl+M"), {}, [this] { NextMistake(); });
     AddAction(GamePaste, tr("Paste Game"), QKeySequence("Shift+Ctrl+V"), {}, [this] { PasteGame(); });
     AddAction(GameInformation, tr("Game Information..."), {}, {}, [this] { EditGameInformation(); });
     AddAction(GameCopyPosition, tr("Copy Position"), {}, {}, [this] { CopyPosition(); });
@@ -409,7 +412,8 @@ void TMainForm::CreateMenus()
     add(computer, {Separator, ComputerEndgameDb});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
-                                            HistoryAddComment, Separator, HistoryCopy, HistoryCopyPdn});
+                                            HistoryAddComment, Separator, HistoryAnalyzeGame, HistoryNextMistake,
+                                            Separator, HistoryCopy, HistoryCopyPdn});
     QMenu* view = FMenuBar->addMenu(tr("&View"));
     add(view, {ViewToolbar, ViewEngineOutput, Separator});
     add(view->addMenu(tr("Board Size")), {BoardSizeSmall, BoardSizeMedium, BoardSizeLarge});
@@ -595,6 +599,11 @@ void TMainForm::CreateHistoryPanel()
     FHistoryList->addAction(Action(TActionId::HistoryCopy));
     FHistoryList->addAction(Action(TActionId::HistoryCopyPdn));
     layout->addWidget(FHistoryList, 1);
+    // Shown once the game has been analysed.
+    FEvalGraph = new TEvalGraph(FHistoryPanel);
+    FEvalGraph->hide();
+    FEvalGraph->OnPick = [this](int32_t Records) { FGame->ShowPosition(Records); };
+    layout->addWidget(FEvalGraph);
     // Hidden unless asked for: the move list keeps its room in the window as it was.
     FEngineOutput = new TEngineOutput(FHistoryPanel);
     FEngineOutput->hide();
@@ -731,6 +740,10 @@ void TMainForm::UpdateActions()
     enable(HistoryFoward, game.CanRedo());
     enable(HistoryLast, game.CanRedo());
     enable(HistoryTakeBack, game.CanTakeBack());
+    enable(HistoryAnalyzeGame, game.History().Count() > 0 && game.BoardMode() == gbmPlay);
+    enable(HistoryNextMistake, !FEvalGraph->isHidden() && game.CanRedo());
+    check(ComputerAnalyze, game.Session().Analyzing());
+    check(ViewEngineOutput, !FEngineOutput->isHidden());
     check(GameDeclareDraws, game.DeclareDraws());
     check(ViewHighlightLastMove, game.HighlightLastMove());
     check(HistoryShow, FShowHistory);

@@ -34,6 +34,7 @@ namespace velk {
 
 class TThinkIcon;
 class TEngineOutput;
+class TEvalGraph;
 struct TSearchReport;
 class TEndgameBuilder;
 
@@ -59,7 +60,7 @@ constexpr int SQUARE_LARGE = 75;
     X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameCopyPosition) X(GamePastePosition) X(GameInformation) X(ViewToolbar) \
-    X(ViewEngineOutput) X(ComputerAnalyze) \
+    X(ViewEngineOutput) X(ComputerAnalyze) X(HistoryAnalyzeGame) X(HistoryNextMistake) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -87,6 +88,7 @@ public:
     QWidget& HistoryPanel() const { return *FHistoryPanel; }
     QTreeWidget& HistoryList() const { return *FHistoryList; }
     TEngineOutput& EngineOutput() const { return *FEngineOutput; }
+    TEvalGraph& EvalGraph() const { return *FEvalGraph; }
     QToolBar& BoardSetupBar() const { return *FBoardSetupBar; }
     QLabel& StateLabel() const { return *FState; }
     QLabel& ElapsedTime() const { return *FElapsedTime; }
@@ -225,6 +227,9 @@ private:
     void ToggleAnalysis();
     void SetEngineOutputShown(bool On);
     void ShowSearchReport(const TSearchReport& Report);
+    void AnalyzeGame();
+    void NextMistake();
+    void UpdateEvalGraph();
     // "Human", or the computer with its level, as the caption names the side.
     QString PlayerName(uint8_t Player) const;
     void SetGameFileName(const QString& Name);
@@ -286,6 +291,7 @@ private:
     QLabel* FTime2 = nullptr;
     QTreeWidget* FHistoryList = nullptr;
     TEngineOutput* FEngineOutput = nullptr;
+    TEvalGraph* FEvalGraph = nullptr;
     QToolBar* FBoardSetupBar = nullptr;
     std::map<std::string, QToolButton*> FPaletteButtons;
     QTimer* FTimer = nullptr;
@@ -297,6 +303,7 @@ private:
     bool FSetupBackupModified = false;
     bool FFullScreen = false;
     bool FShowHistory = true;
+    double FAnalysisSeconds = 1.0;  // Analyze Game's time a move, as last chosen
     int FSavedSquareSize = SQUARE_MEDIUM;
     // From HoldSquares to the end of FitToContent: the window's resizes are not the user's.
     bool FFitting = false;

@@ -1,10 +1,13 @@
 // The main window's move list and clocks: the list kept in step with the record, the clocks
 // ticking, and the moves picked in the list.
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "EvalGraph.h"
 #include "MainForm.h"
 #include "ThinkIcon.h"
+#include "engine/ScoreText.h"
 #include "record/GameHistory.h"
 
 namespace velk {
@@ -32,6 +35,42 @@ QString MoveComment(const TGameHistory& History, uint8_t Player, int MoveNo)
             break;
     }
     return QString::fromStdString(comment);
+}
+
+// What an analysis found about Player's move MoveNo: on the turn's last record.
+const TMoveAnalysis* TurnAnalysis(const TGameHistory& History, uint8_t Player, int MoveNo)
+{
+    for (int32_t i = History.IndexOfMove(Player, MoveNo); i >= 0 && i < History.Count(); ++i)
+        if (History.Items(i).EndsTurn)
+            return &History.Items(i).Analysis;
+    return nullptr;
+}
+
+QString MarkText(TMoveAnalysis::TMark Mark)
+{
+    switch (Mark) {
+    case TMoveAnalysis::Inaccuracy: return QStringLiteral("?!");
+    case TMoveAnalysis::Mistake: return QStringLiteral("?");
+    case TMoveAnalysis::Blunder: return QStringLiteral("??");
+    default: return {};
+    }
+}
+
+// The move's text with its mark, and its tooltip: the analysis, then the player's comment.
+void DescribeMove(const TMoveAnalysis* Analysis, const QString& Comment, QString& Text, QString& Tip)
+{
+    Tip = Comment;
+    if (Analysis == nullptr || Text.isEmpty())
+        return;
+    if (const QString mark = MarkText(Analysis->Mark); !mark.isEmpty())
+        Text += mark;
+    if (!Analysis->Valid)
+        return;
+    QString found = QCoreApplication::translate("TMainForm", "Score after it %1")
+                        .arg(QString::fromStdString(ScoreText(Analysis->Score)));
+    if (!Analysis->BestMove.empty())
+        found += QCoreApplication::translate("TMainForm", "; best %1").arg(QString::fromStdString(Analysis->BestMove));
+    Tip = Tip.isEmpty() ? found : found + QLatin1Char('\n') + Tip;
 }
 
 }  // namespace
@@ -72,12 +111,15 @@ void TMainForm::UpdateHistoryList()
             item = list.topLevelItem(i - 1);
         }
         const QString c1 = MoveComment(game.History(), p1, i), c2 = MoveComment(game.History(), p2, i);
+        QString tip1, tip2;
+        DescribeMove(TurnAnalysis(game.History(), p1, i), c1, s1, tip1);
+        DescribeMove(TurnAnalysis(game.History(), p2, i), c2, s2, tip2);
         setText(item, 1, c1.isEmpty() ? s1 : s1 + COMMENT_MARK);
         setText(item, 2, c2.isEmpty() || s2.isEmpty() ? s2 : s2 + COMMENT_MARK);
-        if (item->toolTip(1) != c1)
-            item->setToolTip(1, c1);
-        if (item->toolTip(2) != c2)
-            item->setToolTip(2, c2);
+        if (item->toolTip(1) != tip1)
+            item->setToolTip(1, tip1);
+        if (item->toolTip(2) != tip2)
+            item->setToolTip(2, tip2);
     }
     while (list.topLevelItemCount() > count + 1)
         delete list.takeTopLevelItem(list.topLevelItemCount() - 1);
@@ -109,7 +151,37 @@ void TMainForm::UpdateHistoryList()
         list.scrollToItem(list.topLevelItem(current - 1));
     FTime1->setText(Duration(game.PlayerTime(p1), true));
     FTime2->setText(Duration(game.PlayerTime(p2), true));
+    UpdateEvalGraph();
     UpdateModifiedMark();
+}
+
+// The graph shows while the game has moves an analysis scored.
+void TMainForm::UpdateEvalGraph()
+{
+    const TGameHistory& history = FGame->History();
+    std::vector<TEvalGraph::TPoint> points;
+    for (int32_t i = 0; i < history.Count(); ++i) {
+        const TGameHistoryRec& rec = history.Items(i);
+        if (rec.EndsTurn && rec.Analysis.Valid)
+            points.push_back({i + 1, rec.Analysis.Score});
+    }
+    FEvalGraph->setVisible(!points.empty());
+    FEvalGraph->SetPoints(std::move(points), history.Position());
+}
+
+// The next move after the shown position marked a mistake or a blunder, shown with the move
+// played (its tooltip in the list has the better move).
+void TMainForm::NextMistake()
+{
+    const TGameHistory& history = FGame->History();
+    for (int32_t i = history.Position(); i < history.Count(); ++i) {
+        const TMoveAnalysis& analysis = history.Items(i).Analysis;
+        if (history.Items(i).EndsTurn &&
+            (analysis.Mark == TMoveAnalysis::Mistake || analysis.Mark == TMoveAnalysis::Blunder)) {
+            FGame->ShowPosition(i + 1);
+            return;
+        }
+    }
 }
 
 void TMainForm::TimerTick()

@@ -672,6 +672,12 @@ void SetExpertEndgameDb(std::shared_ptr<const TEndgameDb> Db)
     SharedDb = std::move(Db);
 }
 
+std::shared_ptr<const TEndgameDb> ExpertEndgameDb()
+{
+    std::lock_guard lock(SharedDbGuard);
+    return SharedDb;
+}
+
 TExpertResult SearchExpert(const TCheckersBoard& Board, uint32_t MoveTimeMs, uint32_t MaxMemory,
                            const TStopFlag* StopFlag, const std::vector<uint64_t>* GameKeys, int Threads)
 {

@@ -123,5 +123,7 @@ TExpertResult SearchExpert(const TCheckersBoard& Board, const TExpertRequest& Re
 // The endgame database SearchExpert probes from its next search on (null: none). It may be
 // set while a search runs; the tables it replaces live until that search ends.
 void SetExpertEndgameDb(std::shared_ptr<const TEndgameDb> Db);
+// The endgame database SearchExpert probes now (null: none), for another engine to probe too.
+std::shared_ptr<const TEndgameDb> ExpertEndgameDb();
 
 }  // namespace velk

@@ -36,14 +36,15 @@ void WeighMove(TExpertEngine& Engine, TCheckersBoard& Board, int32_t Played, con
                const TGameAnalysisOptions& Options, const TStopFlag* Stop, THalfMoveAnalysis& Result)
 {
     const uint32_t time = std::max(Options.MoveTimeMs, 1u);  // 0 would mean no limit
+    // Every move named: the search then reports the best move and its score as its last
+    // finished depth found them (a depth cut off by the clock may change the move it would play
+    // but not its score), and searches an only move too.
     TExpertRequest request;
-    request.MoveTimeMs = time;
-    if (Board.MoveCount() == 1) {
-        request.MoveTimeMs = std::max(time / ONLY_MOVE_TIME_DIVISOR, 1u);
-        request.RootMoves = {0};  // an only move is searched too when asked for by name
-    }
+    request.MoveTimeMs = Board.MoveCount() == 1 ? std::max(time / ONLY_MOVE_TIME_DIVISOR, 1u) : time;
+    for (int32_t i = 0; i < Board.MoveCount(); ++i)
+        request.RootMoves.push_back(i);
     TExpertResult found = Engine.Search(Board, request, Options.MaxMemory, Stop, &Keys);
-    int32_t best = found.Lines.empty() ? found.Move : found.Lines[0].Move;
+    int32_t best = found.Lines.empty() ? found.Move : found.Lines[0].Move;  // empty when hurried
     int32_t bestScore = found.Lines.empty() ? found.Score : found.Lines[0].Score;
     int32_t playedScore = bestScore;
     // Two searches of different depths would differ by the depths' swing alone, so the move

@@ -58,12 +58,12 @@ TEST(GameAnalysis, ShotWalkedIntoIsABlunderAndTheBestMoveAvoidsIt)
     TGameHistory history(boardClass);
     ReadGame(PdnFrom(before, {"27-23", "16-19", "23x16", "12x19x28"}), history);
     TExpertEngine engine;
-    std::vector<int> seen;
+    std::vector<std::pair<int, int>> seen;
     const auto results = AnalyzeGame(
-        engine, history, Quick(), [&](const THalfMoveAnalysis&, int Done, int Total) { seen.push_back(Done * 10 + Total); },
+        engine, history, Quick(), [&](const THalfMoveAnalysis&, int Done, int Total) { seen.emplace_back(Done, Total); },
         nullptr);
     ASSERT_EQ(results.size(), 4u);
-    EXPECT_EQ(seen, (std::vector<int>{14, 24, 34, 44}));
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
 
     const THalfMoveAnalysis& slip = results[0];
     EXPECT_EQ(slip.MoveNumber, 1);

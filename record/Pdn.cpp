@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <optional>
 
 #include "Squares.h"
 #include "engine/CheckersBoard.h"
 #include "engine/Fen.h"
+#include "engine/ScoreText.h"
 #include "platform/Text.h"
 
 namespace velk {
@@ -18,7 +20,7 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Tokens
 
-enum class TKind { End, Tag, MoveNumber, Move, Result, Comment, Skip, Bad };
+enum class TKind { End, Tag, MoveNumber, Move, Result, Comment, Nag, Skip, Bad };
 
 struct TToken {
     TKind Kind = TKind::End;
@@ -27,6 +29,7 @@ struct TToken {
                               // comment without its brackets)
     std::string Name, Value;  // a tag pair
     long Number = 0;          // a move number
+    int Nag = 0;              // a NAG, or a move's strength marks as one ("?!" is 6); 0 none
     std::string Problem;      // why a Bad token is bad; empty: it is no move
     bool FromTag = false;     // a Bad token that began like a tag pair
     bool Variation = false;   // a skipped variation
@@ -44,6 +47,24 @@ bool IsDelimiter(char c)
     return IsSpace(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == '[' || c == ']' || c == ';' || c == '"';
 }
 bool IsSeparator(char c) { return c == '-' || c == 'x' || c == 'X' || c == ':'; }
+
+// The NAG that strength marks stand for, as PGN numbers them; 0 for no known mark.
+int MarksNag(std::string_view Marks)
+{
+    constexpr std::string_view marks[] = {"!", "?", "!!", "??", "!?", "?!"};
+    for (size_t i = 0; i < std::size(marks); ++i)
+        if (Marks == marks[i])
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+// The class of a move a NAG gives, for the three that say how much a move lost.
+TMoveAnalysis::TMark NagMark(int Nag)
+{
+    return Nag == TMoveAnalysis::Inaccuracy || Nag == TMoveAnalysis::Mistake || Nag == TMoveAnalysis::Blunder
+               ? static_cast<TMoveAnalysis::TMark>(Nag)
+               : TMoveAnalysis::None;
+}
 
 bool IsResult(std::string_view Word)
 {
@@ -89,6 +110,38 @@ void AppendComment(std::string& Comment, std::string_view Text)
     }
     while (!Comment.empty() && Comment.back() == ' ')
         Comment.pop_back();
+}
+
+// What an analysis writes as a move's first comment: a score ("+0.35", "-M8"), then "best"
+// and a move when the engine preferred another. True when Text begins so; Rest is then the
+// words after the note, which are the player's. A comment that starts with any other number
+// ("12.5 seconds", "1931") is the player's alone.
+bool ReadAnalysisNote(std::string_view Text, TMoveAnalysis& Analysis, std::string& Rest)
+{
+    std::string words;
+    AppendComment(words, Text);
+    auto next = [&](size_t& At) {
+        const size_t begin = At, end = std::min(words.find(' ', At), words.size());
+        At = std::min(end + 1, words.size());
+        return std::string_view(words).substr(begin, end - begin);
+    };
+    size_t at = 0;
+    int32_t score = 0;
+    if (!ParseScoreToken(next(at), score))
+        return false;
+    std::string bestMove;
+    size_t after = at;
+    if (next(after) == "best") {
+        if (const std::string_view move = next(after); IsMoveText(move)) {
+            bestMove = move;
+            at = after;
+        }
+    }
+    Analysis.Valid = true;
+    Analysis.Score = score;
+    Analysis.BestMove = std::move(bestMove);
+    Rest = words.substr(at);
+    return true;
 }
 
 // Reads PDN a token at a time. It never fails: what it cannot make sense of comes back as a
@@ -137,11 +190,19 @@ public:
             t.Variation = true;
         } else if (c == '[') {
             ReadTag(t);
-        } else if (c == '$' || IsMark(c)) {
-            ++FPos;
-            while (FPos < FText.size() && (IsDigit(FText[FPos]) || IsMark(FText[FPos])))
+        } else if (c == '$') {
+            const size_t digits = ++FPos;
+            while (FPos < FText.size() && IsDigit(FText[FPos]))
                 ++FPos;
-            t.Kind = TKind::Skip;
+            t.Kind = TKind::Nag;
+            if (FPos - digits >= 1 && FPos - digits <= 3)
+                t.Nag = std::stoi(std::string(FText.substr(digits, FPos - digits)));
+        } else if (IsMark(c)) {
+            const size_t marks = FPos;
+            while (FPos < FText.size() && IsMark(FText[FPos]))
+                ++FPos;
+            t.Kind = TKind::Nag;
+            t.Nag = MarksNag(FText.substr(marks, FPos - marks));
         } else if (c == ')' || c == '}' || c == ']') {
             return Bad(t, FPos + 1, std::string("'") + c + "' closes nothing");
         } else if (c == '"') {
@@ -263,13 +324,18 @@ private:
             T.Kind = TKind::Skip;  // an ellipsis standing for a move not given
             return;
         }
-        // Strength marks: "!", "?" and the star of a move that wins ("11-15*").
+        // Strength marks: "!", "?" and the star of a move that wins ("11-15*", "11-15?!*").
         std::string_view move = word;
-        while (!move.empty() && (IsMark(move.back()) || move.back() == '*'))
+        std::string marks;
+        while (!move.empty() && (IsMark(move.back()) || move.back() == '*')) {
+            if (move.back() != '*')
+                marks.insert(marks.begin(), move.back());
             move.remove_suffix(1);
+        }
         if (IsMoveText(move)) {
             T.Kind = TKind::Move;
             T.Text = move;
+            T.Nag = MarksNag(marks);
             return;
         }
         T.Kind = TKind::Bad;
@@ -327,14 +393,29 @@ int AlgebraicSquare(char File, char Rank)
 
 struct TWord {
     std::string_view Text;
-    long Number = -1;     // the move number written just before it, -1 for none
-    std::string Comment;  // the comments that follow it
+    long Number = -1;        // the move number written just before it, -1 for none
+    std::string Comment;     // the comments that follow it, less an analysis note
+    TMoveAnalysis Analysis;  // from its NAGs and its first comment
+    bool Commented = false;  // a comment with words in it has followed it already
 };
 
 struct TPlayed {
     TCheckersMove Move;
     std::string Comment;
+    TMoveAnalysis Analysis;
 };
+
+// A capture written a step a move has the notes of all its words; the later ones win.
+void JoinAnalysis(TMoveAnalysis& Into, const TMoveAnalysis& Later)
+{
+    if (Later.Valid) {
+        Into.Valid = true;
+        Into.Score = Later.Score;
+        Into.BestMove = Later.BestMove;
+    }
+    if (Later.Mark != TMoveAnalysis::None)
+        Into.Mark = Later.Mark;
+}
 
 // One way of reading the moves so far: the board they lead to and the moves played.
 struct TLine {
@@ -344,6 +425,7 @@ struct TLine {
     std::vector<int> Pending;     // the steps of a capture written a step a move, so far
     std::string_view PendingText; // the first of those words
     std::string PendingComment;
+    TMoveAnalysis PendingAnalysis;
 
     void CopyFrom(const TLine& Source)
     {
@@ -353,6 +435,7 @@ struct TLine {
         Pending = Source.Pending;
         PendingText = Source.PendingText;
         PendingComment = Source.PendingComment;
+        PendingAnalysis = Source.PendingAnalysis;
     }
 };
 
@@ -378,13 +461,28 @@ public:
             } else if (t.Kind == TKind::MoveNumber) {
                 number = t.Number;
             } else if (t.Kind == TKind::Move) {
-                FWords.push_back({t.Text, number, {}});
+                FWords.push_back({t.Text, number, {}, {}, false});
+                FWords.back().Analysis.Mark = NagMark(t.Nag);
                 number = -1;
+            } else if (t.Kind == TKind::Nag) {
+                // Other NAGs ("!", $14 ...) say nothing the record keeps.
+                if (!FWords.empty() && NagMark(t.Nag) != TMoveAnalysis::None)
+                    FWords.back().Analysis.Mark = NagMark(t.Nag);
             } else if (t.Kind == TKind::Comment) {
+                std::string_view text = t.Text;
+                std::string rest;
+                // An empty comment is no first comment: a player's comment that begins with a
+                // score and follows one would otherwise be written back as an analysis note.
+                const bool empty = std::all_of(text.begin(), text.end(), IsSpace);
+                if (!FWords.empty() && !FWords.back().Commented && !empty) {
+                    FWords.back().Commented = true;
+                    if (ReadAnalysisNote(text, FWords.back().Analysis, rest))
+                        text = rest;
+                }
                 std::string& comment = FWords.empty() ? data.Comment : FWords.back().Comment;
-                if (!comment.empty())
+                if (!comment.empty() && !text.empty())
                     comment += ' ';
-                AppendComment(comment, t.Text);
+                AppendComment(comment, text);
             } else if (t.Kind == TKind::Skip) {
                 data.Variations = data.Variations || t.Variation;
             } else if (t.Kind == TKind::Result) {
@@ -421,6 +519,7 @@ public:
             rec->BoardState.SetPosition(0);
             rec->EndsTurn = true;
             rec->Comment = std::move(played.Comment);
+            rec->Analysis = std::move(played.Analysis);
             records.push_back(std::move(rec));
         }
 
@@ -502,12 +601,13 @@ private:
     }
 
     // Move by value: a move of the board's own list changes as the board moves.
-    void Play(TLine& Line, const TCheckersMove Move, std::string Comment) const
+    void Play(TLine& Line, const TCheckersMove Move, std::string Comment, TMoveAnalysis Analysis) const
     {
         Line.Board.MakePath(Move);
-        Line.Played.push_back({Move, std::move(Comment)});
+        Line.Played.push_back({Move, std::move(Comment), std::move(Analysis)});
         Line.Pending.clear();
         Line.PendingComment.clear();
+        Line.PendingAnalysis = {};
     }
 
     // Plays FWords[From ...] on Line; raises EPdnError at the first word that does not read.
@@ -521,12 +621,15 @@ private:
                 throw TTooManyWays();
             std::vector<int> squares = Squares(Line, word.Text);
             std::string comment = word.Comment;
+            TMoveAnalysis analysis = word.Analysis;
             std::string_view text = word.Text;
             if (!Line.Pending.empty()) {
                 if (squares.front() != Line.Pending.back())
                     Fail(&Line, QuoteShort(Line.PendingText) + " is not a legal move here");
                 squares.insert(squares.begin(), Line.Pending.begin(), Line.Pending.end() - 1);
                 comment = Line.PendingComment + (Line.PendingComment.empty() || comment.empty() ? "" : " ") + comment;
+                analysis = Line.PendingAnalysis;
+                JoinAnalysis(analysis, word.Analysis);
                 text = Line.PendingText;
             }
             const TMoveList& moves = Line.Board.Moves();
@@ -542,7 +645,7 @@ private:
                 begins = begins || Begins(squares, moves[i]);
             }
             if (fits.size() == 1) {
-                Play(Line, moves[fits[0]], std::move(comment));
+                Play(Line, moves[fits[0]], std::move(comment), std::move(analysis));
                 continue;
             }
             if (fits.empty() && begins) {
@@ -550,11 +653,12 @@ private:
                     Line.PendingText = word.Text;
                 Line.Pending = std::move(squares);
                 Line.PendingComment = std::move(comment);
+                Line.PendingAnalysis = std::move(analysis);
                 continue;
             }
             if (fits.empty())
                 Fail(&Line, QuoteShort(text) + " is not a legal move here");
-            Choose(w, Line, squares, text, std::move(comment));
+            Choose(w, Line, squares, text, std::move(comment), analysis);
             return;
         }
         if (!Line.Pending.empty())
@@ -563,7 +667,8 @@ private:
 
     // A shortened capture that fits several paths: the one path after which the rest of the game
     // reads is taken.
-    void Choose(size_t W, TLine& Line, const std::vector<int>& Squares, std::string_view Text, std::string Comment)
+    void Choose(size_t W, TLine& Line, const std::vector<int>& Squares, std::string_view Text, std::string Comment,
+                const TMoveAnalysis& Analysis)
     {
         const TMoveList& moves = Line.Board.Moves();
         std::string candidates;
@@ -576,7 +681,7 @@ private:
             candidates += (candidates.empty() ? "" : " or ") + PathToText(moves[i], false, separator);
             auto attempt = std::make_unique<TLine>();
             attempt->CopyFrom(Line);
-            Play(*attempt, moves[i], Comment);
+            Play(*attempt, moves[i], Comment, Analysis);
             try {
                 PlayFrom(W + 1, *attempt);
             } catch (const EPdnError&) {
@@ -703,7 +808,7 @@ std::vector<TPdnGameInfo> ListPdnGames(std::string_view Text)
     };
     for (TToken t = lexer.Next(); t.Kind != TKind::End; t = lexer.Next()) {
         const bool tag = t.Kind == TKind::Tag || t.FromTag;
-        if (t.Kind == TKind::Skip || t.Kind == TKind::Comment) {
+        if (t.Kind == TKind::Skip || t.Kind == TKind::Comment || t.Kind == TKind::Nag) {
             if (open)
                 end = t.End;
             continue;
@@ -837,6 +942,14 @@ std::string WritePdnGame(const TGameHistory& History, const TPdnGameData& Data, 
             movetext.Put(std::to_string(moveNo) + (white ? "... " : ". ") + TurnText(turn));
         else
             movetext.Put(TurnText(turn));
+        // The analysis goes in braces of its own before the player's comment, so that a comment
+        // that happens to begin with "best" or a score is not taken for part of it.
+        const TMoveAnalysis& analysis = rec.Analysis;
+        if (analysis.Mark != TMoveAnalysis::None)
+            movetext.Put("$" + std::to_string(static_cast<int>(analysis.Mark)));
+        if (analysis.Valid)
+            movetext.PutComment(ScoreToken(analysis.Score) +
+                                (analysis.BestMove.empty() ? "" : " best " + analysis.BestMove));
         if (!comment.empty())
             movetext.PutComment(comment);
         moveNo += white ? 1 : 0;

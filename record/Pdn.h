@@ -73,6 +73,12 @@ std::vector<TPdnGameInfo> ListPdnGames(std::string_view Text);
 // first and last squares of a capture) or with algebraic squares (c3-d4, each step of a capture
 // a move of its own). A shortened capture that fits two paths takes the one that lets the rest
 // of the game be read. Raises EPdnError and leaves History and Data unchanged on any error.
+// An analysis rides on the move's record too: a NAG after the move, $6 / $2 / $4 or the marks
+// ?! / ? / ?? written on their own or glued to it ("22-18?!"), sets Analysis.Mark (other NAGs
+// are dropped); a first comment that begins with a score ("{-0.85 best 23-19}", "{+M13}", see
+// engine/ScoreText.h) sets Analysis.Valid, Score and BestMove, and its other words and any
+// further comments are the player's Comment. Valid says only that a score was read: a move a
+// player marked "?" by hand has its Mark with Valid false.
 void ReadPdnGame(std::string_view GameText, int Number, TGameHistory& History, TPdnGameData* Data = nullptr);
 
 // The winner a PDN result names: 2 Black ("1-0", "2-0"), 1 White ("0-1", "0-2"), 0 a draw
@@ -87,9 +93,11 @@ std::string PdnResultText(int Winner);
 // with Result set from GameOver/Winner (Winner 2 Black, 1 White, 0 draw; "*" when not over),
 // GameType 21, and SetUp "1" with FEN when the start is not the initial position with Black to
 // move; then Data's comment, the movetext with move numbers, captures with "x" and their whole
-// path (15x24x31), each move's comment in braces, and the result. Lines end in LF and stay under
-// 80 characters, but for a tag pair or a word longer than that. The records up to Count are
-// written (a turn not finished at the end is left out).
+// path (15x24x31), after each move the Analysis of its last record (the NAG of its Mark, then
+// when Valid the score and best move in braces of their own: "12. 22-18 $2 {-0.85 best 23-19}")
+// and the comment in braces, and the result; ReadPdnGame reads all of it back as it was. Lines
+// end in LF and stay under 80 characters, but for a tag pair or a word longer than that. The
+// records up to Count are written (a turn not finished at the end is left out).
 std::string WritePdnGame(const TGameHistory& History, const TPdnGameData& Data, bool GameOver, int Winner);
 
 }  // namespace velk

@@ -1,6 +1,7 @@
 // Feeds arbitrary text to the PDN reader: the game list, then every game listed. Reading must
 // give a game or raise EPdnError; anything else is a finding. A game that reads must also write
-// as PDN and read back to the same records, since Save As and Paste rely on that.
+// as PDN and read back to the same records, comments and analysis, since Save As and Paste
+// rely on that.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         if (dataAgain.Comment != braced(data.Comment))
             std::abort();
         for (int32_t i = 0; i < history.Count(); ++i)
-            if (again.Items(i).Comment != braced(history.Items(i).Comment))
+            if (again.Items(i).Comment != braced(history.Items(i).Comment) ||
+                again.Items(i).Analysis != history.Items(i).Analysis)
                 std::abort();
     }
     return 0;

@@ -1,5 +1,6 @@
 // Games in PDN: every form the reader accepts, its errors, the game list, the writer's form,
-// and round trips between the program's records and PDN.
+// round trips between the program's records and PDN, analyses among them, and positions pasted
+// as FEN or PDN text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,9 @@
 
 #include "engine/CheckersBoard.h"
 #include "engine/Fen.h"
+#include "engine/ScoreText.h"
 #include "record/Pdn.h"
+#include "record/PositionText.h"
 
 using namespace velk;
 
@@ -371,6 +374,131 @@ TEST(PdnRead, HugeFieldsReadInLinearTime)
     // Quadratic trimming took seconds here; a linear read takes milliseconds, even under sanitizers.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     EXPECT_EQ(history.Count(), 1);
+}
+
+// The movetext of a written game on one line, the tags left out.
+std::string Movetext(const std::string& Text)
+{
+    std::string moves = Text.substr(Text.find("\n\n") + 2);
+    std::replace(moves.begin(), moves.end(), '\n', ' ');
+    return moves;
+}
+
+int32_t Score(const char* Token)
+{
+    int32_t score = 0;
+    EXPECT_TRUE(ParseScoreToken(Token, score)) << Token;
+    return score;
+}
+
+// An analysed game goes out as NAGs and notes in braces ahead of the players' comments and
+// comes back as it was: forced results, a comment that itself begins like a note, a mark
+// without a score. The game file has no room for any of it and stays byte for byte the same.
+TEST(PdnAnalysis, RoundTripsMarksScoresAndCommentsButNotIntoGameFiles)
+{
+    const std::string moves = "1. 11-15 22-18 2. 15x22 25x18 3. 12-16 *";
+    TCheckersBoard boardClass;
+    TGameHistory history(boardClass), bare(boardClass);
+    ReadPdnGame(moves, 1, history);
+    ReadPdnGame(moves, 1, bare);
+    ASSERT_EQ(history.Count(), 5);
+    const TMoveAnalysis analyses[] = {
+        {true, 10, "", TMoveAnalysis::None},
+        {true, Score("-M"), "23-19", TMoveAnalysis::Blunder},
+        {true, Score("+M13"), "15x22", TMoveAnalysis::Mistake},
+        {false, 0, "", TMoveAnalysis::Inaccuracy},
+        {true, 0, "", TMoveAnalysis::None},
+    };
+    const char* const comments[] = {"the usual start", "", "+1.00 for Red, best 9-14 says the book", "", ""};
+    for (int32_t i = 0; i < history.Count(); ++i) {
+        history.Items(i).Analysis = analyses[i];
+        history.Items(i).Comment = comments[i];
+    }
+    const std::string written = WritePdnGame(history, TPdnGameData{}, false, -1);
+    EXPECT_EQ(Movetext(written),
+              "1. 11-15 {+0.10} {the usual start} 22-18 $4 {-M best 23-19} 2. 15x22 $2 {+M13 best 15x22} "
+              "{+1.00 for Red, best 9-14 says the book} 25x18 $6 3. 12-16 {0.00} * ")
+        << written;
+
+    TGameHistory read(boardClass);
+    ReadPdnGame(written, 1, read);
+    ASSERT_EQ(read.Count(), history.Count());
+    for (int32_t i = 0; i < read.Count(); ++i) {
+        EXPECT_EQ(read.Items(i).Analysis, analyses[i]) << i;
+        EXPECT_EQ(read.Items(i).Comment, comments[i]) << i;
+    }
+    EXPECT_EQ(WritePdnGame(read, TPdnGameData{}, false, -1), written);
+
+    TMemoryStream annotated, plain;
+    read.SaveToStream(annotated);
+    bare.SaveToStream(plain);
+    EXPECT_EQ(annotated.Bytes(), plain.Bytes());
+}
+
+// Marks and notes as other programs and annotators write them: marks glued to a move or on their
+// own, NAGs the record has no use for, notes wrapped over lines, and comments that only start
+// with a number, or come second, which are the player's.
+TEST(PdnAnalysis, ReadsMarksAndNotesInEveryFormAndLeavesOtherCommentsAlone)
+{
+    const std::string text = "1. 11-15?! 22-18 ?? 2. 15x22 $2 $14 {12.5 seconds} 25x18!? {-0.85 best\n"
+                             "  the exchange} 3. 12-16* $1 {1931} {+0.40 said Ann} 24-19 {+M7\nbest 23-19\n"
+                             "forced} ? 4. 10-15 {} {1.25} 19x10 ; -0.30 best 18x11\n*";
+    TCheckersBoard boardClass;
+    TGameHistory history(boardClass);
+    ReadPdnGame(text, 1, history);
+    const std::tuple<TMoveAnalysis, const char*> expected[] = {
+        {{false, 0, "", TMoveAnalysis::Inaccuracy}, ""},
+        {{false, 0, "", TMoveAnalysis::Blunder}, ""},
+        {{false, 0, "", TMoveAnalysis::Mistake}, "12.5 seconds"},
+        {{true, -85, "", TMoveAnalysis::None}, "best the exchange"},
+        {{false, 0, "", TMoveAnalysis::None}, "1931 +0.40 said Ann"},
+        {{true, Score("+M7"), "23-19", TMoveAnalysis::Mistake}, "forced"},
+        {{true, 125, "", TMoveAnalysis::None}, ""},
+        {{true, -30, "18x11", TMoveAnalysis::None}, ""},
+    };
+    ASSERT_EQ(history.Count(), static_cast<int32_t>(std::size(expected)));
+    for (int32_t i = 0; i < history.Count(); ++i) {
+        const auto& [analysis, comment] = expected[i];
+        EXPECT_EQ(history.Items(i).Analysis, analysis) << i;
+        EXPECT_EQ(history.Items(i).Comment, comment) << i;
+    }
+}
+
+TEST(PositionText, ReadsFenTagLineOrGameAndSaysWhyNot)
+{
+    const char* const fen = "W:WK10,18,24:B12,16,K22";
+    const std::pair<std::string, std::string> positions[] = {
+        {"W:W18,24,K10:B12,16,K22", fen},
+        {"\xEF\xBB\xBF \"W:W18,24,K10:B12,16,K22\" \n", fen},
+        {"  [FEN \"W:W18,24,K10:B12,16,K22\"]\r\n", fen},
+        // A game's last position, side to move and all, from the first of two games.
+        {"[Event \"x\"]\n[FEN \"W:W18,24,K10:B12,16,K22\"]\n1... 24-19 2. 22x15x6 *\n\n[Event \"y\"]\n1. 9-13 *",
+         "W:W19:BK6,12,16"},
+        {"1. 11-15 22-18 2. 15x22", "W:W21,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,5,6,7,8,9,10,12,22"},
+    };
+    for (const auto& [text, expected] : positions) {
+        TCheckersBoard board;
+        std::string error;
+        EXPECT_TRUE(PositionFromText(text, board, error)) << text << ": " << error;
+        EXPECT_EQ(BoardToFen(board), expected) << text;
+    }
+    const std::pair<std::string, std::string> failures[] = {
+        {" \r\n\t", "it is empty"},
+        {"\"\"", "it is empty"},
+        {"hello, world", "it is neither a FEN position nor a PDN game"},
+        {"{just a remark}", "it is neither a FEN position nor a PDN game"},
+        {"B:W21-32:X1-12", "FEN side field must start with W or B: \"X1-12\""},
+        {"[FEN \"X:W21-32:B1-12\"]", "FEN side to move must be B or W, not \"X\""},
+        {"1. 11-15 22-26", "Game 1, move 1: 22-26 is not a legal move here"},
+    };
+    for (const auto& [text, reason] : failures) {
+        TCheckersBoard board;
+        std::string error;
+        ASSERT_TRUE(ParseFen(OPENING_END, board, error));
+        EXPECT_FALSE(PositionFromText(text, board, error)) << text;
+        EXPECT_EQ(error, "The clipboard holds no position: " + reason);
+        EXPECT_EQ(BoardToFen(board), OPENING_END) << text;
+    }
 }
 
 }  // namespace

@@ -10,10 +10,7 @@ namespace velk {
 
 namespace {
 
-std::string MoveText(const TCheckersMove& Move)
-{
-    return PathToText(Move, false, Move.Captured != 0 ? 'x' : '-');
-}
+std::string MoveText(const TCheckersMove& Move) { return PathToText(Move, false, Move.Captured != 0 ? 'x' : '-'); }
 
 // The legal move of Before that leads to the position After, -1 when none does (a record that
 // does not follow from the one before it).
@@ -94,28 +91,20 @@ TMoveAnalysis::TMark ClassifyMove(int32_t Best, int32_t Played)
 const char* MarkSymbol(TMoveAnalysis::TMark Mark)
 {
     switch (Mark) {
-    case TMoveAnalysis::Inaccuracy:
-        return "?!";
-    case TMoveAnalysis::Mistake:
-        return "?";
-    case TMoveAnalysis::Blunder:
-        return "??";
-    default:
-        return "";
+    case TMoveAnalysis::Inaccuracy: return "?!";
+    case TMoveAnalysis::Mistake: return "?";
+    case TMoveAnalysis::Blunder: return "??";
+    default: return "";
     }
 }
 
 const char* MarkWord(TMoveAnalysis::TMark Mark)
 {
     switch (Mark) {
-    case TMoveAnalysis::Inaccuracy:
-        return "inaccuracy";
-    case TMoveAnalysis::Mistake:
-        return "mistake";
-    case TMoveAnalysis::Blunder:
-        return "blunder";
-    default:
-        return "";
+    case TMoveAnalysis::Inaccuracy: return "inaccuracy";
+    case TMoveAnalysis::Mistake: return "mistake";
+    case TMoveAnalysis::Blunder: return "blunder";
+    default: return "";
     }
 }
 

@@ -49,8 +49,8 @@ struct TGameAnalysisOptions {
 
 // One half-move of the game as the analysis found it. Scores are from Red's side.
 struct THalfMoveAnalysis {
-    int32_t Record = -1;  // the history's index of the turn's last record, which carries the result
-    int32_t MoveNumber = 0;   // as PDN numbers it: Red's "12." and White's "12..." share 12
+    int32_t Record = -1;     // the history's index of the turn's last record, which carries the result
+    int32_t MoveNumber = 0;  // as PDN numbers it: Red's "12." and White's "12..." share 12
     bool RedMoved = true;
     std::string Move;         // as PDN writes it: 22-18, 15x24x31
     bool Valid = false;       // false: the record holds no legal move here, nothing was searched
@@ -60,7 +60,7 @@ struct THalfMoveAnalysis {
     int32_t BestScore = 0;    // of BestMove, when there is one
     int32_t Loss = 0;         // what the move played lost, hundredths of a man from the mover's view
     TMoveAnalysis::TMark Mark = TMoveAnalysis::None;
-    int Depth = 0;            // of the search that weighed the move
+    int Depth = 0;  // of the search that weighed the move
 
     TMoveAnalysis Analysis() const { return {Valid, ScoreAfter, BestMove, Mark}; }
 };

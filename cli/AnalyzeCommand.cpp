@@ -91,7 +91,8 @@ int CmdAnalyze(const TArgs& Args)
             Fail("--movetime must be seconds from 0.001 to 3600, not \"" + time->second + "\"");
     options.MaxMemory = MemoryOption(Args, EXPERT_TOOL_MEMORY);
     const auto game = Args.Options.find("--game");
-    const int number = game == Args.Options.end() ? 1 : static_cast<int>(ParseNumber(game->second, "--game", 1, 1000000));
+    const int number =
+        game == Args.Options.end() ? 1 : static_cast<int>(ParseNumber(game->second, "--game", 1, 1000000));
     const int threads = ThreadsOption(Args);
 
     TCheckersBoard boardClass;
@@ -104,8 +105,9 @@ int CmdAnalyze(const TArgs& Args)
     engine.SetEndgameDb(endgames.get());
     std::vector<THalfMoveAnalysis> results;
     try {
-        results = AnalyzeGame(engine, history, options,
-                              [](const THalfMoveAnalysis& Latest, int, int) { PrintHalfMove(Latest); }, nullptr);
+        results = AnalyzeGame(
+            engine, history, options, [](const THalfMoveAnalysis& Latest, int, int) { PrintHalfMove(Latest); },
+            nullptr);
     } catch (const std::bad_alloc&) {
         Fail("the transposition table could not be allocated");
     }

@@ -24,10 +24,7 @@ TGameAnalysisOptions Quick()
     return options;
 }
 
-void ReadGame(const std::string& Pdn, TGameHistory& History)
-{
-    ReadPdnGame(Pdn, 1, History);
-}
+void ReadGame(const std::string& Pdn, TGameHistory& History) { ReadPdnGame(Pdn, 1, History); }
 
 // A PDN game from Fen along Moves (as PDN writes them), White to move first when Fen says so.
 std::string PdnFrom(const std::string& Fen, const std::vector<std::string>& Moves)
@@ -60,8 +57,8 @@ TEST(GameAnalysis, ShotWalkedIntoIsABlunderAndTheBestMoveAvoidsIt)
     TExpertEngine engine;
     std::vector<std::pair<int, int>> seen;
     const auto results = AnalyzeGame(
-        engine, history, Quick(), [&](const THalfMoveAnalysis&, int Done, int Total) { seen.emplace_back(Done, Total); },
-        nullptr);
+        engine, history, Quick(),
+        [&](const THalfMoveAnalysis&, int Done, int Total) { seen.emplace_back(Done, Total); }, nullptr);
     ASSERT_EQ(results.size(), 4u);
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
 
@@ -171,12 +168,13 @@ TEST(GameAnalysis, ResultsGoOnEachTurnsLastRecordAndAStopChangesNothing)
     const TMoveAnalysis kept = history.Items(1).Analysis;
     TStopFlag stop{STOP_NONE};
     int done = 0;
-    EXPECT_THROW(AnalyzeGame(engine, history, Quick(),
-                             [&](const THalfMoveAnalysis&, int, int) {
-                                 ++done;
-                                 stop = STOP_ABORT;
-                             },
-                             &stop),
+    EXPECT_THROW(AnalyzeGame(
+                     engine, history, Quick(),
+                     [&](const THalfMoveAnalysis&, int, int) {
+                         ++done;
+                         stop = STOP_ABORT;
+                     },
+                     &stop),
                  EAbort);
     EXPECT_EQ(done, 1);
     EXPECT_EQ(changes, 1);

@@ -61,10 +61,7 @@ int ShotLoss(TCheckersBoard& Board, int I)
     return before - Exchange(child, 3, black);
 }
 
-std::string MoveText(const TCheckersMove& Move)
-{
-    return PathToText(Move, false, Move.Captured != 0 ? 'x' : '-');
-}
+std::string MoveText(const TCheckersMove& Move) { return PathToText(Move, false, Move.Captured != 0 ? 'x' : '-'); }
 
 }  // namespace
 

@@ -32,12 +32,16 @@ void CheckStop(const TStopFlag* Stop)
 void WeighMove(TExpertEngine& Engine, TCheckersBoard& Board, int32_t Played, const std::vector<uint64_t>& Keys,
                const TGameAnalysisOptions& Options, const TStopFlag* Stop, THalfMoveAnalysis& Result)
 {
-    const uint32_t time = std::max(Options.MoveTimeMs, 1u);  // 0 would mean no limit
+    // A time of 0 asks the engine for no limit, which only a depth may give.
+    const bool timed = Options.MaxDepth <= 0 || Options.MoveTimeMs > 0;
+    const uint32_t time = timed ? std::max(Options.MoveTimeMs, 1u) : 0;
+    auto share = [&](uint32_t Divisor) { return timed ? std::max(time / Divisor, 1u) : 0; };
     // Every move named: the search then reports the best move and its score as its last
     // finished depth found them (a depth cut off by the clock may change the move it would play
     // but not its score), and searches an only move too.
     TExpertRequest request;
-    request.MoveTimeMs = Board.MoveCount() == 1 ? std::max(time / ONLY_MOVE_TIME_DIVISOR, 1u) : time;
+    request.MoveTimeMs = Board.MoveCount() == 1 ? share(ONLY_MOVE_TIME_DIVISOR) : time;
+    request.MaxDepth = Options.MaxDepth;
     for (int32_t i = 0; i < Board.MoveCount(); ++i)
         request.RootMoves.push_back(i);
     TExpertResult found = Engine.Search(Board, request, Options.MaxMemory, Stop, &Keys);
@@ -49,7 +53,8 @@ void WeighMove(TExpertEngine& Engine, TCheckersBoard& Board, int32_t Played, con
     // each searched in full at every depth; the table carries the first search's work over.
     if (best != Played && Board.MoveKey(best) != Board.MoveKey(Played)) {
         TExpertRequest weigh;
-        weigh.MoveTimeMs = std::max(time / 2, 1u);
+        weigh.MoveTimeMs = share(2);
+        weigh.MaxDepth = Options.MaxDepth;
         weigh.Lines = 2;
         weigh.RootMoves = {best, Played};
         found = Engine.Search(Board, weigh, Options.MaxMemory, Stop, &Keys);

@@ -44,7 +44,10 @@ const char* MarkWord(TMoveAnalysis::TMark Mark);
 
 struct TGameAnalysisOptions {
     uint32_t MoveTimeMs = EXPERT_DEFAULT_MOVE_TIME_MS;  // per position; half as long again to weigh a move
-    uint32_t MaxMemory = DEFAULT_ANALYSIS_MEMORY;       // the engine's table
+    // No deeper than this (0: no limit); with MoveTimeMs 0, to this depth whatever it takes,
+    // so that the same game is always marked alike.
+    int MaxDepth = 0;
+    uint32_t MaxMemory = DEFAULT_ANALYSIS_MEMORY;  // the engine's table
 };
 
 // One half-move of the game as the analysis found it. Scores are from Red's side.

@@ -17,10 +17,12 @@ using namespace velk;
 
 namespace {
 
+// To a depth and not for a time, so that a loaded machine marks the games alike.
 TGameAnalysisOptions Quick()
 {
     TGameAnalysisOptions options;
-    options.MoveTimeMs = 50;
+    options.MoveTimeMs = 0;
+    options.MaxDepth = 10;
     return options;
 }
 
@@ -84,8 +86,8 @@ TEST(GameAnalysis, ShotWalkedIntoIsABlunderAndTheBestMoveAvoidsIt)
     EXPECT_EQ(CountMarks(results, true).Blunders + CountMarks(results, true).Mistakes, 0);
 }
 
-// A ballot played on by the engine at twice the analysis's time: its own choices, searched a
-// little less deeply, may differ by the depths' swing but never by a mistake.
+// A ballot played on by the engine two plies deeper than the analysis looks: its own choices,
+// searched a little less deeply, may differ by the depths' swing but never by a mistake.
 TEST(GameAnalysis, EngineLineGetsFewMarks)
 {
     const std::string ballot = "W:W17,22,23,24,25,26,27,28,29,30,31,32:B1,2,3,4,6,7,8,9,10,11,12,13";
@@ -98,7 +100,7 @@ TEST(GameAnalysis, EngineLineGetsFewMarks)
     std::vector<std::string> moves;
     for (int ply = 0; ply < 12 && board.MoveCount() > 0; ++ply) {
         TExpertRequest request;
-        request.MoveTimeMs = 100;
+        request.MaxDepth = Quick().MaxDepth + 2;
         const int32_t move = player.Search(board, request, 16u << 20, nullptr, &positions.ReversibleKeys()).Move;
         const TCheckersMove& m = board.Moves()[move];
         moves.push_back(PathToText(m, false, m.Captured ? 'x' : '-'));

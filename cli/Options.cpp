@@ -36,7 +36,7 @@ TArgs ParseArgs(int argc, char** argv)
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings",
                                                   "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
-                                                  "--book", "--threads", "--egdb"};
+                                                  "--book", "--threads", "--egdb", "--game", "--pdn"};
     static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves", "--no-book", "--after"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

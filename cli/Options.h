@@ -59,5 +59,6 @@ int CmdSelfplay(const TArgs& Args);
 int CmdMatch(const TArgs& Args);
 int CmdBook(const TArgs& Args);
 int CmdShow(const TArgs& Args);
+int CmdAnalyze(const TArgs& Args);
 
 }  // namespace velk

@@ -92,23 +92,9 @@ int Convert(const std::vector<std::string>& Args)
     } else {
         LoadGameFile(Args[0], TITLE, history);
     }
-    // A saved game knows only its positions and its finished mark: a game that ends with moves
-    // left was drawn by the draw rule, or else it was ended in a way the file does not say.
-    TCheckersBoard last;
-    history.LoadBoardAt(history.Count(), last);
-    bool over = last.GameState() != gsPlaying;
-    int winner = last.Winner();
-    if (!over && history.Finished()) {
-        TGamePositions positions;
-        positions.Reset(static_cast<const TCheckersBoard&>(history.StartBoard()));
-        for (int32_t i = 0; i < history.Count(); ++i)
-            if (history.Items(i).EndsTurn) {
-                history.LoadBoardAt(i + 1, last);
-                positions.Push(last);
-            }
-        over = positions.Drawn();
-        winner = 0;
-    }
+    bool over;
+    int winner;
+    PlayedResult(history, over, winner);
     const int read = PdnResultWinner(data.Result);
     if (!toPdn) {
         SaveGameFile(Args[1], TITLE, history);
@@ -127,6 +113,27 @@ int Convert(const std::vector<std::string>& Args)
 }
 
 }  // namespace
+
+void PlayedResult(const TGameHistory& History, bool& GameOver, int& Winner)
+{
+    // A saved game knows only its positions and its finished mark: a game that ends with moves
+    // left was drawn by the draw rule, or else it was ended in a way the file does not say.
+    TCheckersBoard last;
+    History.LoadBoardAt(History.Count(), last);
+    GameOver = last.GameState() != gsPlaying;
+    Winner = last.Winner();
+    if (!GameOver && History.Finished()) {
+        TGamePositions positions;
+        positions.Reset(static_cast<const TCheckersBoard&>(History.StartBoard()));
+        for (int32_t i = 0; i < History.Count(); ++i)
+            if (History.Items(i).EndsTurn) {
+                History.LoadBoardAt(i + 1, last);
+                positions.Push(last);
+            }
+        GameOver = positions.Drawn();
+        Winner = 0;
+    }
+}
 
 int RunPdnCommand(const std::string& Command, const std::vector<std::string>& Args)
 {

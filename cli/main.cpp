@@ -35,6 +35,7 @@ const std::map<std::string, std::string> Help = {
          "  show FILE.ckr      what a saved game holds\n"
          "  pdn FILE.pdn       replay every game of a PDN file, one line each\n"
          "  convert IN OUT     convert a game between .ckr and .pdn\n"
+         "  analyze FILE       go over a game with the engine and mark its mistakes\n"
          "  egdb build|probe|verify  the endgame tables: build them, look a position up, check\n"
          "\n"
          "POSITION (default: the initial position, Black to move):\n"
@@ -54,6 +55,19 @@ const std::map<std::string, std::string> Help = {
                 "Converts one game between a Velk Checkers game file (.ckr) and PDN (.pdn), as the\n"
                 "names end. From a PDN file with several games the first is converted. PDN results\n"
                 "are written from the first mover's side: 1-0 Black (Red) won, 0-1 White won."},
+    {"analyze", "usage: velk-checkers-engine analyze FILE [--game N] [--movetime SECONDS] [--pdn OUT]\n"
+                "                                      [--memory BYTES] [--threads N] [--egdb DIR|none]\n"
+                "Goes over a game (a .ckr game file, or game N, default 1, of a PDN file) with the Expert\n"
+                "search: every position for SECONDS (default 1), and a move that is not the engine's\n"
+                "choice half as long again, weighed against that choice in one search. Prints a line\n"
+                "per half-move, Red's as '12. 11-15' and White's as '12... 22-18', with the score after\n"
+                "it from Red's side in men, the engine's better move and its score, and the move's\n"
+                "class: '12... 22-18  -0.45  best 23-19 +0.10  mistake'. A move losing a quarter of a\n"
+                "man is an inaccuracy, half a man a mistake, nine tenths a blunder; giving up a known\n"
+                "win, or walking into a known loss, is at least a mistake. Then each side's count of\n"
+                "inaccuracies, mistakes and blunders. --pdn OUT writes the game as PDN with the\n"
+                "analysis in comments and marks. --memory, --threads and --egdb as for search. A file\n"
+                "that cannot be read exits with 2."},
     {"moves", "usage: velk-checkers-engine moves [POSITION]\n"
               "Prints the legal moves of the side to move, one per line, in the engine's list order\n"
               "(captures longest first), in two-digit notation: 12-16, 01-10-17. A position without\n"
@@ -202,6 +216,8 @@ int RunCommand(int argc, char** argv)
             return CmdBook(args);
         if (args.Command == "show")
             return CmdShow(args);
+        if (args.Command == "analyze")
+            return CmdAnalyze(args);
         if (args.Command == "pdn" || args.Command == "convert") {
             AllowOptions(args, {});
             return RunPdnCommand(args.Command, args.Positional);

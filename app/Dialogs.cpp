@@ -303,6 +303,65 @@ bool TExpertMoveTimeDialog::Execute(QWidget* Parent, int& Milliseconds)
     return true;
 }
 
+TAnalysisTimeDialog::TAnalysisTimeDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Analyze Game"));
+    setObjectName("AnalysisTimeDialog");
+    Seconds = new QDoubleSpinBox;
+    Seconds->setObjectName("Seconds");
+    Seconds->setRange(0.1, 60.0);
+    Seconds->setDecimals(1);
+    Seconds->setSingleStep(0.1);
+    Seconds->setSuffix(tr(" s"));
+    LayOutComputerQuestion(this, tr("Please specify how long the engine thinks about each move of the game."),
+                           tr("Time per Move:"), Seconds);
+}
+
+bool TAnalysisTimeDialog::Execute(QWidget* Parent, double& Seconds)
+{
+    TAnalysisTimeDialog dialog(Parent);
+    dialog.Seconds->setValue(Seconds);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Seconds = dialog.Seconds->value();
+    return true;
+}
+
+TAnalysisProgressDialog::TAnalysisProgressDialog(QWidget* Parent, const TBackgroundProgress& Progress)
+    : QDialog(Parent), FProgressOf(Progress)
+{
+    Prepare(this, tr("Analyze Game"));
+    setObjectName("AnalysisProgressDialog");
+    FBar = new QProgressBar;
+    FBar->setObjectName("Progress");
+    FBar->setRange(0, 0);
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 2, 1);
+    grid->addWidget(Text(tr("The engine is going over every move of the game. The game changes only when it "
+                            "is done.")),
+                    0, 1);
+    grid->addWidget(FBar, 1, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("Cancel"), mrCancel, true)}));
+    setFixedWidth(380);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] { Refresh(); });
+    timer->start(100);
+}
+
+void TAnalysisProgressDialog::Refresh()
+{
+    if (const int total = FProgressOf.Total.load(); total > 0) {
+        FBar->setRange(0, total);
+        FBar->setValue(FProgressOf.Done.load());
+    }
+    if (FProgressOf.Finished.load() && isVisible())
+        done(mrOk);
+}
+
 TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder) : QDialog(Parent), FBuilder(Builder)
 {
     Prepare(this, tr("Endgame Database"));

@@ -2,6 +2,7 @@
 // The program's small modal dialogs. Each is created, shown, read and freed by one Execute
 // call; none keeps state between calls.
 #include <QDialog>
+#include <atomic>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -70,6 +71,34 @@ public:
     static bool Execute(QWidget* Parent, int& Milliseconds);
     explicit TExpertMoveTimeDialog(QWidget* Parent);
     QDoubleSpinBox* Seconds;
+};
+
+// Analyze Game's time per move, in seconds from 0.1 to 60.
+class TAnalysisTimeDialog : public QDialog {
+public:
+    static bool Execute(QWidget* Parent, double& Seconds);
+    explicit TAnalysisTimeDialog(QWidget* Parent);
+    QDoubleSpinBox* Seconds;
+};
+
+// What a job on another thread tells the dialog that waits for it, and the dialog's Cancel.
+struct TBackgroundProgress {
+    std::atomic<int> Done{0}, Total{0};
+    std::atomic<bool> Finished{false};
+};
+
+// Waits for a job on another thread with a progress bar: closes with mrOk when the job has
+// finished, mrCancel when the player cancels first.
+class TAnalysisProgressDialog : public QDialog {
+public:
+    TAnalysisProgressDialog(QWidget* Parent, const TBackgroundProgress& Progress);
+    // Reads the job's progress into the dialog, as its timer does, and closes it when done.
+    void Refresh();
+    const TBackgroundProgress& Progress() const { return FProgressOf; }
+
+private:
+    const TBackgroundProgress& FProgressOf;
+    QProgressBar* FBar = nullptr;
 };
 
 class TMemoryOptionsDialog : public QDialog {

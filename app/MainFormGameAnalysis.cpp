@@ -1,12 +1,8 @@
 // The engine's thinking from the main window: the engine output, analysis of the shown
 // position, and positions copied and pasted as text.
 #include <QClipboard>
-#include <QEventLoop>
 #include <QGuiApplication>
-#include <QInputDialog>
-#include <QProgressDialog>
-#include <QTimer>
-#include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "Dialogs.h"
@@ -52,14 +48,8 @@ void TMainForm::CopyPosition()
 void TMainForm::AnalyzeGame()
 {
     TCheckers& game = *FGame;
-    if (game.History().Count() == 0)
+    if (game.History().Count() == 0 || !TAnalysisTimeDialog::Execute(this, FAnalysisSeconds))
         return;
-    bool ok = false;
-    const double seconds = QInputDialog::getDouble(this, tr("Analyze Game"), tr("Seconds to think about each move:"),
-                                                   FAnalysisSeconds, 0.1, 60.0, 1, &ok);
-    if (!ok)
-        return;
-    FAnalysisSeconds = seconds;
     // Nothing else searches meanwhile: the analysis of the shown position ends, the computer waits.
     game.Session().SetAnalyzing(false);
     if (game.Thinking() || (game.Playing() && game.IsComputerTurn()))
@@ -78,52 +68,33 @@ void TMainForm::AnalyzeGame()
     const std::shared_ptr<const TEndgameDb> db = ExpertEndgameDb();
     engine.SetEndgameDb(db.get());
     TGameAnalysisOptions options;
-    options.MoveTimeMs = static_cast<uint32_t>(seconds * 1000 + 0.5);
+    options.MoveTimeMs = static_cast<uint32_t>(std::lround(FAnalysisSeconds * 1000));
     options.MaxMemory = std::min(game.MaxMemory(), EXPERT_MAX_TABLE_BYTES);
 
-    std::atomic<int> done{0}, total{0};
-    std::atomic<bool> finished{false}, succeeded{false};
+    TBackgroundProgress progress;
     TStopFlag stop{STOP_NONE};
     std::vector<THalfMoveAnalysis> results;
+    bool succeeded = false;
     std::thread worker([&] {
         try {
             results = velk::AnalyzeGame(
                 engine, copy, options,
                 [&](const THalfMoveAnalysis&, int Done, int Total) {
-                    done.store(Done);
-                    total.store(Total);
+                    progress.Done.store(Done);
+                    progress.Total.store(Total);
                 },
                 &stop);
-            succeeded.store(true);
+            succeeded = true;
         } catch (...) {
             // Cancelled, or the search failed: the game stays as it was.
         }
-        finished.store(true);
+        progress.Finished.store(true);
     });
-
-    QProgressDialog progress(tr("Analysing the game..."), tr("Cancel"), 0, 0, this);
-    progress.setObjectName("AnalysisProgress");
-    progress.setWindowTitle(tr("Analyze Game"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(50);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (total.load() > 0) {
-            progress.setMaximum(total.load());
-            progress.setValue(done.load());
-        }
-        if (progress.wasCanceled())
-            stop.store(STOP_ABORT);
-        if (finished.load())
-            loop.quit();
-    });
-    poll.start();
-    loop.exec();
+    TAnalysisProgressDialog dialog(this, progress);
+    if (ExecDialog(dialog) != mrOk)
+        stop.store(STOP_ABORT);
     worker.join();
-    progress.reset();
-    if (!succeeded.load() || stop.load() == STOP_ABORT)
+    if (!succeeded || stop.load() == STOP_ABORT)
         return;
     ApplyGameAnalysis(game.History(), results);
     game.SetModified(true);

@@ -175,10 +175,13 @@ void TMainForm::InstallPdnGame(TPdnChoice& Choice)
     stream.SetPosition(0);
     FGame->SetBoardMode(gbmPlay);
     FGame->LoadFromStream(stream);
-    // The game file's stream has no room for comments: they are carried over record by record.
+    // The game file's stream has no room for comments or analysis: they are carried over record
+    // by record.
     TGameHistory& history = FGame->History();
-    for (int32_t i = 0; i < history.Count() && i < Choice.History->Count(); ++i)
+    for (int32_t i = 0; i < history.Count() && i < Choice.History->Count(); ++i) {
         history.Items(i).Comment = Choice.History->Items(i).Comment;
+        history.Items(i).Analysis = Choice.History->Items(i).Analysis;
+    }
     FGameData = std::move(Choice.Data);
     FPdnPlace = TPdnPlace();
     UpdateHistoryList();

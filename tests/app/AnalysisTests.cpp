@@ -92,6 +92,15 @@ TEST_F(AnalysisTest, AnalyzeGameMarksTheShotAndCancelLeavesGameAndFileAlone)
     EXPECT_TRUE(PumpUntil([&] { return Game().History().Position() == 4; }));
     Trigger(TActionId::HistoryCopyPdn);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("27-23 $4 {")) << QGuiApplication::clipboard()->text().toStdString();
+
+    // Saved as PDN and opened again, the marks and the graph come back.
+    FileAnswer = FilePath("analysed.pdn");
+    Trigger(TActionId::GameSaveAs);
+    Trigger(TActionId::GameNew);
+    EXPECT_TRUE(W->EvalGraph().isHidden());
+    Trigger(TActionId::GameOpen);
+    EXPECT_EQ(Game().History().Items(0).Analysis, slip);
+    EXPECT_FALSE(W->EvalGraph().isHidden());
 }
 
 // Analysis lists three lines and plays only the one double-clicked; the score is Red's whichever

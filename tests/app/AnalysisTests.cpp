@@ -70,7 +70,7 @@ TEST_F(AnalysisTest, AnalyzeGameMarksTheShotAndCancelLeavesGameAndFileAlone)
     EXPECT_EQ(FileBytes(name), bytes);
 
     AnalyzeGame(true);
-    const TMoveAnalysis& slip = Game().History().Items(0).Analysis;
+    const TMoveAnalysis slip = Game().History().Items(0).Analysis;
     EXPECT_EQ(slip.Mark, TMoveAnalysis::Blunder);
     EXPECT_FALSE(slip.BestMove.empty());
     EXPECT_NE(slip.BestMove, "27-23");

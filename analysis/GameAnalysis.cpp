@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/DrawRule.h"
+#include "engine/Fen.h"
 #include "engine/ScoreText.h"
 #include "platform/Exceptions.h"
 
@@ -113,44 +114,63 @@ const char* MarkWord(TMoveAnalysis::TMark Mark)
     }
 }
 
-std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameHistory& History,
+TGameTurns GameTurns(const TGameHistory& History)
+{
+    TGameTurns game;
+    TCheckersBoard board;
+    History.LoadBoardAt(0, board);
+    game.Start = BoardToFen(board);
+    // A turn entered a step at a time spans several records; its last one ends the turn.
+    for (int32_t i = 0; i < History.Count(); ++i)
+        if (History.Items(i).EndsTurn) {
+            History.LoadBoardAt(i + 1, board);
+            game.Turns.push_back({i, BoardToFen(board)});
+        }
+    return game;
+}
+
+std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameTurns& Game,
                                            const TGameAnalysisOptions& Options, const TAnalysisProgress& Progress,
                                            const TStopFlag* Stop)
 {
-    // A turn entered a step at a time spans several records; its last one ends the turn.
-    std::vector<std::pair<int32_t, int32_t>> turns;
-    for (int32_t i = 0, first = 0; i < History.Count(); ++i)
-        if (History.Items(i).EndsTurn) {
-            turns.emplace_back(first, i);
-            first = i + 1;
-        }
-    const int total = static_cast<int>(turns.size());
+    const int total = static_cast<int>(Game.Turns.size());
     std::vector<THalfMoveAnalysis> results;
-    results.reserve(turns.size());
+    results.reserve(Game.Turns.size());
     TCheckersBoard before, after;
-    History.LoadBoardAt(0, before);
+    std::string error;
+    const bool started = ParseFen(Game.Start, before, error);
     TGamePositions positions;
     positions.Reset(before);
     int32_t moveNo = 1;
-    for (const auto& [first, last] : turns) {
+    for (const TGameTurns::TTurn& turn : Game.Turns) {
         CheckStop(Stop);
-        History.LoadBoardAt(first, before);
-        History.LoadBoardAt(last + 1, after);
         THalfMoveAnalysis& result = results.emplace_back();
-        result.Record = last;
+        result.Record = turn.Record;
         result.RedMoved = before.Turn() == PLAYER_BLACK;
         result.MoveNumber = moveNo;
         moveNo += result.RedMoved ? 0 : 1;
-        const int32_t played = PlayedMove(before, after.Key());
+        const bool read = started && ParseFen(turn.After, after, error);
+        result.AfterKey = read ? after.Key() : 0;
+        const int32_t played = read ? PlayedMove(before, after.Key()) : -1;
         if (played >= 0) {
             result.Move = MoveText(before.Moves()[played]);
             WeighMove(Engine, before, played, positions.ReversibleKeys(), Options, Stop, result);
         }
-        positions.Push(after);
+        if (read) {
+            positions.Push(after);
+            before.Assign(after);
+        }
         if (Progress)
             Progress(result, static_cast<int>(results.size()), total);
     }
     return results;
+}
+
+std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameHistory& History,
+                                           const TGameAnalysisOptions& Options, const TAnalysisProgress& Progress,
+                                           const TStopFlag* Stop)
+{
+    return AnalyzeGame(Engine, GameTurns(History), Options, Progress, Stop);
 }
 
 void ApplyGameAnalysis(TGameHistory& History, const std::vector<THalfMoveAnalysis>& Results)
@@ -158,9 +178,14 @@ void ApplyGameAnalysis(TGameHistory& History, const std::vector<THalfMoveAnalysi
     THistoryUpdate update(History);
     for (int32_t i = 0; i < History.Count(); ++i)
         History.Items(i).Analysis = {};
-    for (const THalfMoveAnalysis& result : Results)
-        if (result.Record >= 0 && result.Record < History.Count() && History.Items(result.Record).EndsTurn)
+    TCheckersBoard after;
+    for (const THalfMoveAnalysis& result : Results) {
+        if (result.Record < 0 || result.Record >= History.Count() || !History.Items(result.Record).EndsTurn)
+            continue;
+        History.LoadBoardAt(result.Record + 1, after);
+        if (after.Key() == result.AfterKey)
             History.Items(result.Record).Analysis = result.Analysis();
+    }
 }
 
 TMarkCounts CountMarks(const std::vector<THalfMoveAnalysis>& Results, bool Red)

@@ -53,6 +53,7 @@ struct TGameAnalysisOptions {
 // One half-move of the game as the analysis found it. Scores are from Red's side.
 struct THalfMoveAnalysis {
     int32_t Record = -1;     // the history's index of the turn's last record, which carries the result
+    uint64_t AfterKey = 0;   // the position after the turn, by which the record is known again
     int32_t MoveNumber = 0;  // as PDN numbers it: Red's "12." and White's "12..." share 12
     bool RedMoved = true;
     std::string Move;         // as PDN writes it: 22-18, 15x24x31
@@ -72,18 +73,34 @@ struct THalfMoveAnalysis {
 // are done.
 using TAnalysisProgress = std::function<void(const THalfMoveAnalysis& Latest, int Done, int Total)>;
 
-// Searches every position of History's finished turns with Engine (as the caller set it up:
-// threads, endgame tables), one after the other so that its table carries over, each with the
-// game's earlier positions for the draw rule. A move that is not the engine's choice is weighed
-// by a second search of the same position limited to the two moves, so that both scores come
-// from the same depth. Stop (may be null) at STOP_ABORT throws EAbort between or within the
-// searches. History is only read.
+// A game's finished turns as positions: taken from the history on the thread that owns it, so
+// that the analysis may run on another while the game is browsed or played on.
+struct TGameTurns {
+    struct TTurn {
+        int32_t Record = -1;  // the turn's last record in the history
+        std::string After;    // the position after the turn, as FEN
+    };
+    std::string Start;  // as FEN
+    std::vector<TTurn> Turns;
+};
+TGameTurns GameTurns(const TGameHistory& History);
+
+// Searches the position before every turn of Game with Engine (as the caller set it up: threads,
+// endgame tables), one after the other so that its table carries over, each with the game's
+// earlier positions for the draw rule. A move that is not the engine's choice is weighed by a
+// second search of the same position limited to the two moves, so that both scores come from
+// the same depth. Stop (may be null) at STOP_ABORT throws EAbort between or within the searches.
+std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameTurns& Game,
+                                           const TGameAnalysisOptions& Options, const TAnalysisProgress& Progress,
+                                           const TStopFlag* Stop);
+// The same for History, whose turns are read before the first search.
 std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameHistory& History,
                                            const TGameAnalysisOptions& Options, const TAnalysisProgress& Progress,
                                            const TStopFlag* Stop);
 
 // Puts each result on its turn's last record (TGameHistoryRec::Analysis) and clears it from every
-// other record; results whose record no longer matches are left out.
+// other record. A result whose record no longer ends a turn leading to the position analysed (the
+// game was changed since) is left out.
 void ApplyGameAnalysis(TGameHistory& History, const std::vector<THalfMoveAnalysis>& Results);
 
 struct TMarkCounts {

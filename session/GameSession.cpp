@@ -74,9 +74,13 @@ void TGameSession::Detach()
     if (FTarget == nullptr)
         return;
     FSolver->SetWindow(nullptr);
-    SetAnalyzing(false);
-    if (FAnalyzer)
+    // Silently: an owner that detaches may be tearing down what its callbacks would touch.
+    if (FAnalyzer) {
+        FAnalyzing = false;
+        ++FAnalysisSerial;
+        FAnalyzer->Stop();
         FAnalyzer->SetWindow(nullptr);
+    }
     FTarget = nullptr;
     UpdatePlayingState(true);
     // The stopped search's end message was not posted; nothing thinks any more.

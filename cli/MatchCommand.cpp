@@ -270,15 +270,15 @@ bool ParseLevel(const std::string& Text, double DefaultSeconds, TLevel& Level, s
     return true;
 }
 
-TExpertResult TPlayer::AskDriver(TCheckersBoard& Board)
+TExpertResult TPlayer::AskDriver(TCheckersBoard& Board, uint32_t MoveTimeMs)
 {
     TExpertResult result;
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f", FLevel.MoveTimeMs / 1000.0);
+    std::snprintf(seconds, sizeof seconds, "%.3f", MoveTimeMs / 1000.0);
     std::string output, error;
     const std::string fen = BoardToFen(Board);
     // A driver thinks for its time and starts up; one that takes far longer has hung.
-    const int timeoutMs = static_cast<int>(std::min<uint32_t>(FLevel.MoveTimeMs, 600000)) * 10 + 10000;
+    const int timeoutMs = static_cast<int>(std::min<uint32_t>(MoveTimeMs, 600000)) * 10 + 10000;
     if (!RunProgram({FLevel.Driver, "--fen", fen, "--time", seconds}, timeoutMs, output, error)) {
         FFault = "the driver " + error + " for " + fen;
         return result;
@@ -310,12 +310,13 @@ TExpertResult TPlayer::AskDriver(TCheckersBoard& Board)
     return result;
 }
 
-TExpertResult TPlayer::Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past)
+TExpertResult TPlayer::Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past, uint32_t MoveTimeMs)
 {
     FFromBook = false;
     FFault.clear();
+    const uint32_t moveTime = MoveTimeMs != 0 ? MoveTimeMs : FLevel.MoveTimeMs;
     if (!FLevel.Driver.empty())
-        return AskDriver(Board);
+        return AskDriver(Board, moveTime);
     if (FLevel.Expert() && FUseBook) {
         TExpertResult book;
         book.Move = BookMove(Board, FBookSeed);
@@ -330,7 +331,7 @@ TExpertResult TPlayer::Choose(TCheckersBoard& Board, const std::vector<uint64_t>
         }
     }
     if (FLevel.Expert())
-        return FExpert.Search(Board, FLevel.MoveTimeMs, FMemory ? FMemory : EXPERT_TOOL_MEMORY, nullptr, Past);
+        return FExpert.Search(Board, moveTime, FMemory ? FMemory : EXPERT_TOOL_MEMORY, nullptr, Past);
     TExpertResult result;
     result.Move =
         Board.Solve(static_cast<uint8_t>(FLevel.Depth), FMemory ? FMemory : DEFAULT_MAX_MEMORY, nullptr, Past);
@@ -394,6 +395,7 @@ int RunMatch(const TMatchOptions& Options)
     TCheckersSession session;
     TSessionQueue queue(session);
     session.SetDeclareDraws(true);
+    session.SetTimeControl(Options.Clock);
     int wins = 0, losses = 0, draws = 0, voids = 0;
     double seconds[2] = {0, 0};
     int moves[2] = {0, 0};
@@ -423,9 +425,11 @@ int RunMatch(const TMatchOptions& Options)
                 const int mover = position.Turn() == sideA ? 0 : 1;
                 TPlayer& player = mover == 0 ? a : b;
                 const auto started = std::chrono::steady_clock::now();
-                const TExpertResult choice = player.Choose(position, &past);
+                const TExpertResult choice = player.Choose(position, &past, Session.ClockMoveTime());
                 seconds[mover] += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
                 ++moves[mover];
+                if (Session.CheckTime())
+                    return -1;  // too late: the move is not played
                 if (!player.Fault().empty()) {
                     fault = player.Fault();
                     return -1;
@@ -457,13 +461,20 @@ int RunMatch(const TMatchOptions& Options)
             ++draws;
         } else if (session.Winner() == sideA) {
             ++wins;
-            result = "A wins";
+            result = session.LostOnTime() != 0 ? "A wins (B lost on time)" : "A wins";
         } else {
             ++losses;
-            result = "B wins";
+            result = session.LostOnTime() != 0 ? "B wins (A lost on time)" : "B wins";
         }
-        std::printf("game %d: %s, A %s: %s after %d plies\n", g + 1, label.c_str(),
-                    sideA == PLAYER_BLACK ? "black" : "white", result.c_str(), plies);
+        std::string clocks;
+        if (Options.Clock.Active()) {
+            char text[80];
+            std::snprintf(text, sizeof text, ", clocks A %.1f s, B %.1f s", session.RemainingTime(sideA) / 1000.0,
+                          session.RemainingTime(sideA ^ 3) / 1000.0);
+            clocks = text;
+        }
+        std::printf("game %d: %s, A %s: %s after %d plies%s\n", g + 1, label.c_str(),
+                    sideA == PLAYER_BLACK ? "black" : "white", result.c_str(), plies, clocks.c_str());
         if (Options.Moves)
             std::printf("  %s:%s\n  end %s\n", fen.c_str(), record.c_str(),
                         BoardToFen(session.CheckersBoard()).c_str());

@@ -6,6 +6,7 @@
 
 #include "engine/CheckersBoard.h"
 #include "engine/ExpertSearch.h"
+#include "session/TimeControl.h"
 
 namespace velk {
 
@@ -40,7 +41,8 @@ public:
     // level, Past being the draw rule's positions (TGamePositions::ReversibleKeys) or null. The
     // Expert level plays from the opening book first, drawing among its moves by BookSeed.
     // A driver's move is -1 when it gave none or an illegal one; Fault() then says which.
-    TExpertResult Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past);
+    // MoveTimeMs, when not 0, is the time a clock gives this move in place of the level's own.
+    TExpertResult Choose(TCheckersBoard& Board, const std::vector<uint64_t>* Past, uint32_t MoveTimeMs = 0);
     const TLevel& Level() const { return FLevel; }
     void SetBook(bool Use, uint64_t Seed)
     {
@@ -52,7 +54,7 @@ public:
     const std::string& Fault() const { return FFault; }
 
 private:
-    TExpertResult AskDriver(TCheckersBoard& Board);
+    TExpertResult AskDriver(TCheckersBoard& Board, uint32_t MoveTimeMs);
 
     TLevel FLevel;
     uint32_t FMemory;
@@ -90,6 +92,7 @@ struct TMatchOptions {
     bool UseBook = true;               // the Expert level plays from the opening book
     uint64_t Seed = 1;                 // for the book's choices, different in each game
     const TEndgameDb* Endgames = nullptr;  // probed by both expert sides; null: none
+    TTimeControl Clock;                    // each side's clock; none: the levels' own times
 };
 
 // The score of W wins, L losses and D draws in per cent, and its 95 % margin.

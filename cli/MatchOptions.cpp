@@ -12,7 +12,7 @@ namespace velk {
 int CmdMatch(const TArgs& Args)
 {
     AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--ballots", "--deck", "--count", "--seed", "--no-book",
-                        "--memory", "--moves", "--threads", "--egdb"});
+                        "--memory", "--moves", "--threads", "--egdb", "--clock"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -80,6 +80,7 @@ int CmdMatch(const TArgs& Args)
     options.Memory = MemoryOption(Args, 0);
     options.Threads = ThreadsOption(Args);
     options.Moves = Args.Options.count("--moves") != 0;
+    options.Clock = ClockOption(Args);
     const std::unique_ptr<TEndgameDb> endgames = EndgameOption(Args);
     options.Endgames = endgames.get();
     return RunMatch(options);

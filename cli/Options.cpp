@@ -36,7 +36,7 @@ TArgs ParseArgs(int argc, char** argv)
     static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings",
                                                   "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
-                                                  "--book", "--threads", "--egdb", "--game", "--pdn"};
+                                                  "--book", "--threads", "--egdb", "--game", "--pdn", "--clock"};
     static const std::vector<std::string> flags = {"--no-draws", "--game-memory", "--moves", "--no-book", "--after"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -188,6 +188,18 @@ std::unique_ptr<TEndgameDb> EndgameOption(const TArgs& Args, const TCheckersBoar
         return nullptr;
     }
     return db;
+}
+
+// --clock M+S: each side's clock, M minutes for the game (fractions allowed) and S seconds more
+// for each move; none without the option.
+TTimeControl ClockOption(const TArgs& Args)
+{
+    const auto clock = Args.Options.find("--clock");
+    TTimeControl control;
+    if (clock != Args.Options.end() && (!ParseTimeControl(clock->second, 60000, control) || !control.Active()))
+        Fail("--clock must be MINUTES+SECONDS such as 5+3 or 0.5+0.1 (at most 1440 minutes and 3600 seconds), not \"" +
+             clock->second + "\"");
+    return control;
 }
 
 // --threads for the Expert level: 0 (the default) for one per core.

@@ -48,6 +48,7 @@ TLevel LevelOption(const TArgs& Args);
 uint64_t SeedOption(const TArgs& Args, uint64_t Default);
 std::unique_ptr<TEndgameDb> EndgameOption(const TArgs& Args, const TCheckersBoard* Root = nullptr);
 int ThreadsOption(const TArgs& Args);
+TTimeControl ClockOption(const TArgs& Args);
 
 // The commands, each returning the exit status; main.cpp dispatches to them.
 int CmdMoves(const TArgs& Args);

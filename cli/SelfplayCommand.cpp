@@ -23,7 +23,7 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 int CmdSelfplay(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
-                        "--threads", "--egdb"});
+                        "--threads", "--egdb", "--clock"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
     TLevel level = LevelOption(Args);
@@ -48,6 +48,7 @@ int CmdSelfplay(const TArgs& Args)
     TCheckersSession session;
     TSessionQueue queue(session);
     session.SetDeclareDraws(draws);
+    session.SetTimeControl(ClockOption(Args));
     session.StartFrom(board);
     int moveNumber[3] = {0, 0, 0};
     const auto choose = [&](TCheckersSession& Session) -> int32_t {
@@ -56,10 +57,12 @@ int CmdSelfplay(const TArgs& Args)
         const std::vector<uint64_t> past = Session.PastPositionKeys();
         int32_t best = -1;
         try {
-            best = player.Choose(position, draws ? &past : nullptr).Move;
+            best = player.Choose(position, draws ? &past : nullptr, Session.ClockMoveTime()).Move;
         } catch (const std::bad_alloc&) {
             Fail("the transposition table of " + std::to_string(memory) + " bytes could not be allocated");
         }
+        if (Session.CheckTime())
+            return -1;  // too late: the move is not played
         if (best < 0 || best >= position.MoveCount())
             Fail("the engine chose no move in " + BoardToFen(position));
         const uint8_t side = position.Turn();
@@ -69,6 +72,11 @@ int CmdSelfplay(const TArgs& Args)
         return best;
     };
     PlayGame(session, queue, choose, draws ? std::numeric_limits<int>::max() : SELFPLAY_HALF_MOVES);
+    if (session.LostOnTime() != 0)
+        std::printf("%s lost on time\n", session.LostOnTime() == PLAYER_BLACK ? "black" : "white");
+    if (session.TimeControl().Active())
+        std::printf("clocks: black %.1f s, white %.1f s\n", session.RemainingTime(PLAYER_BLACK) / 1000.0,
+                    session.RemainingTime(PLAYER_WHITE) / 1000.0);
     std::printf("%s\n", session.GetGameRecordText().c_str());
     return 0;
 }

@@ -127,7 +127,7 @@ const std::map<std::string, std::string> Help = {
     {"match", "usage: velk-checkers-engine match --a LEVEL[:SECONDS] --b LEVEL[:SECONDS] [--games N]\n"
               "                                  [--openings FILE | --ballots FILE [--deck D] [--count N]]\n"
               "                                  [--seed S] [--no-book] [--memory BYTES] [--moves] [--threads N]\n"
-              "                                  [--egdb DIR|none]\n"
+              "                                  [--egdb DIR|none] [--clock M+S]\n"
               "Plays level A against level B from opening positions, each opening twice so that each\n"
               "level has each colour once, under the game's draw rule. LEVEL: easy, medium, difficult,\n"
               "depth:N, expert[:SECONDS] (default 1 s a move). Openings: by default every position\n"
@@ -146,9 +146,16 @@ const std::map<std::string, std::string> Help = {
               "The total gives the score's 95 % margin ('score 55.0 % +- 8.1').\n"
               "Matches are slow: 0.1 s a move over every opening takes about an hour. --threads N:\n"
               "each expert side searches with N threads (default: one per core). Both expert sides\n"
-              "probe the same endgame tables (--egdb as for search)."},
+              "probe the same endgame tables (--egdb as for search).\n"
+              "--clock M+S plays on the clock: each side has M minutes for the game (0.5 is half a\n"
+              "minute) and S seconds more for each move it completes (S may have decimals too). An\n"
+              "expert or driver side thinks for a share of its time left and of the increment instead\n"
+              "of its own time a move; the depth levels think as they do. A side whose time runs out\n"
+              "loses ('A wins (B lost on time)'), and each game line ends with the clocks left\n"
+              "(', clocks A 41.2 s, B 12.0 s')."},
     {"selfplay", "usage: velk-checkers-engine selfplay [--depth N | --level LEVEL] [--memory BYTES | --game-memory]\n"
-                 "                                    [--no-draws] [--threads N] [--egdb DIR|none] [POSITION]\n"
+                 "                                    [--no-draws] [--threads N] [--egdb DIR|none] [--clock M+S]\n"
+                 "                                    [POSITION]\n"
                  "Plays the computer against itself from the position as the game's computer plays:\n"
                  "N plies deep (1-64, default 8, the game's Medium level), a transposition table of\n"
                  "BYTES (default 1048576; --game-memory: the game's tenth of the machine's memory)\n"
@@ -163,7 +170,9 @@ const std::map<std::string, std::string> Help = {
                  "Equal best moves are chosen at random, as in the game.\n"
                  "--level plays at a level instead, as for search (expert: 1 s a move unless\n"
                  "expert:SECONDS), with N threads (default: one per core) and the endgame tables\n"
-                 "(--egdb as for search)."},
+                 "(--egdb as for search).\n"
+                 "--clock M+S plays on the clock as match does: a side whose time runs out loses ('black\n"
+                 "lost on time'), and 'clocks: black 41.2 s, white 12.0 s' comes before the record."},
     {"show", "usage: velk-checkers-engine show FILE.ckr\n"
              "Reads a game saved by Velk Checkers and prints its signature, the start position\n"
              "(board text, FEN, side to move), every record (squares, milliseconds, whether it\n"

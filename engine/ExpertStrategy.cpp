@@ -37,7 +37,8 @@ int32_t TExpertStrategy::Search(TGameBoard& Board, const TStopFlag* StopFlag, co
         if (book >= 0)
             return book;
     }
-    const uint32_t moveTime = FMoveTime.load();
+    const uint32_t clock = FClockMoveTime.load();
+    const uint32_t moveTime = clock != 0 ? clock : FMoveTime.load();
     TExpertRequest request;
     request.MoveTimeMs = moveTime == 0 ? 1 : moveTime;
     if (Reporting())

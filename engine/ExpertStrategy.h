@@ -19,6 +19,8 @@ public:
     // Milliseconds a move (0 is taken as 1: the search would have no limit at all).
     uint32_t MoveTime() const { return FMoveTime.load(); }
     void SetMoveTime(uint32_t Value) { FMoveTime.store(Value); }
+    // The time a game on the clock gives the next move, in place of MoveTime (0: none).
+    void SetClockMoveTime(uint32_t Value) { FClockMoveTime.store(Value); }
     // The table's budget in bytes.
     uint32_t MaxMemory() const { return FMaxMemory.load(); }
     void SetMaxMemory(uint32_t Value) { FMaxMemory.store(Value); }
@@ -38,6 +40,7 @@ public:
 
 private:
     std::atomic<uint32_t> FMoveTime{EXPERT_DEFAULT_MOVE_TIME_MS};
+    std::atomic<uint32_t> FClockMoveTime{0};
     std::atomic<uint32_t> FMaxMemory{DEFAULT_MAX_MEMORY};
     std::atomic<int> FThreads{0};
     std::atomic<bool> FUseBook{true};

@@ -34,6 +34,7 @@ void TCheckersSession::Stepped(TPosition SrcPos, TPosition DstPos)
 
 bool TCheckersSession::PlaySquares(const TCheckersMove& Move)
 {
+    CheckTime();
     if (!CanPlayMoves() || CheckersBoard().Moves().FindPrefix(Move, -1) < 0)
         return false;
     BeginMove();

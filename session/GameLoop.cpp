@@ -13,8 +13,9 @@ TGameEnd PlayGame(TCheckersSession& Session, TSessionQueue& Queue, const TMoveCh
         if (plies >= MaxPlies)
             return TGameEnd::PlyLimit;
         const int32_t move = Choose(Session);
+        // A move that comes after its side's time ran out is not played: the game is lost.
         if (move < 0 || !Session.PlayMove(move))
-            return TGameEnd::Stopped;
+            return Session.IsGameOver() ? TGameEnd::Over : TGameEnd::Stopped;
         Queue.Pump();
     }
     return TGameEnd::Over;

@@ -271,6 +271,41 @@ uint32_t TGameSession::TurnTime() const
     return time;
 }
 
+int TGameSession::Winner() const
+{
+    if (const uint8_t lost = LostOnTime(); lost != 0)
+        return lost ^ 3;
+    return DrawnByRule() ? 0 : FBoard->Winner();
+}
+
+uint32_t TGameSession::RemainingTime(uint8_t Player) const
+{
+    if (!FTimeControl.Active() || (Player != 1 && Player != 2) || LostOnTime() == Player)
+        return 0;
+    const int64_t moves = MoveNumberOf(Player) - 1;
+    const int64_t left = int64_t{FTimeControl.BaseMs} + moves * FTimeControl.IncrementMs - PlayerTime(Player);
+    return static_cast<uint32_t>(std::clamp<int64_t>(left, 0, UINT32_MAX));
+}
+
+uint32_t TGameSession::ClockMoveTime() const
+{
+    return FTimeControl.Active() ? velk::ClockMoveTime(FTimeControl, RemainingTime(Turn())) : 0;
+}
+
+bool TGameSession::CheckTime()
+{
+    const uint8_t side = Turn();
+    if (!FTimeControl.Active() || !FPlaying || IsGameOver() || (side != 1 && side != 2) || RemainingTime(side) > 0)
+        return false;
+    FLostOnTime = side;
+    FLostOnTimeAt = FHistory->Position();
+    FView->ClearSelection();
+    UpdatePlayingState(true);  // the game no longer plays: the computer's search is stopped
+    FHistory->SetFinished(true);
+    Post(WM_GB_GAMEENDED, 0, 0);
+    return true;
+}
+
 bool TGameSession::CanThink() const { return FPlaying && IsComputerTurn() && !FSolver->Busy(); }
 
 bool TGameSession::StartThinking()
@@ -278,6 +313,7 @@ bool TGameSession::StartThinking()
     if (!CanThink())
         return false;
     SetAnalyzing(false);
+    FExpertSearch->SetClockMoveTime(ClockMoveTime());
     FThinkingPosition = StreamForm(*FBoard);
     std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
     return FSolver->Start(*FBoard, std::move(past), FSearch);
@@ -318,6 +354,7 @@ void TGameSession::PlayRandomMove()
 
 bool TGameSession::PlayMove(int32_t Index)
 {
+    CheckTime();
     if (Index < 0 || Index >= FBoard->MoveCount() || !CanPlayMoves())
         return false;
     BeginMove();
@@ -334,6 +371,10 @@ bool TGameSession::PlayMove(int32_t Index)
 
 void TGameSession::BeginMove()
 {
+    // A move played from a browsed position starts a new line: a loss on time and a turn's
+    // time left at the old line's end go with it.
+    FLostOnTime = 0;
+    FParked = false;
     FMoving = true;
     FView->SquaresChanged();
     Raise(OnMoveBegin);
@@ -585,6 +626,8 @@ bool TGameSession::CommitMove()
 
 void TGameSession::ResetHistory()
 {
+    FLostOnTime = 0;
+    FParked = false;
     FView->StopShowing();
     FCurrentMove->Clear();
     THistoryUpdate update(*FHistory);
@@ -628,6 +671,11 @@ bool TGameSession::GoToPosition(int32_t Index)
         SetPaused(true);
         FAutoPaused = true;
     }
+    const bool leavingEnd = history.Position() == history.Count() && Index != history.Position();
+    if (leavingEnd && FTimeControl.Active() && LostOnTime() == 0) {
+        FParkedTurnTime = ElapsedTurnTime();
+        FParked = true;
+    }
     {
         BeginBoardUpdate();
         TFinally endUpdate([this] { EndBoardUpdate(); });
@@ -646,6 +694,10 @@ bool TGameSession::GoToPosition(int32_t Index)
             Post(WM_GB_HISTORYCHANGE, 0, 0);
         else
             history.SetPosition(Index);
+    }
+    if (FParked && Index == history.Count() && FCurrentMove->IsEmpty()) {
+        FParked = false;
+        FTurnClockTotal = FParkedTurnTime;
     }
     if (FAutoPaused && !(IsComputerTurn() && history.Position() < history.Count()))
         SetPaused(false);
@@ -724,6 +776,8 @@ void TGameSession::LoadFromStream(TStream& Stream)
             SetBoardMode(gbmSetup);
         SetPaused(wasPaused);
     });
+    FLostOnTime = 0;
+    FParked = false;
     {
         THistoryUpdate update(*FHistory);
         FHistory->LoadFromStream(checked);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "TimeControl.h"
 #include "engine/ExpertStrategy.h"
 #include "engine/GameBoard.h"
 #include "engine/GameSolver.h"
@@ -101,7 +102,7 @@ public:
     int32_t CurrentMoveNumber() const { return FHistory->Position() / 2 + 1; }
     int32_t MoveNumberOf(uint8_t Player) const;
     uint32_t PlayerTime(uint8_t Player) const;
-    int Winner() const { return DrawnByRule() ? 0 : FBoard->Winner(); }
+    int Winner() const;
     // Whether moves are written with two digits a square (09-13) in the record's texts.
     bool TwoDigitsPositions() const { return FTwoDigitsPositions; }
     void SetTwoDigitsPositions(bool Value) { FTwoDigitsPositions = Value; }
@@ -135,7 +136,7 @@ public:
 
     // ---- Play
     bool IsComputerTurn() const { return (FBoard->Turn() & FComputerPlayer) != 0; }
-    bool IsGameOver() const { return FBoard->GameState() != gsPlaying || DrawnByRule(); }
+    bool IsGameOver() const { return FBoard->GameState() != gsPlaying || DrawnByRule() || LostOnTime() != 0; }
     bool IsDraw() const { return FBoard->GameState() == gsDraw || DrawnByRule(); }
     // The game's draw rule holds at the shown position (only while draws are declared).
     bool DrawnByRule() const { return FDeclareDraws && IsDrawPosition(); }
@@ -168,8 +169,9 @@ public:
     bool Paused() const { return FPaused; }
     void SetPaused(bool Value);
     bool AutoPaused() const { return FAutoPaused; }
-    // No move reaches the board or the record while the game is paused.
-    bool CanPlayMoves() const { return !FPaused; }
+    // No move reaches the board or the record while the game is paused, nor after the side to
+    // move has lost on time.
+    bool CanPlayMoves() const { return !FPaused && LostOnTime() == 0; }
     uint8_t ComputerPlayer() const { return FComputerPlayer; }
     void SetComputerPlayer(uint8_t Value);
     TGameBoardMode BoardMode() const { return FBoardMode; }
@@ -204,6 +206,24 @@ public:
     bool SetAnalyzing(bool Value);
     int32_t NavigationDepth() const { return FNavigationDepth; }
     uint32_t TurnClockTotal() const { return FTurnClockTotal; }
+
+    // ---- The clocks of a game with a time control (none by default: the clocks only count up)
+    const TTimeControl& TimeControl() const { return FTimeControl; }
+    // Applies to the whole record, as if the game had been played on it from the start.
+    void SetTimeControl(const TTimeControl& Value) { FTimeControl = Value; }
+    // What Player's clock shows at the shown position: the time for the game and an increment
+    // for each move Player completed there, less what those moves took and, while Player is to
+    // move and the game plays, the running turn. 0 once it ran out; 0 without a time control.
+    uint32_t RemainingTime(uint8_t Player) const;
+    // How long the side to move may think for its move by its clock (ClockMoveTime), 0 without
+    // a time control; the Expert level is given this before each search.
+    uint32_t ClockMoveTime() const;
+    // The owner's timer calls this while the game plays (so does every move): when the side to
+    // move has no time left the game ends, lost by that side on time, the computer stopped.
+    // True when the game ended now.
+    bool CheckTime();
+    // The side that lost on time at the shown position, 0 for none.
+    uint8_t LostOnTime() const { return FLostOnTime != 0 && FHistory->Position() == FLostOnTimeAt ? FLostOnTime : 0; }
 
     // ---- Setup
     // A new game from Position (a set-up position, not moves of the record), played at once.
@@ -275,6 +295,17 @@ private:
     int32_t FBoardUpdateCount = 0;
     uint32_t FTurnClockStart = 0;
     uint32_t FTurnClockTotal = 0;
+    TTimeControl FTimeControl;
+    // A loss on time holds at the position where the time ran out: browsing back shows the
+    // earlier positions as they were played, browsing there again shows the loss, and only a
+    // move played from an earlier position (a new line, as a take-back makes) or another game
+    // undoes it.
+    uint8_t FLostOnTime = 0;
+    int32_t FLostOnTimeAt = 0;
+    // The turn that ran at the end of the record when browsing left it, so that coming back to
+    // it does not give its side that time again (only under a time control).
+    uint32_t FParkedTurnTime = 0;
+    bool FParked = false;
     bool FModified = false;
     bool FRecordFullMovesOnly = false;
     bool FDeclareDraws = false;

@@ -105,6 +105,16 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/openings.fen "# one opening\nW:W21-32:B1-
 check(0 "^match: A depth:3 against B depth:1, 2 games\ngame 1: [^\n]*A white: [^\n]+\ngame 2: [^\n]*A black: [^\n]+\ntotal: A [0-2] wins, [0-2] losses, [0-2] draws, score [0-9.]+ % \\+- [0-9.]+\ntime per move: A [0-9.]+ s, B [0-9.]+ s\n$"
       match --a depth:3 --b depth:1 --openings ${CMAKE_CURRENT_BINARY_DIR}/openings.fen)
 
+# On the clock, Expert shares out its time and the increment and never runs out; a deep search
+# on a clock of 60 ms does, and its move is not played.
+check(0 "^match: A expert against B expert, 2 games\ngame 1: [^\n]*, clocks A [0-9.]+ s, B [0-9.]+ s\ngame 2: [^\n]*, clocks A [0-9.]+ s, B [0-9.]+ s\ntotal: "
+      match --a expert --b expert --clock 0.05+0.1 --games 2 --threads 1 --openings ${CMAKE_CURRENT_BINARY_DIR}/openings.fen)
+if(out MATCHES "lost on time")
+  message(FATAL_ERROR "Expert ran out of time:\n${out}")
+endif()
+check(0 "^black lost on time\nclocks: black 0\\.0 s, white 0\\.1 s\nWHITE:\n$" selfplay --depth 14 --clock 0.001+0)
+check(2 "--clock must be MINUTES\\+SECONDS" match --a easy --b easy --clock 0+1)
+
 # The opening book. The program's own has the start: Expert plays from it at once, the same
 # move for the same seed, and says so. A book built from two ballots by shallow searches holds
 # the positions on the way there, the ballots and a ply beyond, and is probed as the built-in.

@@ -318,7 +318,13 @@ int RunMatch(const TMatchOptions& Options)
         b.SetBook(Options.UseBook, Options.Seed * 2 * static_cast<uint64_t>(games) + 2 * static_cast<uint64_t>(g) + 1);
         // The first game of an opening gives A the side to move, the second gives it to B.
         const uint8_t sideA = g % 2 == 0 ? board.Turn() : board.Turn() ^ 3;
-        session.StartFrom(board);
+        // A ballot's moves are the game's first, recorded as in the window's games.
+        const TBallot* ballot = Options.Ballots.empty() ? nullptr : &Options.Ballots[chosen[g / 2]];
+        if (ballot != nullptr)
+            session.StartBallot(*ballot);
+        else
+            session.StartFrom(board);
+        const int openingPlies = session.History().Count();
         std::string record, fault;
         bool stuck = false;
         const TGameEnd end = PlayGame(
@@ -354,7 +360,7 @@ int RunMatch(const TMatchOptions& Options)
             MAX_GAME_PLIES);
         if (stuck)
             return 1;
-        const int plies = session.History().Count();
+        const int plies = session.History().Count() - openingPlies;
         std::string result = "draw";
         if (!fault.empty()) {
             // A driver that fails its move voids the game rather than the match.

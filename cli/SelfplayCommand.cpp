@@ -53,11 +53,15 @@ int CmdSelfplay(const TArgs& Args)
     TCheckersSession session;
     TSessionQueue queue(session);
     session.SetDeclareDraws(draws);
-    if (ballots.empty()) {
-        session.StartFrom(board);
-    } else {
+    session.StartFrom(board);
+    int moveNumber[3] = {0, 0, 0};
+    if (!ballots.empty()) {
+        // The ballot's moves are the game's first, played from the initial position, and the
+        // moves printed are numbered on from them.
         const TBallot& ballot = ballots.front();
         session.StartBallot(ballot);
+        for (const uint8_t side : {PLAYER_BLACK, PLAYER_WHITE})
+            moveNumber[side] = session.MoveNumberOf(side) - 1;
         std::printf("ballot %d (%s%s%s): %s\n", ballot.Number, ballot.Deck.c_str(), ballot.Name.empty() ? "" : ", ",
                     ballot.Name.c_str(), ballot.Moves.c_str());
     }
@@ -75,7 +79,7 @@ int CmdSelfplay(const TArgs& Args)
         if (best < 0 || best >= position.MoveCount())
             Fail("the engine chose no move in " + BoardToFen(position));
         const uint8_t side = position.Turn();
-        std::printf("%d%s %s\n", Session.MoveNumberOf(side), side == PLAYER_BLACK ? "." : "...",
+        std::printf("%d%s %s\n", ++moveNumber[side], side == PLAYER_BLACK ? "." : "...",
                     PathToText(position.Moves()[best]).c_str());
         std::fflush(stdout);
         return best;

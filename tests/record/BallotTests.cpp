@@ -110,8 +110,6 @@ TEST(BallotTest, FaultsNameTheirLine)
         {"# only a comment\n", "x.tsv holds no ballot"},
         {good + "2\t9-13\tcrossboard\tB:W21-32:B1-12\n",
          "x.tsv:2: expected NUMBER, MOVES, DECK, NAME and FEN separated by tabs"},
-        {good + "x\t9-13\tcrossboard\t\tB:W21-32:B1-12\n",
-         "x.tsv:2: expected NUMBER, MOVES, DECK, NAME and FEN separated by tabs"},
         {"3\t9-13 22-18 22-17\tcrossboard\t\tB:W21-32:B1-12\n", "x.tsv:1: 22-17 is not a legal move after 9-13 22-18"},
         {"3\t22-18\tcrossboard\t\tB:W21-32:B1-12\n", "x.tsv:1: 22-18 is not a legal move at the start"},
         {"3\t9-13 21-17 6-9\tcrossboard\t\t" + FindBallot(1)->Fen + "\n",

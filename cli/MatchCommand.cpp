@@ -12,8 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <set>
 #include <sstream>
 
@@ -111,16 +109,6 @@ bool RunProgram(const std::vector<std::string>& Argv, int TimeoutMs, std::string
     return true;
 }
 
-std::vector<std::string> SplitTabs(const std::string& Line)
-{
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream in(Line);
-    while (std::getline(in, field, '\t'))
-        fields.push_back(field);
-    return fields;
-}
-
 }  // namespace
 
 void MatchScore(int Wins, int Losses, int Draws, double& Score, double& Margin)
@@ -134,87 +122,6 @@ void MatchScore(int Wins, int Losses, int Draws, double& Score, double& Margin)
         (Wins * (1 - mean) * (1 - mean) + Draws * (0.5 - mean) * (0.5 - mean) + Losses * mean * mean) / games;
     Score = 100 * mean;
     Margin = 100 * 1.96 * std::sqrt(variance / games);
-}
-
-bool ReadBallots(const std::string& Path, std::vector<TBallot>& Ballots, std::string& Error)
-{
-    std::ifstream in(Path);
-    if (!in) {
-        Error = "cannot read " + Path;
-        return false;
-    }
-    Ballots.clear();
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        const std::vector<std::string> fields = SplitTabs(line);
-        const std::string where = Path + ":" + std::to_string(number) + ": ";
-        TCheckersBoard board;
-        std::string fault;
-        if (fields.size() != 5 || fields[0].empty() || fields[0].find_first_not_of("0123456789") != std::string::npos ||
-            fields[0].size() > 6) {
-            Error = where + "expected NUMBER, MOVES, DECK, NAME and FEN separated by tabs";
-            return false;
-        }
-        if (!ParseFen(fields[4], board, fault)) {
-            Error = where + fault;
-            return false;
-        }
-        Ballots.push_back({std::atoi(fields[0].c_str()), fields[1], fields[2], fields[3], fields[4]});
-    }
-    if (Ballots.empty()) {
-        Error = Path + " holds no ballot";
-        return false;
-    }
-    return true;
-}
-
-std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count, uint64_t Seed)
-{
-    std::vector<TBallot> drawn;
-    for (const TBallot& b : Ballots)
-        if (Deck == "all" || b.Deck == Deck)
-            drawn.push_back(b);
-    // A generator whose output the standard fixes, with a shuffle written out here, so that a
-    // seed names the same ballots on every system.
-    std::mt19937_64 random(Seed);
-    for (size_t i = drawn.size(); i > 1; --i)
-        std::swap(drawn[i - 1], drawn[random() % i]);
-    if (Count > 0 && static_cast<size_t>(Count) < drawn.size())
-        drawn.resize(static_cast<size_t>(Count));
-    return drawn;
-}
-
-int32_t FindNotatedMove(TCheckersBoard& Board, const std::string& Move)
-{
-    std::vector<int> squares;
-    for (size_t at = 0; at <= Move.size();) {
-        const size_t end = std::min(Move.find_first_of("-x", at), Move.size());
-        const std::string number = Move.substr(at, end - at);
-        if (number.empty() || number.size() > 2 || number.find_first_not_of("0123456789") != std::string::npos)
-            return -1;
-        squares.push_back(std::atoi(number.c_str()) - 1);
-        at = end + 1;
-    }
-    if (squares.size() < 2)
-        return -1;
-    const TMoveList& moves = Board.Moves();
-    for (int32_t i = 0; i < moves.Count(); ++i) {
-        const TCheckersMove& m = moves[i];
-        // A capture written by its ends alone ("13x22") or square by square.
-        bool same = m.From() == squares.front() && m.To() == squares.back();
-        if (same && squares.size() > 2) {
-            same = squares.size() == m.Count;
-            for (size_t k = 0; same && k < squares.size(); ++k)
-                same = m.Squares[k] == squares[k];
-        }
-        if (same)
-            return i;
-    }
-    return -1;
 }
 
 bool ParseSeconds(const std::string& Text, uint32_t& Ms)
@@ -413,7 +320,13 @@ int RunMatch(const TMatchOptions& Options)
         b.SetBook(Options.UseBook, Options.Seed * 2 * static_cast<uint64_t>(games) + 2 * static_cast<uint64_t>(g) + 1);
         // The first game of an opening gives A the side to move, the second gives it to B.
         const uint8_t sideA = g % 2 == 0 ? board.Turn() : board.Turn() ^ 3;
-        session.StartFrom(board);
+        // A ballot's moves are the game's first, recorded as in the window's games.
+        const TBallot* ballot = Options.Ballots.empty() ? nullptr : &Options.Ballots[chosen[g / 2]];
+        if (ballot != nullptr)
+            session.StartBallot(*ballot);
+        else
+            session.StartFrom(board);
+        const int openingPlies = session.History().Count();
         std::string record, fault;
         bool stuck = false;
         const TGameEnd end = PlayGame(
@@ -451,7 +364,7 @@ int RunMatch(const TMatchOptions& Options)
             MAX_GAME_PLIES);
         if (stuck)
             return 1;
-        const int plies = session.History().Count();
+        const int plies = session.History().Count() - openingPlies;
         std::string result = "draw";
         if (!fault.empty()) {
             // A driver that fails its move voids the game rather than the match.

@@ -6,6 +6,7 @@
 
 #include "engine/CheckersBoard.h"
 #include "engine/ExpertSearch.h"
+#include "record/Ballots.h"
 #include "session/TimeControl.h"
 
 namespace velk {
@@ -64,22 +65,6 @@ private:
     bool FFromBook = false;
     std::string FFault;
 };
-
-// A three-move ballot: a line of the ballots file (number, moves, deck, name, FEN after them).
-struct TBallot {
-    int Number = 0;
-    std::string Moves, Deck, Name, Fen;
-};
-
-// Reads a ballots file (tab-separated, '#' starts a comment line), checking each FEN. False
-// with "FILE:LINE: fault" otherwise.
-bool ReadBallots(const std::string& Path, std::vector<TBallot>& Ballots, std::string& Error);
-// The ballots of Deck ("all" for every one) in an order drawn from Seed, the first Count of
-// them (0: all).
-std::vector<TBallot> DrawBallots(const std::vector<TBallot>& Ballots, const std::string& Deck, int Count,
-                                 uint64_t Seed);
-// The index of the legal move of Board written as in the ballots ("9-13", "13x22"), or -1.
-int32_t FindNotatedMove(TCheckersBoard& Board, const std::string& Move);
 
 struct TMatchOptions {
     TLevel A, B;

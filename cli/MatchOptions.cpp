@@ -12,7 +12,7 @@ namespace velk {
 int CmdMatch(const TArgs& Args)
 {
     AllowOptions(Args, {"--a", "--b", "--games", "--openings", "--ballots", "--deck", "--count", "--seed", "--no-book",
-                        "--memory", "--moves", "--threads", "--egdb", "--clock"});
+                        "--ballot", "--memory", "--moves", "--threads", "--egdb", "--clock"});
     ExpectPositional(Args, 0);
     TMatchOptions options;
     for (const char* side : {"--a", "--b"}) {
@@ -53,28 +53,9 @@ int CmdMatch(const TArgs& Args)
         if (options.Openings.empty())
             Fail(file->second + " holds no opening");
     }
-    const auto ballots = Args.Options.find("--ballots");
-    const auto deck = Args.Options.find("--deck");
-    const auto count = Args.Options.find("--count");
-    if (ballots != Args.Options.end()) {
-        if (file != Args.Options.end())
-            Fail("give either --openings or --ballots, not both");
-        std::vector<TBallot> all;
-        std::string error;
-        if (!ReadBallots(ballots->second, all, error))
-            Fail(error);
-        const std::string d = deck == Args.Options.end() ? "all" : deck->second;
-        if (d != "all" && d != "crossboard" && d != "mailplay")
-            Fail("--deck must be crossboard, mailplay or all, not \"" + d + "\"");
-        options.Ballots = DrawBallots(
-            all, d,
-            count == Args.Options.end() ? 0 : static_cast<int>(ParseNumber(count->second, "--count", 1, 100000)),
-            SeedOption(Args, 1));
-        if (options.Ballots.empty())
-            Fail(ballots->second + " holds no ballot of the deck " + d);
-    } else if (deck != Args.Options.end() || count != Args.Options.end()) {
-        Fail("--deck and --count go with --ballots");
-    }
+    options.Ballots = BallotsOption(Args, SeedOption(Args, 1));
+    if (!options.Ballots.empty() && file != Args.Options.end())
+        Fail("give either --openings or --ballot/--ballots, not both");
     options.Seed = SeedOption(Args, 1);
     options.UseBook = Args.Options.count("--no-book") == 0;
     options.Memory = MemoryOption(Args, 0);

@@ -33,7 +33,7 @@ uint64_t ParseNumber(const std::string& Text, const char* What, uint64_t Min, ui
 TArgs ParseArgs(int argc, char** argv)
 {
     TArgs args;
-    static const std::vector<std::string> valued = {"--fen",   "--board", "--turn", "--memory",   "--depth",
+    static const std::vector<std::string> valued = {"--fen",   "--ballot", "--board", "--turn", "--memory",   "--depth",
                                                   "--level", "--movetime", "--a", "--b", "--games", "--openings",
                                                   "--ballots", "--deck", "--count", "--seed", "--out", "--plies",
                                                   "--book", "--threads", "--egdb", "--game", "--pdn", "--clock"};

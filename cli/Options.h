@@ -46,6 +46,9 @@ void PrintRate(const char* What, uint64_t Count, double Time);
 uint32_t MemoryOption(const TArgs& Args, uint32_t Default = DEFAULT_MAX_MEMORY);
 TLevel LevelOption(const TArgs& Args);
 uint64_t SeedOption(const TArgs& Args, uint64_t Default);
+// --ballot N, or --ballots DECK|FILE (with --deck D for a file) of which --count N are drawn by
+// Seed; empty when neither is given.
+std::vector<TBallot> BallotsOption(const TArgs& Args, uint64_t Seed);
 std::unique_ptr<TEndgameDb> EndgameOption(const TArgs& Args, const TCheckersBoard* Root = nullptr);
 int ThreadsOption(const TArgs& Args);
 TTimeControl ClockOption(const TArgs& Args);

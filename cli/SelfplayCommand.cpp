@@ -23,7 +23,7 @@ constexpr int SELFPLAY_HALF_MOVES = 1000;
 int CmdSelfplay(const TArgs& Args)
 {
     AllowOptions(Args, {"--fen", "--board", "--turn", "--depth", "--level", "--memory", "--game-memory", "--no-draws",
-                        "--threads", "--egdb", "--clock"});
+                        "--threads", "--egdb", "--ballot", "--ballots", "--deck", "--seed", "--clock"});
     ExpectPositional(Args, 0);
     const auto d = Args.Options.find("--depth");
     TLevel level = LevelOption(Args);
@@ -39,6 +39,11 @@ int CmdSelfplay(const TArgs& Args)
     player.SetEndgameDb(endgames.get());
     player.SetBook(true, RandomBookSeed());  // book moves vary from game to game, as in the game
     const bool draws = Args.Options.count("--no-draws") == 0;
+    // One ballot: the one named, or one drawn from the deck by the seed (a new one each time).
+    const std::vector<TBallot> ballots = BallotsOption(Args, SeedOption(Args, RandomBookSeed()));
+    const auto& o = Args.Options;
+    if (!ballots.empty() && (o.count("--fen") != 0 || o.count("--board") != 0 || o.count("--turn") != 0))
+        Fail("give either a position or a ballot, not both");
     TCheckersBoard board;
     LoadPosition(Args, board);
     if (board.Turn() != PLAYER_BLACK && board.Turn() != PLAYER_WHITE)
@@ -51,6 +56,17 @@ int CmdSelfplay(const TArgs& Args)
     session.SetTimeControl(ClockOption(Args));
     session.StartFrom(board);
     int moveNumber[3] = {0, 0, 0};
+    if (!ballots.empty()) {
+        // The ballot's moves are the game's first, played from the initial position, and the
+        // moves printed are numbered on from them.
+        const TBallot& ballot = ballots.front();
+        session.StartBallot(ballot);
+        for (const uint8_t side : {PLAYER_BLACK, PLAYER_WHITE})
+            moveNumber[side] = session.MoveNumberOf(side) - 1;
+        std::printf("ballot %d (%s%s%s): %s\n", ballot.Number, ballot.Deck.c_str(), ballot.Name.empty() ? "" : ", ",
+                    ballot.Name.c_str(), ballot.Moves.c_str());
+    }
+    std::printf("start %s\n", BoardToFen(session.CheckersBoard()).c_str());
     const auto choose = [&](TCheckersSession& Session) -> int32_t {
         TCheckersBoard position;
         position.Assign(Session.CheckersBoard());

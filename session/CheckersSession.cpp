@@ -4,6 +4,7 @@
 #include <bit>
 #include <memory>
 
+#include "platform/Finally.h"
 #include "record/Squares.h"
 
 namespace velk {
@@ -103,6 +104,23 @@ bool TCheckersSession::PlacePiece(TPosition Square, TPiece Piece)
     }
     board.SetSquares(Square, Piece);
     return true;
+}
+
+void TCheckersSession::StartBallot(const TBallot& Ballot)
+{
+    std::vector<std::unique_ptr<TGameHistoryRec>> records = BallotRecords(Ballot);
+    {
+        // One change of the board: the initial position is never shown on its own.
+        BeginBoardUpdate();
+        TFinally endUpdate([this] { EndBoardUpdate(); });
+        NewGame();
+        TGameHistory& history = History();
+        THistoryUpdate update(history);
+        for (std::unique_ptr<TGameHistoryRec>& rec : records)
+            history.Add(std::move(rec));
+        history.LoadBoardAt(history.Count(), Board());
+    }
+    SetModified(false);
 }
 
 }  // namespace velk

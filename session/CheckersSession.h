@@ -7,6 +7,7 @@
 #include "GameSession.h"
 #include "engine/CheckersBoard.h"
 #include "engine/DrawRule.h"
+#include "record/Ballots.h"
 
 namespace velk {
 
@@ -26,6 +27,12 @@ public:
     // twelve pieces (a thirteenth is refused: false).
     static TPiece SetupPiece(TPosition Square, TPiece Piece);
     bool PlacePiece(TPosition Square, TPiece Piece);
+
+    // A new game from the initial position with the ballot's moves played and recorded as its
+    // first turns (no time spent), so that the record, undo and take-back hold them; it plays
+    // on from there at once, as NewGame does. A ballot whose moves do not lead to its position
+    // raises EBallotError before anything changes.
+    void StartBallot(const TBallot& Ballot);
 
     // Each step the board makes, as it makes it (before the session records and shows it).
     std::function<void(TPosition SrcPos, TPosition DstPos)> OnSimpleMove;

@@ -61,8 +61,8 @@ if(NOT sum EQUAL perft)
   message(FATAL_ERROR "divide's lines add up to ${sum}, perft counts ${perft}:\n${out}")
 endif()
 
-# selfplay plays to the end under the draw rule: one line per move as played, then the game's
-# record of the same moves, Black's before White's.
+# selfplay plays to the end under the draw rule: the start position, one line per move as played,
+# then the game's record of the same moves, Black's before White's.
 function(check_selfplay tags)
   check(0 "" selfplay ${ARGN})
   string(REGEX MATCHALL "[0-9]+\\.(\\.\\.)? [0-9-]+\n" lines "${out}")
@@ -70,7 +70,7 @@ function(check_selfplay tags)
   string(REPLACE ";" "" played "${played}")
   string(STRIP "${played}" played)
   list(LENGTH lines count)
-  if(NOT "${out}" MATCHES "^([0-9]+\\.(\\.\\.)? [0-9-]+\n)*(${tags}) ?([^\n]*)\n$")
+  if(NOT "${out}" MATCHES "^start [BW]:[^\n]+\n([0-9]+\\.(\\.\\.)? [0-9-]+\n)*(${tags}) ?([^\n]*)\n$")
     message(FATAL_ERROR "'selfplay ${ARGN}' printed:\n${out}")
   endif()
   if(NOT "${CMAKE_MATCH_4}" STREQUAL "${played}")  # the match is read once it has been made

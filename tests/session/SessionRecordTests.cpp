@@ -1,14 +1,18 @@
-// Setting positions up, and saving and opening games without a window: the exact bytes, round
-// trips, and files that must be refused without losing the game shown.
+// Setting positions up, games started from the three-move ballots, and saving and opening games
+// without a window: the exact bytes, round trips, and files that must be refused without losing
+// the game shown.
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 #include "SessionSupport.h"
+#include "engine/Fen.h"
 #include "platform/FileStream.h"
 #include "record/GameFile.h"
+#include "record/Pdn.h"
 
 using namespace velk;
 using namespace velk::test;
@@ -106,6 +110,68 @@ TEST_F(SessionTest, SetupModeHoldsTheComputerAndPlayModeStartsIt)
     S.SetBoardMode(gbmPlay);
     ASSERT_TRUE(WaitRecords(1));
     EXPECT_EQ(S.Turn(), PLAYER_BLACK);
+}
+
+// Each ballot's moves are the game's first three turns, played from the start and no time
+// spent; PDN writes them as moves, and take-back and undo go back into them. The computer
+// takes its turn after them at once; a ballot that leads elsewhere changes nothing.
+TEST_F(SessionTest, EveryBallotStartsAGameWithItsMovesRecorded)
+{
+    S.SetDeclareDraws(true);
+    StartGame();
+    ASSERT_TRUE(Play({11, 15}));
+    for (const TBallot& ballot : BuiltInBallots()) {
+        S.StartBallot(ballot);
+        Pump();
+        ASSERT_EQ(BoardToFen(S.CheckersBoard()), ballot.Fen) << ballot.Number;
+        const TGameHistory& history = S.History();
+        ASSERT_EQ(history.Count(), 3) << ballot.Number;
+        EXPECT_EQ(history.Position(), 3);
+        EXPECT_EQ(history.StartBoard().GetAsText(), START_TEXT);
+        EXPECT_EQ(S.FirstPlayer(), PLAYER_BLACK);
+        for (int32_t i = 0; i < 3; ++i)
+            EXPECT_TRUE(history.Items(i).EndsTurn && history.Items(i).Duration == 0) << ballot.Number << " " << i;
+        EXPECT_EQ(S.Turn(), PLAYER_WHITE);
+        EXPECT_TRUE(S.Playing());
+        EXPECT_FALSE(S.Modified() || S.IsGameOver() || S.Paused());
+        std::istringstream moves(ballot.Moves);
+        std::string a, b, c;
+        moves >> a >> b >> c;
+        const std::string pdn = WritePdnGame(history, TPdnGameData{}, false, -1);
+        EXPECT_NE(pdn.find("\n1. " + a + " " + b + " 2. " + c + " *\n"), std::string::npos) << pdn;
+    }
+
+    TCheckersBoard second;
+    std::string error;
+    ASSERT_TRUE(ParseFen("B:W18,21,23-32:B1-8,10-13", second, error)) << error;
+    S.StartBallot(*FindBallot(5));  // 9-13 22-18 6-9
+    Pump();
+    ASSERT_TRUE(S.CanTakeBack());
+    ASSERT_TRUE(S.TakeBack());
+    Pump();
+    EXPECT_EQ(S.History().Position(), 2);
+    EXPECT_EQ(BoardToFen(S.CheckersBoard()), BoardToFen(second));
+    S.UndoAll();
+    Pump();
+    EXPECT_EQ(Text(), START_TEXT);
+    EXPECT_EQ(S.History().Count(), 3);
+
+    S.SetComputerPlayer(PLAYER_WHITE);
+    S.StartBallot(*FindBallot(4));
+    ASSERT_TRUE(WaitRecords(4));
+    EXPECT_EQ(S.Turn(), PLAYER_BLACK);
+    S.SetComputerPlayer(0);
+    Pump();
+
+    const TGameSnapshot before(S);
+    TBallot wrong = *FindBallot(7);
+    wrong.Fen = FindBallot(8)->Fen;
+    EXPECT_THROW(S.StartBallot(wrong), EBallotError);
+    wrong = *FindBallot(7);
+    wrong.Moves = "9-13 22-18 11-16x";
+    EXPECT_THROW(S.StartBallot(wrong), EBallotError);
+    Pump();
+    EXPECT_EQ(TGameSnapshot(S), before);
 }
 
 TEST_F(FileTest, GameSavedAfterSteppingBackOpensAtTheSamePlace)

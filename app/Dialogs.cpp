@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDoubleSpinBox>
@@ -21,9 +22,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -360,6 +364,172 @@ void TAnalysisProgressDialog::Refresh()
     }
     if (FProgressOf.Finished.load() && isVisible())
         done(mrOk);
+}
+
+TBallotDialog::TBallotDialog(QWidget* Parent, const std::vector<TRow>& Ballots) : QDialog(Parent)
+{
+    Prepare(this, tr("New Ballot Game"));
+    setObjectName("BallotDialog");
+    Filter = new QLineEdit;
+    Filter->setObjectName("Filter");
+    Filter->setPlaceholderText(tr("Type to find a ballot by its number, moves or name"));
+    auto* decks = new QHBoxLayout;
+    decks->addWidget(new QLabel(tr("Draw from:")));
+    const QString captions[] = {tr("Crossboard"), tr("Mail-play"), tr("Barred")};
+    for (size_t i = 0; i < std::size(DECKS); ++i) {
+        Decks[i] = new QCheckBox(captions[i]);
+        Decks[i]->setObjectName(DECKS[i]);
+        Decks[i]->setChecked(i == 0);
+        connect(Decks[i], &QCheckBox::toggled, this, [this] { ApplyFilter(); });
+        decks->addWidget(Decks[i]);
+    }
+    decks->addStretch();
+    List = new QTreeWidget;
+    List->setObjectName("Ballots");
+    List->setRootIsDecorated(false);
+    List->setUniformRowHeights(true);
+    List->setAllColumnsShowFocus(true);
+    List->setHeaderLabels({tr("No."), tr("Moves"), tr("Name")});
+    for (const TRow& row : Ballots) {
+        auto* item = new QTreeWidgetItem(List, {QString::number(row.Number), row.Moves, row.Name});
+        item->setData(0, Qt::UserRole, row.Number);
+        item->setData(1, Qt::UserRole, row.Deck);
+    }
+    List->setColumnWidth(0, 50);
+    List->setColumnWidth(1, 150);
+    Rematch = new QCheckBox(tr("When a game ends, play the same ballot again with colours reversed"));
+    Rematch->setObjectName("Rematch");
+    connect(Filter, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+    connect(List, &QTreeWidget::itemActivated, this, [this] { done(mrOk); });
+    auto* random = new QPushButton(tr("Random"));
+    random->setObjectName("Random");
+    random->setMinimumWidth(75);
+    connect(random, &QPushButton::clicked, this, [this] { DrawRandom(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Filter);
+    layout->addLayout(decks);
+    layout->addWidget(List, 1);
+    layout->addWidget(Rematch);
+    layout->addWidget(Bevel());
+    auto* buttons = ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)});
+    buttons->insertWidget(0, random);
+    layout->addLayout(buttons);
+    resize(520, 460);
+    ApplyFilter();
+}
+
+void TBallotDialog::ApplyFilter()
+{
+    const QString text = Filter->text().trimmed();
+    QTreeWidgetItem* first = nullptr;
+    for (int i = 0; i < List->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = List->topLevelItem(i);
+        bool deck = false;
+        for (size_t d = 0; d < std::size(DECKS); ++d)
+            deck = deck || (Decks[d]->isChecked() && item->data(1, Qt::UserRole).toString() == DECKS[d]);
+        const bool shown = deck && (text.isEmpty() || item->text(0) == text ||
+                                    item->text(1).contains(text, Qt::CaseInsensitive) ||
+                                    item->text(2).contains(text, Qt::CaseInsensitive));
+        item->setHidden(!shown);
+        if (shown && first == nullptr)
+            first = item;
+    }
+    // A number typed names its ballot; else the ballot chosen stays chosen while it is shown,
+    // or the first one shown is.
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    for (int i = 0; isNumber && i < List->topLevelItemCount(); ++i)
+        if (QTreeWidgetItem* item = List->topLevelItem(i); !item->isHidden() && item->data(0, Qt::UserRole) == number) {
+            List->setCurrentItem(item);
+            return;
+        }
+    if (List->currentItem() == nullptr || List->currentItem()->isHidden())
+        List->setCurrentItem(first);
+}
+
+void TBallotDialog::DrawRandom()
+{
+    std::vector<QTreeWidgetItem*> shown;
+    for (int i = 0; i < List->topLevelItemCount(); ++i)
+        if (!List->topLevelItem(i)->isHidden())
+            shown.push_back(List->topLevelItem(i));
+    if (shown.empty())
+        return;
+    List->setCurrentItem(shown[QRandomGenerator::global()->bounded(static_cast<quint32>(shown.size()))]);
+    done(mrOk);
+}
+
+int TBallotDialog::Chosen() const
+{
+    const QTreeWidgetItem* item = List->currentItem();
+    return item != nullptr && !item->isHidden() ? item->data(0, Qt::UserRole).toInt() : 0;
+}
+
+int TBallotDialog::Execute(QWidget* Parent, const std::vector<TRow>& Ballots, bool& Rematch)
+{
+    TBallotDialog dialog(Parent, Ballots);
+    dialog.Rematch->setChecked(Rematch);
+    if (ExecDialog(dialog) != mrOk)
+        return 0;
+    Rematch = dialog.Rematch->isChecked();
+    return dialog.Chosen();
+}
+
+TTimeControlDialog::TTimeControlDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Time Control"));
+    setObjectName("TimeControlDialog");
+    None = new QRadioButton(tr("None: the clocks count the time each side takes"));
+    None->setObjectName("None");
+    Clock = new QRadioButton(tr("Each side has"));
+    Clock->setObjectName("Clock");
+    Minutes = new QSpinBox;
+    Minutes->setObjectName("Minutes");
+    Minutes->setRange(1, 600);
+    Minutes->setSuffix(tr(" minutes"));
+    Seconds = new QSpinBox;
+    Seconds->setObjectName("Seconds");
+    Seconds->setRange(0, 600);
+    Seconds->setPrefix(tr("+ "));
+    Seconds->setSuffix(tr(" seconds a move"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(Clock);
+    row->addWidget(Minutes);
+    row->addWidget(Seconds);
+    row->addStretch();
+    auto enable = [this] {
+        Minutes->setEnabled(Clock->isChecked());
+        Seconds->setEnabled(Clock->isChecked());
+    };
+    connect(Clock, &QRadioButton::toggled, this, enable);
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 3, 1);
+    grid->addWidget(Text(tr("A side whose time runs out loses the game. The Expert level plans its moves by its "
+                            "clock; the other levels think as they do.")),
+                    0, 1);
+    grid->addWidget(None, 1, 1);
+    grid->addLayout(row, 2, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("OK"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    None->setChecked(true);
+    enable();
+}
+
+bool TTimeControlDialog::Execute(QWidget* Parent, int& Minutes, int& Seconds)
+{
+    TTimeControlDialog dialog(Parent);
+    (Minutes > 0 ? dialog.Clock : dialog.None)->setChecked(true);
+    dialog.Minutes->setValue(Minutes > 0 ? Minutes : 5);
+    dialog.Seconds->setValue(Minutes > 0 ? Seconds : 3);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Minutes = dialog.Clock->isChecked() ? dialog.Minutes->value() : 0;
+    Seconds = dialog.Clock->isChecked() ? dialog.Seconds->value() : 0;
+    return true;
 }
 
 TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Builder) : QDialog(Parent), FBuilder(Builder)

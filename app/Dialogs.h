@@ -10,7 +10,10 @@
 
 #include "record/Pdn.h"
 
+class QCheckBox;
 class QComboBox;
+class QRadioButton;
+class QTreeWidget;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -99,6 +102,45 @@ public:
 private:
     const TBackgroundProgress& FProgressOf;
     QProgressBar* FBar = nullptr;
+};
+
+// New Ballot Game: the three-move openings by number, moves and name, filtered by text and by
+// the decks to draw from; Random draws one of those shown.
+class TBallotDialog : public QDialog {
+public:
+    struct TRow {
+        int Number = 0;
+        QString Moves, Deck, Name;
+    };
+    // The deck names as the list has them, in the order their boxes are shown.
+    static constexpr const char* DECKS[] = {"crossboard", "mailplay", "barred"};
+
+    // The number chosen, 0 when cancelled; Rematch is the "same ballot again" option, shown and
+    // read back.
+    static int Execute(QWidget* Parent, const std::vector<TRow>& Ballots, bool& Rematch);
+    TBallotDialog(QWidget* Parent, const std::vector<TRow>& Ballots);
+    // Shows the ballots of the checked decks that match the filter.
+    void ApplyFilter();
+    // Chooses one of the ballots shown at random and closes the dialog.
+    void DrawRandom();
+    int Chosen() const;
+
+    QLineEdit* Filter;
+    QCheckBox* Decks[std::size(DECKS)];
+    QTreeWidget* List;
+    QCheckBox* Rematch;
+};
+
+// Time Control: none, or M minutes for the game and S seconds more for each move.
+class TTimeControlDialog : public QDialog {
+public:
+    // Minutes 0: none.
+    static bool Execute(QWidget* Parent, int& Minutes, int& Seconds);
+    explicit TTimeControlDialog(QWidget* Parent);
+    QRadioButton* None;
+    QRadioButton* Clock;
+    QSpinBox* Minutes;
+    QSpinBox* Seconds;
 };
 
 class TMemoryOptionsDialog : public QDialog {

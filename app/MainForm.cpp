@@ -276,6 +276,8 @@ void TMainForm::CreateActions()
     AddAction(GameSave, tr("Save..."), QKeySequence("Ctrl+S"), "save", [this] { SaveGame(); })
         ->setToolTip(tr("Save Game"));
     AddAction(GameSaveAs, tr("Save As..."), QKeySequence("Shift+Ctrl+S"), {}, [this] { SaveGameAs(); });
+    AddAction(GameNewBallot, tr("New Ballot Game..."), {}, {}, [this] { NewBallotGame(); });
+    AddAction(GameTimeControl, tr("Time Control..."), {}, {}, [this] { TimeControlDialog(); });
     AddAction(GameSetupBoard, tr("Setup Board"), QKeySequence("Ctrl+B"), {}, [this] { EnterSetup(); });
     checkable(AddAction(GameDeclareDraws, tr("Declare Draws"), {}, {},
                         [&game] { game.SetDeclareDraws(!game.DeclareDraws()); }));
@@ -396,10 +398,11 @@ void TMainForm::CreateMenus()
         }
     };
     add(FMenuBar->addMenu(tr("&Game")),
-        {GameNew, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameCopyPosition, GamePastePosition,
+        {GameNew, GameNewBallot, GameOpen, GameSave, GameSaveAs, Separator, GamePaste, GameCopyPosition,
+         GamePastePosition,
          GameInformation, Separator, GameSetupBoard,
          Separator,
-         GameDeclareDraws, GameMemoryOptions, Separator, GameExit});
+         GameDeclareDraws, GameTimeControl, GameMemoryOptions, Separator, GameExit});
     add(FMenuBar->addMenu(tr("&Control")),
         {ControlPause, ControlResume, Separator, ControlAutoCompleteSelection, ControlAutoPlaySelection, Separator,
          ControlListPositionMoves, Separator, ControlEnableSounds});

@@ -60,7 +60,8 @@ constexpr int SQUARE_LARGE = 75;
     X(HistoryFirst) X(HistoryBackward) \
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameCopyPosition) X(GamePastePosition) X(GameInformation) X(ViewToolbar) \
-    X(ViewEngineOutput) X(ComputerAnalyze) X(HistoryAnalyzeGame) X(HistoryNextMistake) \
+    X(ViewEngineOutput) X(ComputerAnalyze) X(HistoryAnalyzeGame) X(HistoryNextMistake) X(GameNewBallot) \
+    X(GameTimeControl) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -228,8 +229,13 @@ private:
     void SetEngineOutputShown(bool On);
     void ShowSearchReport(const TSearchReport& Report);
     void AnalyzeGame();
+    void NewBallotGame();
+    void StartBallotGame(int Number);
+    void TimeControlDialog();
+    void SetClock(int Minutes, int Seconds);
     void NextMistake();
     void UpdateEvalGraph();
+    void UpdateClocks();
     // "Human", or the computer with its level, as the caption names the side.
     QString PlayerName(uint8_t Player) const;
     void SetGameFileName(const QString& Name);
@@ -304,6 +310,9 @@ private:
     bool FFullScreen = false;
     bool FShowHistory = true;
     double FAnalysisSeconds = 1.0;  // Analyze Game's time a move, as last chosen
+    int FBallot = 0;                // the ballot the game started from, 0 for none
+    bool FBallotRematch = false;    // a ballot game's end offers it again with colours reversed
+    int FClockMinutes = 0, FClockSeconds = 0;  // the time control; 0 minutes: none
     int FSavedSquareSize = SQUARE_MEDIUM;
     // From HoldSquares to the end of FitToContent: the window's resizes are not the user's.
     bool FFitting = false;

@@ -135,6 +135,12 @@ void TMainForm::UpdateModifiedMark()
 void TMainForm::UpdateStatusText()
 {
     QString text;
+    const uint8_t lostOnTime = FGame->Session().LostOnTime();
+    if (lostOnTime != 0 && FGame->IsGameOver()) {
+        FState->setText(lostOnTime == PLAYER_BLACK ? tr("Red lost on time") : tr("White lost on time"));
+        UpdateFullScreenStatus();
+        return;
+    }
     switch (FGame->Winner()) {
     case 2: text = tr("Red player won!"); break;
     case 1: text = tr("White player won!"); break;

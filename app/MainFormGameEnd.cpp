@@ -41,6 +41,8 @@ std::string GameLogLine(const TCheckers& Game)
             line += " " + reply;
         }
     }
+    if (const uint8_t loser = Game.Session().LostOnTime(); loser != 0)
+        return line + (loser == PLAYER_BLACK ? " {Red lost on time}" : " {White lost on time}");
     switch (Game.DrawReason()) {
     case TDrawReason::Repetition: return line + " {third repetition}";
     case TDrawReason::FortyMoves: return line + " {forty-move rule}";
@@ -75,8 +77,24 @@ void TMainForm::GameEnded()
     case TDrawReason::FortyMoves: reason = tr("Forty moves each without a man moving or a piece taken."); break;
     default: break;
     }
-    if (TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer(), reason))
+    if (const uint8_t loser = FGame->Session().LostOnTime(); loser != 0)
+        reason = loser == PLAYER_BLACK ? tr("Red lost on time") : tr("White lost on time");
+    if (!TGameFinishDialog::Execute(this, FGame->Winner(), FGame->ComputerPlayer(), reason))
+        return;
+    if (FBallot == 0 || !FBallotRematch) {
         Action(TActionId::GameNew)->trigger();
+        return;
+    }
+    // The same ballot again, each side now playing the other colour.
+    try {
+        QuerySaveGame();
+    } catch (const EAbort&) {
+        return;
+    }
+    const uint8_t computer = FGame->ComputerPlayer();
+    if (computer == 1 || computer == 2)
+        SetComputerPlayer(computer ^ 3);
+    StartBallotGame(FBallot);
 }
 
 }  // namespace velk

@@ -11,6 +11,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "record/Ballots.h"
 #include "platform/Exceptions.h"
 #include "platform/FileStream.h"
 #include "record/GameHistory.h"
@@ -81,6 +82,7 @@ void TMainForm::ForgetGameData()
 {
     FGameData = TPdnGameData();
     FPdnPlace = TPdnPlace();
+    FBallot = 0;
     UpdateHistoryList();
 }
 
@@ -184,6 +186,8 @@ void TMainForm::InstallPdnGame(TPdnChoice& Choice)
     }
     FGameData = std::move(Choice.Data);
     FPdnPlace = TPdnPlace();
+    // A ballot game opened can be played again with colours reversed, as one started here.
+    FBallot = BallotFromTags(FGameData.Tags);
     UpdateHistoryList();
     if (FGameData.Variations)
         ShowInformation(tr("The game's variations were left out: only its main line is kept."));
@@ -194,6 +198,10 @@ std::string TMainForm::GamePdn() const
     TPdnGameData data = FGameData;
     if (data.Tags.empty())
         data.Tags = DefaultPdnTags(PlayerName(2).toStdString(), PlayerName(1).toStdString());
+    if (FBallot > 0)
+        SetBallotTag(data.Tags, FBallot);
+    if (const TTimeControl control = FGame->Session().TimeControl(); control.BaseMs > 0)
+        SetPdnTag(data.Tags, "TimeControl", TimeControlText(control));
     bool over = FGame->IsGameOver();
     int winner = FGame->Winner();
     // A result the board does not show (a resignation, an agreed draw) holds while the record

@@ -149,8 +149,7 @@ void TMainForm::UpdateHistoryList()
     }
     if (list.topLevelItemCount() >= current && current >= 1)
         list.scrollToItem(list.topLevelItem(current - 1));
-    FTime1->setText(Duration(game.PlayerTime(p1), true));
-    FTime2->setText(Duration(game.PlayerTime(p2), true));
+    UpdateClocks();
     UpdateEvalGraph();
     UpdateModifiedMark();
 }
@@ -191,8 +190,27 @@ void TMainForm::TimerTick()
     UpdateFullScreenStatus();
     if (game.Thinking())
         FThinkIcon->Advance();
-    const uint32_t t = game.PlayerTime(game.Turn());
-    (game.Turn() == game.FirstPlayer() ? FTime1 : FTime2)->setText(Duration(t, true));
+    // A side out of time loses now, not when its move comes in.
+    game.Session().CheckTime();
+    UpdateClocks();
+}
+
+// Without a time control the clocks count each side's time up; with one they count down what is
+// left, the side to move marked.
+void TMainForm::UpdateClocks()
+{
+    TCheckers& game = *FGame;
+    const uint8_t p1 = game.FirstPlayer() == 1 ? 1 : 2;
+    const bool countdown = game.Session().TimeControl().BaseMs > 0;
+    for (const uint8_t player : {p1, static_cast<uint8_t>(p1 ^ 3)}) {
+        QString text = countdown ? Duration(static_cast<uint32_t>(game.Session().RemainingTime(player)), true)
+                                 : Duration(game.PlayerTime(player), true);
+        if (countdown && game.Turn() == player && !game.IsGameOver())
+            text = player == p1 ? QStringLiteral("\u25B8 ") + text : text + QStringLiteral(" \u25C2");
+        QLabel* label = player == p1 ? FTime1 : FTime2;
+        if (label->text() != text)
+            label->setText(text);
+    }
 }
 
 void TMainForm::ShowPositionAfter(QTreeWidgetItem* Item, int Column)

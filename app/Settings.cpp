@@ -124,6 +124,11 @@ std::vector<TMainForm::TSettingValue> TMainForm::SettingValues()
              FHistoryPanel->setVisible(FShowHistory && FBoardSetupBar->isHidden());
          }},
         {"Show History Time", timesGet, timesSet},
+        {"Time Control Minutes", [this] { return int64_t{FClockMinutes}; },
+         [this](int64_t v) { SetClock(static_cast<int>(std::clamp<int64_t>(v, 0, 600)), FClockSeconds); }},
+        {"Time Control Increment", [this] { return int64_t{FClockSeconds}; },
+         [this](int64_t v) { SetClock(FClockMinutes, static_cast<int>(std::clamp<int64_t>(v, 0, 600))); }},
+        {"Ballot Rematch", [this, flag] { return flag(FBallotRematch); }, [this](int64_t v) { FBallotRematch = v != 0; }},
         {"Engine Output", [this, flag] { return flag(Action(TActionId::ViewEngineOutput)->isChecked()); },
          [this](int64_t v) { SetEngineOutputShown(v != 0); }},
         {"Computer Player", [&game] { return int64_t{game.ComputerPlayer()}; },

@@ -302,6 +302,8 @@ bool TGameSession::CheckTime()
     FView->ClearSelection();
     UpdatePlayingState(true);  // the game no longer plays: the computer's search is stopped
     FHistory->SetFinished(true);
+    // As when a move ends a game: whose turn it is has become nobody's, then the end.
+    Post(WM_GB_TURNCHANGE, 0, 0);
     Post(WM_GB_GAMEENDED, 0, 0);
     return true;
 }

@@ -112,7 +112,7 @@ check(0 "^match: A expert against B expert, 2 games\ngame 1: [^\n]*, clocks A [0
 if(out MATCHES "lost on time")
   message(FATAL_ERROR "Expert ran out of time:\n${out}")
 endif()
-check(0 "^black lost on time\nclocks: black 0\\.0 s, white 0\\.1 s\nWHITE:\n$" selfplay --depth 14 --clock 0.001+0)
+check(0 "^start [^\n]+\nblack lost on time\nclocks: black 0\\.0 s, white 0\\.1 s\nWHITE:\n$" selfplay --depth 14 --clock 0.001+0)
 check(2 "--clock must be MINUTES\\+SECONDS" match --a easy --b easy --clock 0+1)
 
 # The opening book. The program's own has the start: Expert plays from it at once, the same

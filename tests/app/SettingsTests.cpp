@@ -1,12 +1,15 @@
 // The settings: every value written and read back, and the rules applied to odd values read
 // from the store.
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QVariant>
 #include <sys/stat.h>
@@ -55,6 +58,19 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
                                    ControlEnableSounds, GameDeclareDraws, ViewHighlightLastMove, LevelExpert,
                                    LevelOpeningBook, ViewEngineOutput})
         Trigger(action);
+    Answer([](QDialog& Dialog) {
+        auto& control = dynamic_cast<TTimeControlDialog&>(Dialog);
+        control.Clock->setChecked(true);
+        control.Minutes->setValue(3);
+        control.Seconds->setValue(2);
+        return mrOk;
+    });
+    Trigger(TActionId::GameTimeControl);
+    Answer([](QDialog& Dialog) {
+        dynamic_cast<TBallotDialog&>(Dialog).Rematch->setChecked(true);
+        return mrOk;
+    });
+    Trigger(TActionId::GameNewBallot);
     Game().SetSearchDepth(7);
     Game().SetAnimateMoves(false);
     Game().SetMaxMemory(123 * MB + 5);
@@ -63,7 +79,7 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
     W->SaveSettings();
 
     QSettings ini(FilePath("settings.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.allKeys().size(), 25);
+    EXPECT_EQ(ini.allKeys().size(), 28);
     const std::pair<const char*, int64_t> stored[] = {
         {"Window Left", 100},  {"Window Top", 50},      {"Toolbar", 0},
         {"Show History", 0},   {"Show History Time", 0}, {"Computer Player", 2},
@@ -72,7 +88,8 @@ TEST_F(SettingsTest, EveryValueIsWrittenAndReadBack)
         {"Board Square Size", 75}, {"Animate Moves", 0}, {"Auto Complete Selection", 0},
         {"Auto Play Selection", 0}, {"Enable Sounds", 0}, {"Expert Level", 1}, {"Expert Move Time", 2500},
         {"Threads", 3}, {"Opening Book", 0}, {"Declare Draws", 0},
-        {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}, {"Engine Output", 1}};
+        {"Highlight Last Move", 0}, {"Max Memory", 123 * MB + 5}, {"Engine Output", 1},
+        {"Time Control Minutes", 3}, {"Time Control Increment", 2}, {"Ballot Rematch", 1}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(ini.value(name).toLongLong(), value) << name;
 

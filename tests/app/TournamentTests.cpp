@@ -1,0 +1,99 @@
+// Tournament play in the window: a game started from a three-move ballot, played again with
+// colours reversed, and a game on the clock, lost on time.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+
+namespace velk::test {
+namespace {
+
+class TournamentTest : public WindowTest {
+protected:
+    // Chooses ballot Number (typed into the filter) in New Ballot Game.
+    void ChooseBallot(int Number, bool Rematch)
+    {
+        Answer([Number, Rematch](QDialog& Dialog) {
+            auto& ballots = dynamic_cast<TBallotDialog&>(Dialog);
+            EXPECT_EQ(ballots.List->topLevelItemCount(), 174);
+            ballots.Filter->setText(QString::number(Number));
+            EXPECT_EQ(ballots.Chosen(), Number);
+            ballots.Rematch->setChecked(Rematch);
+            return mrOk;
+        });
+        Trigger(TActionId::GameNewBallot);
+    }
+};
+
+// Ballot 5 is 9-13 22-18 6-9: its moves are the game's first three, which PDN writes with the
+// ballot named; at the game's end Yes plays the ballot again, the computer on the other side.
+TEST_F(TournamentTest, BallotGameStartsWithItsMovesAndComesBackWithColoursReversed)
+{
+    Game().SetComputerPlayer(1);
+    ChooseBallot(5, true);
+    ASSERT_TRUE(PumpUntil([&] { return Game().History().Count() == 4; }));  // and the computer's reply
+    EXPECT_EQ(Game().GetGameRecordText().substr(0, 31), "NOT FINISHED: 09-13 22-18 06-09");
+    Trigger(TActionId::HistoryCopyPdn);
+    const QString pdn = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(pdn.contains("[Opening \"ACF 5\"]")) << pdn.toStdString();
+    EXPECT_TRUE(pdn.contains("1. 9-13 22-18 2. 6-9")) << pdn.toStdString();
+
+    // Red, to move with a tenth of a second on its clock, loses on time; Yes brings ballot 5
+    // back with the computer playing Red.
+    Game().Session().SetTimeControl({100, 0});
+    Answer([this](QDialog& Dialog) {
+        EXPECT_EQ(dynamic_cast<TGameFinishDialog&>(Dialog).Reason->text(), "Red lost on time");
+        Game().Session().SetTimeControl({});
+        return mrYes;
+    });
+    Answer(mrNo);  // the save query
+    ASSERT_TRUE(PumpUntil([&] { return Game().ComputerPlayer() == 2; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Game().History().Count() >= 3; }));
+    EXPECT_EQ(Game().GetGameRecordText().substr(0, 31), "NOT FINISHED: 09-13 22-18 06-09");
+    EXPECT_EQ(Game().Turn(), 1);
+}
+
+// On a clock of a minute and a second a move, the clocks count down with the increment, the
+// side to move marked; Red out of time loses, said in the dialog, the status and the log.
+TEST_F(TournamentTest, ClocksCountDownAndASideOutOfTimeLoses)
+{
+    Answer([](QDialog& Dialog) {
+        auto& control = dynamic_cast<TTimeControlDialog&>(Dialog);
+        control.Clock->setChecked(true);
+        control.Minutes->setValue(1);
+        control.Seconds->setValue(1);
+        return mrOk;
+    });
+    Trigger(TActionId::GameTimeControl);
+    Move(11, 15);
+    EXPECT_TRUE(W->Time1().text().contains("0:01:0")) << W->Time1().text().toStdString();  // 60 s + 1 − a moment
+    EXPECT_TRUE(W->Time2().text().startsWith(QStringLiteral("0:01:00"))) << W->Time2().text().toStdString();
+    EXPECT_TRUE(W->Time2().text().endsWith(QStringLiteral("\u25C2")));  // White to move
+
+    QFile::remove(FilePath("game.log"));
+    Move(22, 18);
+    Game().Session().SetTimeControl({50, 0});
+    Answer([](QDialog& Dialog) {
+        EXPECT_EQ(dynamic_cast<TGameFinishDialog&>(Dialog).Reason->text(), "Red lost on time");
+        return mrNo;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return Game().IsGameOver(); }, 5000));
+    EXPECT_EQ(Game().Winner(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return W->StateLabel().text() == "Red lost on time"; }))
+        << W->StateLabel().text().toStdString();
+    QFile log(FilePath("game.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().endsWith("{Red lost on time}\r\n"));
+    Trigger(TActionId::HistoryCopyPdn);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("[TimeControl \"0.05+0\"]"))
+        << QGuiApplication::clipboard()->text().toStdString();
+}
+
+}  // namespace
+}  // namespace velk::test

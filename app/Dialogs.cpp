@@ -476,6 +476,90 @@ int TBallotDialog::Execute(QWidget* Parent, const std::vector<TRow>& Ballots, bo
     return dialog.Chosen();
 }
 
+TMatchDialog::TMatchDialog(QWidget* Parent) : QDialog(Parent)
+{
+    Prepare(this, tr("Match"));
+    setObjectName("MatchDialog");
+    auto* grid = new QGridLayout;
+    grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 5, 1);
+    grid->addWidget(Text(tr("The computer plays both sides, each at its own level, from three-move ballots drawn "
+                            "from the crossboard deck, each ballot once with each colour. The games are "
+                            "appended to the PDN file; the clock is the one Game → Time Control sets.")),
+                    0, 1, 1, 3);
+    const QString names[] = {tr("First player:"), tr("Second player:")};
+    for (int side = 0; side < 2; ++side) {
+        Levels[side] = new QComboBox;
+        Levels[side]->setObjectName(side == 0 ? "LevelA" : "LevelB");
+        Levels[side]->addItems({tr("Easy"), tr("Medium"), tr("Difficult"), tr("Expert")});
+        Seconds[side] = new QDoubleSpinBox;
+        Seconds[side]->setObjectName(side == 0 ? "SecondsA" : "SecondsB");
+        Seconds[side]->setRange(EXPERT_MIN_MOVE_TIME_MS / 1000.0, EXPERT_MAX_MOVE_TIME_MS / 1000.0);
+        Seconds[side]->setDecimals(1);
+        Seconds[side]->setSingleStep(0.1);
+        Seconds[side]->setSuffix(tr(" s a move"));
+        connect(Levels[side], &QComboBox::currentIndexChanged, this,
+                [this, side](int Index) { Seconds[side]->setEnabled(LEVEL_DEPTHS[Index] == 0); });
+        grid->addWidget(new QLabel(names[side]), 1 + side, 1);
+        grid->addWidget(Levels[side], 1 + side, 2);
+        grid->addWidget(Seconds[side], 1 + side, 3);
+    }
+    Games = new QSpinBox;
+    Games->setObjectName("Games");
+    Games->setRange(2, 1000);
+    Games->setSingleStep(2);
+    grid->addWidget(new QLabel(tr("Games:")), 3, 1);
+    grid->addWidget(Games, 3, 2);
+    PdnFile = new QLineEdit;
+    PdnFile->setObjectName("PdnFile");
+    auto* browse = new QPushButton(tr("Browse..."));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString name = ChooseSaveFileName(this, PdnFile->text());
+        if (!name.isEmpty())
+            PdnFile->setText(name);
+    });
+    grid->addWidget(new QLabel(tr("PDN file:")), 4, 1);
+    grid->addWidget(PdnFile, 4, 2);
+    grid->addWidget(browse, 4, 3);
+    grid->setColumnStretch(2, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(Bevel());
+    layout->addLayout(ButtonRow({Button(this, tr("Start"), mrOk, true), Button(this, tr("Cancel"), mrCancel)}));
+    setMinimumWidth(460);
+}
+
+void TMatchDialog::Load(const TSettings& Settings)
+{
+    for (int side = 0; side < 2; ++side) {
+        const int* found = std::find(std::begin(LEVEL_DEPTHS), std::end(LEVEL_DEPTHS), Settings.Sides[side].Depth);
+        Levels[side]->setCurrentIndex(found == std::end(LEVEL_DEPTHS) ? 3 : static_cast<int>(found - LEVEL_DEPTHS));
+        Seconds[side]->setValue(Settings.Sides[side].Seconds);
+        Seconds[side]->setEnabled(LEVEL_DEPTHS[Levels[side]->currentIndex()] == 0);
+    }
+    Games->setValue(Settings.Games);
+    PdnFile->setText(Settings.PdnFile);
+}
+
+TMatchDialog::TSettings TMatchDialog::Read() const
+{
+    TSettings settings;
+    for (int side = 0; side < 2; ++side)
+        settings.Sides[side] = {LEVEL_DEPTHS[Levels[side]->currentIndex()], Seconds[side]->value()};
+    settings.Games = Games->value() + Games->value() % 2;
+    settings.PdnFile = PdnFile->text().trimmed();
+    return settings;
+}
+
+bool TMatchDialog::Execute(QWidget* Parent, TSettings& Settings)
+{
+    TMatchDialog dialog(Parent);
+    dialog.Load(Settings);
+    if (ExecDialog(dialog) != mrOk)
+        return false;
+    Settings = dialog.Read();
+    return true;
+}
+
 TTimeControlDialog::TTimeControlDialog(QWidget* Parent) : QDialog(Parent)
 {
     Prepare(this, tr("Time Control"));

@@ -143,6 +143,34 @@ public:
     QSpinBox* Seconds;
 };
 
+// Match: the computer plays both sides, a level each, N games from crossboard ballots with both
+// colours, every game appended to a PDN file.
+class TMatchDialog : public QDialog {
+public:
+    // A side's level: Depth plies, or with Depth 0 the Expert level at Seconds a move.
+    struct TSide {
+        int Depth = 0;
+        double Seconds = 1.0;
+    };
+    struct TSettings {
+        TSide Sides[2];
+        int Games = 10;
+        QString PdnFile;
+    };
+    // The levels the lists offer, by their depth (0: Expert).
+    static constexpr int LEVEL_DEPTHS[] = {4, 8, 12, 0};
+
+    static bool Execute(QWidget* Parent, TSettings& Settings);
+    explicit TMatchDialog(QWidget* Parent);
+    void Load(const TSettings& Settings);
+    TSettings Read() const;
+
+    QComboBox* Levels[2];
+    QDoubleSpinBox* Seconds[2];
+    QSpinBox* Games;
+    QLineEdit* PdnFile;
+};
+
 class TMemoryOptionsDialog : public QDialog {
 public:
     static bool Execute(QWidget* Parent, int& Megabytes);

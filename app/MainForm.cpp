@@ -1,6 +1,7 @@
 // The main window's construction: actions, menus, toolbar, status strip, history panel and
 // setup palette, and the idle-time update of every command's state.
 #include "MainForm.h"
+#include "Match.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -311,6 +312,9 @@ void TMainForm::CreateActions()
     checkable(AddAction(LevelOpeningBook, tr("Use Opening Book"), {}, {},
                         [&game] { game.SetUseOpeningBook(!game.UseOpeningBook()); }));
     AddAction(ComputerEndgameDb, tr("Build Endgame Database..."), {}, {}, [this] { EndgameDbDialog(); });
+    AddAction(ComputerMatch, tr("Match..."), {}, {}, [this] { StartMatch(); });
+    AddAction(ComputerStopMatch, tr("Stop Match"), {}, {}, [this] { StopMatch(); });
+    AddAction(ComputerResumeMatch, tr("Resume Match"), {}, {}, [this] { ResumeMatch(); });
     // History
     AddAction(HistoryFirst, tr("First Move"), QKeySequence("Ctrl+Home"), "first", [&game] { game.UndoAll(); });
     AddAction(HistoryBackward, tr("Previous Move"), QKeySequence("Ctrl+Left"), "previous", [&game] { game.Undo(); })
@@ -412,7 +416,7 @@ void TMainForm::CreateMenus()
         {ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite, ComputerPlaysBoth});
     add(computer->addMenu(tr("Skill Level")), {LevelEasy, LevelMedium, LevelDifficult, LevelExpert, Separator,
                                                LevelCustom, LevelExpertMoveTime, LevelOpeningBook});
-    add(computer, {Separator, ComputerEndgameDb});
+    add(computer, {Separator, ComputerMatch, ComputerStopMatch, ComputerResumeMatch, Separator, ComputerEndgameDb});
     add(FMenuBar->addMenu(tr("&History")), {HistoryFirst, HistoryBackward, HistoryFoward, HistoryLast, Separator,
                                             HistoryTakeBack, Separator, HistoryShow, HistoryShowTimes, Separator,
                                             HistoryAddComment, Separator, HistoryAnalyzeGame, HistoryNextMistake,
@@ -746,6 +750,8 @@ void TMainForm::UpdateActions()
     enable(HistoryAnalyzeGame, game.History().Count() > 0 && game.BoardMode() == gbmPlay);
     enable(HistoryNextMistake, !FEvalGraph->isHidden() && game.CanRedo());
     check(ComputerAnalyze, game.Session().Analyzing());
+    enable(ComputerStopMatch, FMatch && FMatch->Running);
+    enable(ComputerResumeMatch, FMatch && !FMatch->Running && FMatch->Played < FMatch->Settings.Games);
     check(ViewEngineOutput, !FEngineOutput->isHidden());
     check(GameDeclareDraws, game.DeclareDraws());
     check(ViewHighlightLastMove, game.HighlightLastMove());

@@ -35,6 +35,7 @@ namespace velk {
 class TThinkIcon;
 class TEngineOutput;
 class TEvalGraph;
+struct TMatchState;
 struct TSearchReport;
 class TEndgameBuilder;
 
@@ -61,7 +62,7 @@ constexpr int SQUARE_LARGE = 75;
     X(HistoryFoward) X(HistoryLast) X(HistoryTakeBack) X(HistoryShow) X(HistoryShowTimes) \
     X(HistoryMoveToBlack) X(HistoryMoveToWhite) X(HistoryCopy) X(HistoryCopyPdn) X(HistoryAddComment) X(GamePaste) X(GameCopyPosition) X(GamePastePosition) X(GameInformation) X(ViewToolbar) \
     X(ViewEngineOutput) X(ComputerAnalyze) X(HistoryAnalyzeGame) X(HistoryNextMistake) X(GameNewBallot) \
-    X(GameTimeControl) \
+    X(GameTimeControl) X(ComputerMatch) X(ComputerStopMatch) X(ComputerResumeMatch) \
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
@@ -233,6 +234,12 @@ private:
     void StartBallotGame(int Number);
     void TimeControlDialog();
     void SetClock(int Minutes, int Seconds);
+    void StartMatch();
+    void StopMatch();
+    void ResumeMatch();
+    void StartMatchGame();
+    void MatchGameEnded();
+    QString MatchCaption() const;
     void NextMistake();
     void UpdateEvalGraph();
     void UpdateClocks();
@@ -275,6 +282,7 @@ private:
     TCheckers* FGame = nullptr;
     std::unique_ptr<ISoundPlayer> FSounds;
     std::unique_ptr<TEndgameBuilder> FEndgame;
+    std::unique_ptr<TMatchState> FMatch;  // the match the computer plays, or null
     std::array<QAction*, static_cast<size_t>(TActionId::Count)> FActions{};
     QMenuBar* FMenuBar = nullptr;
     QToolBar* FToolbar = nullptr;

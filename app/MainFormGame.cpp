@@ -19,6 +19,7 @@
 #include "Dialogs.h"
 #include "EngineOutput.h"
 #include "MainForm.h"
+#include "Match.h"
 #include "ThinkIcon.h"
 #include "engine/EndgameBuilder.h"
 
@@ -108,8 +109,9 @@ QString TMainForm::PlayerName(uint8_t Player) const
 
 void TMainForm::UpdateCaption()
 {
-    const QString text =
-        FGame->BoardMode() == gbmPlay ? tr("%1 vs. %2").arg(PlayerName(2), PlayerName(1)) : tr("Board Setup");
+    const QString text = FGame->BoardMode() != gbmPlay ? tr("Board Setup")
+                         : FMatch                    ? MatchCaption()
+                                                     : tr("%1 vs. %2").arg(PlayerName(2), PlayerName(1));
     // The game's file, when it has one, goes in front of the caption, as desktop programs do.
     // "[*]" shows as "*" while the game has changes not saved (setWindowModified).
     const QString caption = FGameFileName.isEmpty()

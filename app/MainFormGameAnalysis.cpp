@@ -120,6 +120,7 @@ void TMainForm::PastePosition()
         ShowErrorMessage(QString::fromStdString(error));
         return;
     }
+    StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {

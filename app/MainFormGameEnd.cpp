@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "Match.h"
 #include "engine/Fen.h"
 #include "platform/AppendFile.h"
 #include "platform/Exceptions.h"
@@ -69,6 +70,11 @@ void TMainForm::GameEnded()
     } catch (const std::exception& e) {
         // The finish dialog waits for the next game; the error is all the player sees now.
         ShowErrorMessage(QString::fromStdString(e.what()));
+        return;
+    }
+    // A match goes on by itself: no dialog waits between its games.
+    if (FMatch && FMatch->Running) {
+        MatchGameEnded();
         return;
     }
     QString reason;

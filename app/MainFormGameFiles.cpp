@@ -68,6 +68,7 @@ void TMainForm::QuerySaveGame()
 
 void TMainForm::NewGame()
 {
+    StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {
@@ -88,6 +89,7 @@ void TMainForm::ForgetGameData()
 
 void TMainForm::OpenGame()
 {
+    StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {
@@ -277,6 +279,7 @@ void TMainForm::PasteGame()
     RunFileCommand([this, &text, &choice, &chosen] { chosen = ChoosePdnGame(text, tr("The pasted text"), choice); });
     if (!chosen)
         return;
+    StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {

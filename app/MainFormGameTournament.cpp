@@ -16,6 +16,7 @@ void TMainForm::NewBallotGame()
     const int number = TBallotDialog::Execute(this, rows, FBallotRematch);
     if (number == 0)
         return;
+    StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {

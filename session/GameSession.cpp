@@ -34,15 +34,15 @@ TGameSession::TGameSession(std::unique_ptr<TGameBoard> Board) : FBoard(std::move
     FHistory = std::make_unique<TGameHistory>(*FBoard);
     FHistory->OnChange = [this](TGameHistory*) { HistoryChanged(); };
     FSolver = std::make_unique<TGameSolver>();
-    const TSearchReporter reporter = [this](const TSearchReport& Report) {
+    FReporter = [this](const TSearchReport& Report) {
         {
             std::lock_guard lock(FReportGuard);
             FThinkReport = Report;
         }
         FSolver->PostFromSearch(WM_GB_THINKREPORT, 0, 0);
     };
-    FDepthSearch->SetReporter(reporter);
-    FExpertSearch->SetReporter(reporter);
+    FDepthSearch->SetReporter(FReporter);
+    FExpertSearch->SetReporter(FReporter);
 }
 
 TGameSession::~TGameSession()
@@ -230,6 +230,34 @@ void TGameSession::SetExpert(bool Value)
         FSearch = FDepthSearch;
 }
 
+void TGameSession::SetPlayerLevel(uint8_t Player, uint8_t Depth, uint32_t MoveTimeMs)
+{
+    if (Player != PLAYER_WHITE && Player != PLAYER_BLACK)
+        return;
+    std::shared_ptr<TSearchStrategy> search;
+    if (Depth > 0) {
+        auto depth = std::make_shared<TFixedDepthStrategy>();
+        depth->SetDepth(Depth);
+        depth->SetMaxMemory(FDepthSearch->MaxMemory());
+        search = depth;
+    } else {
+        auto expert = std::make_shared<TExpertStrategy>();
+        expert->SetMoveTime(std::clamp(MoveTimeMs, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS));
+        expert->SetMaxMemory(FExpertSearch->MaxMemory());
+        expert->SetThreads(FExpertSearch->Threads());
+        expert->SetUseBook(FExpertSearch->UseBook());
+        search = expert;
+    }
+    search->SetReporter(FReporter);
+    FPlayerSearch[Player == PLAYER_BLACK ? 1 : 0] = std::move(search);
+}
+
+void TGameSession::ClearPlayerLevels()
+{
+    FPlayerSearch[0].reset();
+    FPlayerSearch[1].reset();
+}
+
 void TGameSession::SetExpertMoveTime(uint32_t Value)
 {
     FExpertSearch->SetMoveTime(std::clamp(Value, EXPERT_MIN_MOVE_TIME_MS, EXPERT_MAX_MOVE_TIME_MS));
@@ -315,10 +343,13 @@ bool TGameSession::StartThinking()
     if (!CanThink())
         return false;
     SetAnalyzing(false);
-    FExpertSearch->SetClockMoveTime(ClockMoveTime());
+    const std::shared_ptr<TSearchStrategy>& own = FPlayerSearch[Turn() == PLAYER_BLACK ? 1 : 0];
+    const std::shared_ptr<TSearchStrategy>& search = own ? own : FSearch;
+    if (auto* expert = dynamic_cast<TExpertStrategy*>(search.get()))
+        expert->SetClockMoveTime(ClockMoveTime());
     FThinkingPosition = StreamForm(*FBoard);
     std::vector<uint64_t> past = FDeclareDraws ? PastPositionKeys() : std::vector<uint64_t>();
-    return FSolver->Start(*FBoard, std::move(past), FSearch);
+    return FSolver->Start(*FBoard, std::move(past), search);
 }
 
 bool TGameSession::StopThinking(bool Abort)

@@ -190,6 +190,12 @@ public:
     void SetExpert(bool Value);
     uint32_t ExpertMoveTime() const { return FExpertSearch->MoveTime(); }
     void SetExpertMoveTime(uint32_t Value);
+    // A level for one side alone, as a match between two levels has: Depth plies, or with Depth 0
+    // the Expert search for MoveTimeMs a move (its clock, when the game has one, comes first).
+    // ClearPlayerLevels gives both sides the game's level again.
+    void SetPlayerLevel(uint8_t Player, uint8_t Depth, uint32_t MoveTimeMs);
+    void ClearPlayerLevels();
+    bool HasPlayerLevels() const { return FPlayerSearch[0] || FPlayerSearch[1]; }
     // The search table's budget in bytes, for every level.
     uint32_t MaxMemory() const { return FDepthSearch->MaxMemory(); }
     void SetMaxMemory(uint32_t Value);
@@ -314,6 +320,8 @@ private:
     std::shared_ptr<TFixedDepthStrategy> FDepthSearch = std::make_shared<TFixedDepthStrategy>();
     std::shared_ptr<TExpertStrategy> FExpertSearch = std::make_shared<TExpertStrategy>();
     std::shared_ptr<TSearchStrategy> FSearch = FDepthSearch;
+    std::shared_ptr<TSearchStrategy> FPlayerSearch[2];  // White's and Red's own level; null: FSearch
+    TSearchReporter FReporter;
     uint64_t FGameChangeCount = 0;
     int32_t FNavigationDepth = 0;
     std::vector<uint8_t> FThinkingPosition;  // the board the latest search was started on

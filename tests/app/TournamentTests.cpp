@@ -2,6 +2,7 @@
 // colours reversed, and a game on the clock, lost on time.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -93,6 +94,56 @@ TEST_F(TournamentTest, ClocksCountDownAndASideOutOfTimeLoses)
     Trigger(TActionId::HistoryCopyPdn);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("[TimeControl \"0.05+0\"]"))
         << QGuiApplication::clipboard()->text().toStdString();
+}
+
+}  // namespace
+}  // namespace velk::test
+
+namespace velk::test {
+namespace {
+
+// A match of two games between two levels: each ballot once with each colour, the score in the
+// caption, both games in the PDN file with the players and rounds; stopped mid-game and resumed,
+// the abandoned game is played again and nothing of it is written.
+TEST_F(TournamentTest, MatchPlaysBothColoursOfABallotAndWritesEveryGame)
+{
+    const QString file = FilePath("match.pdn");
+    auto settings = [file](int Games) {
+        return [file, Games](QDialog& Dialog) {
+            auto& match = dynamic_cast<TMatchDialog&>(Dialog);
+            match.Levels[0]->setCurrentIndex(1);  // Medium
+            match.Levels[1]->setCurrentIndex(0);  // Easy
+            match.Games->setValue(Games);
+            match.PdnFile->setText(file);
+            return mrOk;
+        };
+    };
+    Game().SetAnimateMoves(false);
+    Answer(settings(2));
+    Trigger(TActionId::ComputerMatch);
+    EXPECT_TRUE(W->windowTitle().contains("Match, game 1 of 2: Medium 0 \u2013 0 Easy")) << W->windowTitle().toStdString();
+    Trigger(TActionId::ComputerStopMatch);
+    EXPECT_TRUE(W->windowTitle().contains("(stopped)"));
+    EXPECT_FALSE(QFile::exists(file));
+    Trigger(TActionId::ComputerResumeMatch);
+    ASSERT_TRUE(PumpUntil([&] { return W->windowTitle().contains("(over)"); }, 60000)) << W->windowTitle().toStdString();
+    EXPECT_EQ(Game().ComputerPlayer(), 0);
+
+    QFile pdn(file);
+    ASSERT_TRUE(pdn.open(QIODevice::ReadOnly));
+    const std::string text = pdn.readAll().toStdString();
+    const std::vector<TPdnGameInfo> games = ListPdnGames(text);
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[0].Black, "Medium");
+    EXPECT_EQ(games[0].White, "Easy");
+    EXPECT_EQ(games[1].Black, "Easy");
+    EXPECT_EQ(games[1].White, "Medium");
+    EXPECT_NE(text.find("[Round \"2\"]"), std::string::npos);
+    EXPECT_NE(text.find("[Event \"Velk Checkers match\"]"), std::string::npos);
+    const size_t opening = text.find("[Opening \"");
+    ASSERT_NE(opening, std::string::npos);
+    const std::string tag = text.substr(opening, text.find('\n', opening) - opening);
+    EXPECT_NE(text.find(tag, opening + 1), std::string::npos) << "the same ballot with colours reversed";
 }
 
 }  // namespace

@@ -73,6 +73,8 @@ void TMainForm::StopMatch()
     // stops thinking about it.
     FGame->SetComputerPlayer(0);
     FGame->Session().ClearPlayerLevels();
+    // Nothing of it is the player's to save; what the player does with it from here is.
+    FGame->SetModified(false);
     UpdateCaption();
 }
 

@@ -136,7 +136,8 @@ void TGameSession::HandleMessage(uint32_t Msg, intptr_t WParam, intptr_t LParam)
         break;
     case WM_GB_ANALYSIS:
         if (TSearchReport report;
-            FAnalyzing && FAnalyzer->Latest(static_cast<uint64_t>(WParam), report) && OnSearchReport)
+            FAnalyzing && static_cast<uint64_t>(WParam) == FAnalysisSerial &&
+            FAnalyzer->Latest(FAnalysisSerial, report) && OnSearchReport)
             OnSearchReport(report);
         break;
     case WM_GB_BOARDCHANGE:
@@ -468,6 +469,12 @@ void TGameSession::BoardTurnEnded()
 void TGameSession::BoardChanged()
 {
     ++FGameChangeCount;
+    // The analysis's reports still queued are of the board as it was: they are dropped, and it
+    // starts again on the new one.
+    if (FAnalyzing) {
+        ++FAnalysisSerial;
+        FAnalyzedPosition.clear();
+    }
     StopThinking(true);
     FModified = true;
     if (!FMoving) {

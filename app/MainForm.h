@@ -125,6 +125,7 @@ public:
     // Asks whether to save a modified game; abandons the calling command (EAbort) on Cancel or
     // when saving did not happen. "No" leaves the game modified: only replacing it clears that.
     void QuerySaveGame();
+    bool MayReplaceGame();
     void TimerTick();
     void UpdateFullScreenStatus();
     // Lays out the full-screen turn picture and status and keeps the board clear of them.

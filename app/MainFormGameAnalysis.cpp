@@ -120,12 +120,8 @@ void TMainForm::PastePosition()
         ShowErrorMessage(QString::fromStdString(error));
         return;
     }
-    StopMatch();
-    try {
-        QuerySaveGame();
-    } catch (const EAbort&) {
+    if (!MayReplaceGame())
         return;
-    }
     RunFileCommand([this, &position] {
         FGame->Session().StartFrom(position);
         ForgetGameData();

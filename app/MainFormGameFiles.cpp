@@ -68,15 +68,24 @@ void TMainForm::QuerySaveGame()
 
 void TMainForm::NewGame()
 {
+    if (!MayReplaceGame())
+        return;
+    FGame->NewGame();
+    ForgetGameData();
+    SetGameFileName(QString());
+}
+
+// Before another game takes the board's place: a running match stops, and the player may save
+// the game shown; false when the player cancels.
+bool TMainForm::MayReplaceGame()
+{
     StopMatch();
     try {
         QuerySaveGame();
     } catch (const EAbort&) {
-        return;
+        return false;
     }
-    FGame->NewGame();
-    ForgetGameData();
-    SetGameFileName(QString());
+    return true;
 }
 
 void TMainForm::ForgetGameData()
@@ -89,12 +98,8 @@ void TMainForm::ForgetGameData()
 
 void TMainForm::OpenGame()
 {
-    StopMatch();
-    try {
-        QuerySaveGame();
-    } catch (const EAbort&) {
+    if (!MayReplaceGame())
         return;
-    }
     RunFileCommand([this] {
         const QString name = ChooseOpenFileName(this, GameFolder());
         if (!name.isEmpty() && LoadGameFile(name))
@@ -279,12 +284,8 @@ void TMainForm::PasteGame()
     RunFileCommand([this, &text, &choice, &chosen] { chosen = ChoosePdnGame(text, tr("The pasted text"), choice); });
     if (!chosen)
         return;
-    StopMatch();
-    try {
-        QuerySaveGame();
-    } catch (const EAbort&) {
+    if (!MayReplaceGame())
         return;
-    }
     RunFileCommand([this, &choice] {
         InstallPdnGame(choice);
         SetGameFileName(QString());

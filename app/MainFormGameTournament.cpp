@@ -16,12 +16,8 @@ void TMainForm::NewBallotGame()
     const int number = TBallotDialog::Execute(this, rows, FBallotRematch);
     if (number == 0)
         return;
-    StopMatch();
-    try {
-        QuerySaveGame();
-    } catch (const EAbort&) {
+    if (!MayReplaceGame())
         return;
-    }
     StartBallotGame(number);
 }
 

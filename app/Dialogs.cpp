@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
@@ -28,11 +27,11 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
+#include "Handbook.h"
 #include "Version.h"
 #include "control/JpegDecoder.h"
 #include "engine/EndgameBuilder.h"
@@ -814,13 +813,14 @@ TAboutDialog::TAboutDialog(QWidget* Parent) : QDialog(Parent)
     Version->setAlignment(Qt::AlignRight);
     Copyright = Text(QString::fromUtf8(VELK_COPYRIGHT));
     Copyright->setObjectName("Copyright");
-    HomePage = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(VELK_HOME_PAGE));
+    // The link opens the handbook the program carries: there is no page on the web to go to.
+    HomePage = new QLabel(QStringLiteral("<a href=\"handbook\">%1</a>").arg(tr("Velk Checkers Handbook")));
     HomePage->setObjectName("HomePage");
-    HomePage->setToolTip(VELK_HOME_PAGE);
+    HomePage->setToolTip(tr("The handbook, shown by the program"));
     HomePage->setCursor(Qt::PointingHandCursor);
     HomePage->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     HomePage->setOpenExternalLinks(false);
-    connect(HomePage, &QLabel::linkActivated, this, [](const QString& Link) { QDesktopServices::openUrl(QUrl(Link)); });
+    connect(HomePage, &QLabel::linkActivated, this, [this] { ShowHandbook(this, QString()); });
     auto* comments = Text(tr("This program is provided \"as is\", without warranty of any kind, express or implied. "
                              "In no event shall the authors be liable for any claim, damages or other liability "
                              "arising from the use of this program."));
@@ -859,7 +859,7 @@ void TAboutDialog::keyPressEvent(QKeyEvent* Event)
 
 void TAboutDialog::mousePressEvent(QMouseEvent* Event)
 {
-    // A click anywhere but on the link closes the box; the link opens the home page on release.
+    // A click anywhere but on the link closes the box; the link opens the handbook on release.
     QDialog::mousePressEvent(Event);
     if (!HomePage->geometry().contains(Event->position().toPoint()))
         accept();

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -23,13 +22,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include "Dialogs.h"
 #include "EngineOutput.h"
 #include "EvalGraph.h"
+#include "Handbook.h"
 #include "Sounds.h"
 #include "ThinkIcon.h"
 #include "Version.h"
@@ -82,11 +81,6 @@ QFrame* TiledPanel(QWidget* Parent, int Height)
     panel->setFrameShadow(QFrame::Raised);
     panel->setFixedHeight(Height);
     return panel;
-}
-
-void OpenWebPage(const QString& Address)
-{
-    QDesktopServices::openUrl(QUrl(Address));
 }
 
 QImage Pattern(const char* Name)
@@ -370,10 +364,10 @@ void TMainForm::CreateActions()
     AddAction(RotateConterClockwise, tr("Rotate Left"), {}, "rotate-left",
               [this] { SetBoardAngle(FBoardAngle - 90); });
     // Help
-    AddAction(HelpRules, tr("The Basic Rules of Checkers"), {}, {},
-              [] { OpenWebPage(QStringLiteral(VELK_RULES_PAGE)); });
-    AddAction(HelpHomePage, tr("Velk Checkers Home Page"), {}, {},
-              [] { OpenWebPage(QStringLiteral(VELK_HOME_PAGE)); });
+    // The handbook is the program's own: nothing here needs a browser or the network.
+    AddAction(HelpHandbook, tr("Velk Checkers Handbook"), QKeySequence(Qt::Key_F1), {},
+              [this] { ShowHandbook(this, QString()); });
+    AddAction(HelpRules, tr("The Basic Rules of Checkers"), {}, {}, [this] { ShowHandbook(this, tr("The rules")); });
     AddAction(HelpAbout, tr("About"), {}, {}, [this] { TAboutDialog::Execute(this); });
 
     for (const auto& group : {std::initializer_list<TActionId>{ComputerPlaysNone, ComputerPlaysBlack, ComputerPlaysWhite,
@@ -427,7 +421,7 @@ void TMainForm::CreateMenus()
     add(view->addMenu(tr("Board Angle")), {Rotate000, Rotate090, Rotate180, Rotate270});
     add(view, {ViewInvertSquares, Separator, ViewCoordinates, ViewSelectablePositions, ViewHighlightLastMove, Separator,
                ViewAnimationMoves, Separator, ViewFullScreen});
-    add(FMenuBar->addMenu(tr("He&lp")), {HelpRules, HelpHomePage, Separator, HelpAbout});
+    add(FMenuBar->addMenu(tr("He&lp")), {HelpHandbook, HelpRules, Separator, HelpAbout});
 }
 
 void TMainForm::CreateToolbar()

@@ -66,7 +66,7 @@ constexpr int SQUARE_LARGE = 75;
     X(ViewCoordinates) X(ViewSelectablePositions) X(ViewInvertSquares) X(ViewAnimationMoves) X(ViewHighlightLastMove) \
     X(ViewFullScreen) X(BoardSizeSmall) X(BoardSizeMedium) X(BoardSizeLarge) \
     X(Rotate000) X(Rotate090) X(Rotate180) X(Rotate270) \
-    X(RotateClockwise) X(RotateConterClockwise) X(HelpRules) X(HelpHomePage) \
+    X(RotateClockwise) X(RotateConterClockwise) X(HelpHandbook) X(HelpRules) \
     X(HelpAbout)
 
 enum class TActionId {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QTextBrowser>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
@@ -600,7 +601,8 @@ public slots:
 
 TEST_F(WindowTest, AboutLinkOpensThePageAndErrorsAndMenusLookAsDesktopsExpect)
 {
-    // The About box keeps its width; its link opens the home page and leaves it open.
+    // The About box keeps its width; its link opens the program's own handbook, no web page, and
+    // leaves the box open.
     TUrlRecorder recorder;
     QDesktopServices::setUrlHandler("https", &recorder, "Open");
     TAboutDialog about(W.get());
@@ -612,7 +614,12 @@ TEST_F(WindowTest, AboutLinkOpensThePageAndErrorsAndMenusLookAsDesktopsExpect)
     QTest::mouseClick(about.HomePage, Qt::LeftButton, Qt::NoModifier, link);
     Pump();
     QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(recorder.Opened, std::vector<std::string>{"https://velk-checkers.example.org/"});
+    EXPECT_TRUE(recorder.Opened.empty());
+    auto* handbook = about.findChild<QDialog*>("Handbook");
+    ASSERT_NE(handbook, nullptr);
+    EXPECT_TRUE(handbook->isVisible());
+    EXPECT_TRUE(handbook->findChild<QTextBrowser*>()->toPlainText().contains("The rules"));
+    handbook->close();
     EXPECT_TRUE(about.isVisible());
     QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_FALSE(about.isVisible());

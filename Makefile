@@ -1,5 +1,5 @@
 # One entry point: every target first installs what is missing, then builds in build/.
-.PHONY: setup build run test check-asan check-tsan check-install check-desktop fuzz clean
+.PHONY: setup build run test package check-asan check-tsan check-install check-desktop fuzz clean
 
 JOBS ?= $(shell nproc)
 
@@ -15,6 +15,12 @@ run: build
 
 test: build
 	ctest --preset release -j $(JOBS)
+
+# The Debian package of the release build, alone in build/package/.
+package: build
+	rm -f build/package/*.deb
+	cpack --config build/CPackConfig.cmake -B build/package >/dev/null
+	@echo "package: $$(realpath build/package/velk-checkers_*.deb)"
 
 check-asan: setup
 	cmake --preset asan-ubsan >/dev/null
@@ -43,14 +49,15 @@ fuzz: setup
 	build-fuzz/bin/pdn_fuzz -max_total_time=$(FUZZ_TIME) -timeout=10 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/ tests/fuzz/pdn-corpus-work
 
-# Installs into a scratch prefix and checks the desktop files the way distributions do.
-check-install: build
+# Installs into a scratch prefix and checks the desktop files the way distributions do, then
+# checks the Debian package (tools/check-package.sh).
+check-install: package
 	rm -rf build/install-check
 	cmake --install build --prefix $(CURDIR)/build/install-check >/dev/null
 	desktop-file-validate build/install-check/share/applications/*.desktop
 	appstreamcli validate --no-net build/install-check/share/metainfo/*.metainfo.xml
 	test -x build/install-check/bin/velk-checkers && test -x build/install-check/bin/velk-checkers-engine
-	test -f build/install-check/share/man/man6/velk-checkers.6 && test -f build/install-check/share/man/man6/velk-checkers-engine.6
+	test -f build/install-check/share/man/man6/velk-checkers.6.gz && test -f build/install-check/share/man/man6/velk-checkers-engine.6.gz
 	@# The name the program gives the desktop must be the desktop file's, the icon's and the
 	@# AppStream id, or docks cannot match the window to its launcher.
 	@id=$$(sed -n 's/^#define VELK_APP_ID "\(.*\)"/\1/p' build/app/Version.h); share=build/install-check/share; \
@@ -63,6 +70,7 @@ check-install: build
 	for type in $$(sed -n 's/^MimeType=//p' $$share/applications/$$id.desktop | tr ';' ' '); do \
 	  grep -q "type=\"$$type\"" $$share/mime/packages/$$id.xml || { echo "check-install: $$type is opened but not declared"; exit 1; }; \
 	done
+	tools/check-package.sh
 
 # The program on a real X server with a window manager: titles, the window's place over several
 # runs, the About box and its link (tools/check-desktop.sh).

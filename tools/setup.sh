@@ -11,6 +11,8 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth desktop-file-utils appstream
+  # the Debian package: its dependencies worked out from the programs, and the checks on it
+  dpkg-dev file fakeroot lintian
   # the desktop check: a window manager, and tools that find, measure, click and photograph windows
   openbox x11-utils xdotool wmctrl imagemagick
   # only for redrawing the pictures with tools/gen_app_images.py; the build needs neither

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QProgressBar>
 #include <QScreen>
@@ -632,6 +633,23 @@ TEST_F(WindowTest, AboutLinkOpensThePageAndErrorsAndMenusLookAsDesktopsExpect)
         ASSERT_NE(group, nullptr) << ActionName(id);
         EXPECT_TRUE(group->isExclusive()) << ActionName(id);
     }
+}
+
+// F1 opens the handbook the program carries, written once in the README: the rules, the keys,
+// the engine tool and the settings file are all in it, and the rules command shows the rules.
+TEST_F(WindowTest, HandbookOpensOfflineAtTheRules)
+{
+    EXPECT_EQ(W->Action(TActionId::HelpHandbook)->shortcut(), QKeySequence(Qt::Key_F1));
+    Trigger(TActionId::HelpRules);
+    auto* handbook = W->findChild<QDialog*>("Handbook");
+    ASSERT_NE(handbook, nullptr);
+    EXPECT_TRUE(handbook->isVisible());
+    auto* text = handbook->findChild<QTextBrowser*>();
+    for (const char* part : {"The rules", "Ctrl+E", "velk-checkers-engine", "Velk Checkers.ini", "Declare Draws"})
+        EXPECT_TRUE(text->toPlainText().contains(part)) << part;
+    EXPECT_TRUE(text->textCursor().block().text().startsWith("The rules"));
+    EXPECT_FALSE(text->toPlainText().contains("<!--"));
+    handbook->close();
 }
 
 TEST_F(WindowTest, StatusStripSaysWhenPausedAndShowsTheWholeClockWhileThinking)

@@ -841,10 +841,9 @@ TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)
 // The inputs under Iface that assistive technology would read out with no name.
 void CollectUnnamedInputs(QAccessibleInterface* Iface, QStringList& Unnamed)
 {
-    static const QAccessible::Role inputs[] = {QAccessible::SpinBox, QAccessible::EditableText,
-                                               QAccessible::ComboBox, QAccessible::List,
-                                               QAccessible::Tree,    QAccessible::Table,
-                                               QAccessible::ProgressBar};
+    static const QAccessible::Role inputs[] = {
+        QAccessible::SpinBox, QAccessible::EditableText, QAccessible::ComboBox,   QAccessible::List,
+        QAccessible::Tree,    QAccessible::Table,        QAccessible::ProgressBar};
     const QAccessible::Role role = Iface->role();
     if (std::find(std::begin(inputs), std::end(inputs), role) != std::end(inputs) &&
         Iface->text(QAccessible::Name).trimmed().isEmpty())

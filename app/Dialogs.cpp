@@ -118,6 +118,8 @@ QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> Buttons)
 void Prepare(QDialog* Dialog, const QString& Caption)
 {
     Dialog->setWindowTitle(Caption);
+    // A screen reader names the dialog by this rather than by the window's title alone.
+    Dialog->setAccessibleName(Caption);
     // Only the close button: a dialog of fixed size has nothing to minimise or maximise, and its
     // title gets the room.
     Dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -372,6 +374,7 @@ TBallotDialog::TBallotDialog(QWidget* Parent, const std::vector<TRow>& Ballots) 
     Filter = new QLineEdit;
     Filter->setObjectName("Filter");
     Filter->setPlaceholderText(tr("Type to find a ballot by its number, moves or name"));
+    Filter->setAccessibleName(tr("Find a ballot"));
     auto* decks = new QHBoxLayout;
     decks->addWidget(new QLabel(tr("Draw from:")));
     const QString captions[] = {tr("Crossboard"), tr("Mail-play"), tr("Barred")};
@@ -385,6 +388,7 @@ TBallotDialog::TBallotDialog(QWidget* Parent, const std::vector<TRow>& Ballots) 
     decks->addStretch();
     List = new QTreeWidget;
     List->setObjectName("Ballots");
+    List->setAccessibleName(tr("Ballots"));
     List->setRootIsDecorated(false);
     List->setUniformRowHeights(true);
     List->setAllColumnsShowFocus(true);
@@ -489,9 +493,12 @@ TMatchDialog::TMatchDialog(QWidget* Parent) : QDialog(Parent)
     for (int side = 0; side < 2; ++side) {
         Levels[side] = new QComboBox;
         Levels[side]->setObjectName(side == 0 ? "LevelA" : "LevelB");
+        Levels[side]->setAccessibleName(side == 0 ? tr("First player's level") : tr("Second player's level"));
         Levels[side]->addItems({tr("Easy"), tr("Medium"), tr("Difficult"), tr("Expert")});
         Seconds[side] = new QDoubleSpinBox;
         Seconds[side]->setObjectName(side == 0 ? "SecondsA" : "SecondsB");
+        Seconds[side]->setAccessibleName(side == 0 ? tr("First player's time a move")
+                                                   : tr("Second player's time a move"));
         Seconds[side]->setRange(EXPERT_MIN_MOVE_TIME_MS / 1000.0, EXPERT_MAX_MOVE_TIME_MS / 1000.0);
         Seconds[side]->setDecimals(1);
         Seconds[side]->setSingleStep(0.1);
@@ -504,12 +511,14 @@ TMatchDialog::TMatchDialog(QWidget* Parent) : QDialog(Parent)
     }
     Games = new QSpinBox;
     Games->setObjectName("Games");
+    Games->setAccessibleName(tr("Games"));
     Games->setRange(2, 1000);
     Games->setSingleStep(2);
     grid->addWidget(new QLabel(tr("Games:")), 3, 1);
     grid->addWidget(Games, 3, 2);
     PdnFile = new QLineEdit;
     PdnFile->setObjectName("PdnFile");
+    PdnFile->setAccessibleName(tr("PDN file"));
     auto* browse = new QPushButton(tr("Browse..."));
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString name = ChooseSaveFileName(this, PdnFile->text());
@@ -569,12 +578,14 @@ TTimeControlDialog::TTimeControlDialog(QWidget* Parent) : QDialog(Parent)
     Clock->setObjectName("Clock");
     Minutes = new QSpinBox;
     Minutes->setObjectName("Minutes");
+    Minutes->setAccessibleName(tr("Minutes for each side"));
     Minutes->setRange(1, 600);
     Minutes->setSuffix(tr(" minutes"));
     Seconds = new QSpinBox;
     Seconds->setObjectName("Seconds");
     Seconds->setRange(0, 600);
     Seconds->setPrefix(tr("+ "));
+    Seconds->setAccessibleName(tr("Seconds added for each move"));
     Seconds->setSuffix(tr(" seconds a move"));
     auto* row = new QHBoxLayout;
     row->addWidget(Clock);
@@ -621,8 +632,10 @@ TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Build
     setObjectName("EndgameDbDialog");
     FStatus = Text(QString());
     FStatus->setObjectName("Status");
+    FStatus->setAccessibleName(tr("Database status"));
     FProgress = new QProgressBar;
     FProgress->setObjectName("Progress");
+    FProgress->setAccessibleName(tr("Building progress"));
     FProgress->setRange(0, 1000);
     auto* grid = new QGridLayout;
     grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 3, 1);
@@ -948,8 +961,10 @@ TPdnGameChooser::TPdnGameChooser(QWidget* Parent, const std::vector<TPdnGameInfo
     Filter = new QLineEdit;
     Filter->setObjectName("Filter");
     Filter->setPlaceholderText(tr("Type to find a game by its event, players or result"));
+    Filter->setAccessibleName(tr("Find a game"));
     List = new QTreeView;
     List->setObjectName("Games");
+    List->setAccessibleName(tr("Games"));
     List->setRootIsDecorated(false);
     List->setUniformRowHeights(true);
     List->setAllColumnsShowFocus(true);
@@ -1088,6 +1103,7 @@ TCommentDialog::TCommentDialog(QWidget* Parent) : QDialog(Parent)
     setObjectName("CommentDialog");
     Text = new QPlainTextEdit;
     Text->setObjectName("Text");
+    Text->setAccessibleName(tr("Comment"));
     Text->setTabChangesFocus(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Comment on the move shown:")));

@@ -184,6 +184,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
 
     FTurnIcon = new QLabel(FGame);
     FTurnIcon->setObjectName("TurnIcon");
+    FTurnIcon->setAccessibleName(tr("Side to move"));
     FTurnIcon->setFixedSize(50, 50);
     FTurnIcon->setAlignment(Qt::AlignCenter);
     FTurnIcon->hide();
@@ -191,6 +192,7 @@ TMainForm::TMainForm(std::unique_ptr<ISoundPlayer> Sounds, QWidget* Parent)
     // (see PlaceFullScreenStatus).
     FFullScreenStatus = new QLabel(FGame);
     FFullScreenStatus->setObjectName("FullScreenStatus");
+    FFullScreenStatus->setAccessibleName(tr("Game status"));
     FFullScreenStatus->setFont(StripFont());
     FFullScreenStatus->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 140); padding: 4px 8px; }");
     FFullScreenStatus->hide();
@@ -490,6 +492,7 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
 
     FState = new QLabel(FStateInfo);
     FState->setObjectName("State");
+    FState->setAccessibleName(tr("Game status"));
     FState->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     strip->addWidget(FState, 1);
 
@@ -517,6 +520,7 @@ void TMainForm::CreateStatusStrip(QWidget* Host)
     FResumeButton->setDefaultAction(Action(TActionId::ControlResume));
     FElapsedTime = new QLabel(QStringLiteral("00:00"), FTimePanel);
     FElapsedTime->setObjectName("ElapsedTime");
+    FElapsedTime->setAccessibleName(tr("Time of this turn"));
     FElapsedTime->setMinimumWidth(FElapsedTime->fontMetrics().horizontalAdvance(QStringLiteral("000:00")) + 2);
     FElapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     time->addWidget(FElapsedTime);
@@ -556,9 +560,11 @@ void TMainForm::CreateHistoryPanel()
     row->setContentsMargins(4, 2, 4, 2);
     FTime1 = new QLabel(QStringLiteral("0:00:00"), times);
     FTime1->setObjectName("Time1");
+    FTime1->setAccessibleName(tr("Red's clock"));
     FTime1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     FTime2 = new QLabel(QStringLiteral("0:00:00"), times);
     FTime2->setObjectName("Time2");
+    FTime2->setAccessibleName(tr("White's clock"));
     FTime2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* dash = new QLabel(QStringLiteral("\u2013"), times);
     dash->setAlignment(Qt::AlignCenter);
@@ -569,6 +575,7 @@ void TMainForm::CreateHistoryPanel()
 
     FHistoryList = new QTreeWidget(FHistoryPanel);
     FHistoryList->setObjectName("History");
+    FHistoryList->setAccessibleName(tr("Moves"));
     FHistoryList->setRootIsDecorated(false);
     FHistoryList->setColumnCount(3);
     FHistoryList->setHeaderLabels({tr("Turn"), tr("Red"), tr("White")});

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "CheckersAccessible.h"
+
 namespace velk {
 
 namespace {
@@ -22,6 +24,66 @@ TCheckers::TCheckers(QWidget* Parent) : TGameBoardControl(std::make_unique<TChec
     SetRoleColor(crSquareLightSelect, clRed);
     SetRoleColor(crSquareDarkMark, clLime);
     SetRoleColor(crSquareLightMark, clRed);
+    InstallCheckersAccessibility();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Assistive technology
+
+void TCheckers::UpdateAccessible()
+{
+    if (!FAccessibleMade || !TCheckersAccessible::Listening())
+        return;
+    if (auto* iface = dynamic_cast<TCheckersAccessible*>(QAccessible::queryAccessibleInterface(this)))
+        iface->Refresh();
+}
+
+void TCheckers::DoHistoryChange()
+{
+    TGameBoardControl::DoHistoryChange();
+    UpdateAccessible();
+}
+
+void TCheckers::DoBoardChange()
+{
+    TGameBoardControl::DoBoardChange();
+    UpdateAccessible();
+}
+
+void TCheckers::DoTurnChange()
+{
+    TGameBoardControl::DoTurnChange();
+    UpdateAccessible();
+}
+
+void TCheckers::DoGameEnded()
+{
+    TGameBoardControl::DoGameEnded();
+    UpdateAccessible();
+}
+
+void TCheckers::DoMoveEnd()
+{
+    TGameBoardControl::DoMoveEnd();
+    UpdateAccessible();
+}
+
+void TCheckers::DoSelectionChange()
+{
+    TGameBoardControl::DoSelectionChange();
+    UpdateAccessible();
+}
+
+void TCheckers::DoBoardModeChange()
+{
+    TGameBoardControl::DoBoardModeChange();
+    UpdateAccessible();
+}
+
+void TCheckers::DoKeyCursorChange()
+{
+    TGameBoardControl::DoKeyCursorChange();
+    UpdateAccessible();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -77,6 +77,10 @@ public:
     TAttackMoveEvent OnAttackMove;
     TPositionEvent OnPromote;
 
+    // Set by the board's accessible interface when assistive technology first asks for it:
+    // until then, nothing is done to tell it of changes.
+    void SetAccessibleMade(bool Value) { FAccessibleMade = Value; }
+
 protected:
     void DoPositionClick(int Pos, bool& Handled) override;
     void DoPositionInfoTip(int Pos, std::string& InfoTip) override;
@@ -88,11 +92,22 @@ protected:
     virtual void DoSimpleMove(TPosition SrcPos, TPosition DstPos);
     virtual void DoAttackMove(TPosition SrcPos, TPosition DstPos, TPosition JmpPos);
     virtual void DoPromote(TPosition Pos);
+    void DoHistoryChange() override;
+    void DoBoardChange() override;
+    void DoTurnChange() override;
+    void DoGameEnded() override;
+    void DoMoveEnd() override;
+    void DoSelectionChange() override;
+    void DoBoardModeChange() override;
+    void DoKeyCursorChange() override;
+    // Tells assistive technology what changed on the board, when one is listening.
+    void UpdateAccessible();
 
 private:
     QImage FPiecesBitmap;
     int FLoadedPieceSize = 0;
     qreal FLoadedPieceRatio = 1.0;
+    bool FAccessibleMade = false;
 };
 
 }  // namespace velk

@@ -404,6 +404,7 @@ protected:
     virtual void DoPlayingStateChange() { Raise(OnPlayingStateChange); }
     virtual void DoBoardModeChange() { Raise(OnBoardModeChange); }
     virtual void DoPauseStateChange() { Raise(OnPauseStateChange); }
+    virtual void DoKeyCursorChange() {}
 
     // The piece to leave out of a square while it is carried or animated, -1 when none.
     virtual int HiddenPiecePosition() const { return FDragSource; }

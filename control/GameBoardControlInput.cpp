@@ -217,6 +217,7 @@ void TGameBoardControl::SetKeyCursor(int Pos)
     FKeyCursor = Pos;
     if (FKeyCursor >= 0)
         update(GetSquareRect(FKeyCursor));
+    DoKeyCursorChange();
 }
 
 void TGameBoardControl::keyPressEvent(QKeyEvent* Event)

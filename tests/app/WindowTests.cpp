@@ -1,6 +1,7 @@
 // The main window's commands: the caption for every side and level, the level and memory
 // dialogs, the setup palette with apply and revert, full screen, the toolbar, activation by
 // another window, and the save query before New, Open and closing.
+#include <QAccessible>
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <cstdio>
 
 #include "AppTestSupport.h"
+#include "EngineOutput.h"
 #include "engine/EndgameBuilder.h"
 #include "platform/MemoryStatus.h"
 
@@ -856,6 +858,58 @@ TEST_F(WindowTest, SaveQueryOnCloseCancelKeepsTheWindowOpenNoClosesYesSaves)
     Answer(mrNo);
     EXPECT_TRUE(W->close());
     EXPECT_EQ(FileRequests.size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Assistive technology
+
+// The inputs under Iface that assistive technology would read out with no name.
+void CollectUnnamedInputs(QAccessibleInterface* Iface, QStringList& Unnamed)
+{
+    static const QAccessible::Role inputs[] = {
+        QAccessible::SpinBox, QAccessible::EditableText, QAccessible::ComboBox,   QAccessible::List,
+        QAccessible::Tree,    QAccessible::Table,        QAccessible::ProgressBar};
+    const QAccessible::Role role = Iface->role();
+    if (std::find(std::begin(inputs), std::end(inputs), role) != std::end(inputs) &&
+        Iface->text(QAccessible::Name).trimmed().isEmpty())
+        Unnamed << (Iface->object() ? Iface->object()->objectName() : QStringLiteral("?"));
+    // Rows and cells are named by their text, a combo box's list by the box.
+    if (role == QAccessible::Tree || role == QAccessible::Table || role == QAccessible::List ||
+        role == QAccessible::ComboBox)
+        return;
+    for (int i = 0; i < Iface->childCount(); ++i)
+        if (QAccessibleInterface* child = Iface->child(i))
+            CollectUnnamedInputs(child, Unnamed);
+}
+
+TEST_F(WindowTest, TheWindowsPartsAndEveryInputOfItsDialogsCarryAccessibleNames)
+{
+    QStringList names;
+    const std::initializer_list<QWidget*> parts = {&W->HistoryList(), &W->StateLabel(), &W->ElapsedTime(),
+                                                   &W->Time1(),       &W->Time2(),      &W->EngineOutput()};
+    for (QWidget* w : parts) {
+        const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(names.contains(name)) << "two parts read alike: " << name.toStdString();
+        names << name;
+    }
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(&Game());
+    EXPECT_EQ(board->text(QAccessible::Name), "Board");
+    EXPECT_EQ(board->childCount(), 32);
+    EXPECT_EQ(board->child(10)->text(QAccessible::Name), "square 11, red man");
+
+    for (const TActionId id : {TActionId::GameTimeControl, TActionId::ComputerMatch, TActionId::GameInformation,
+                               TActionId::LevelCustom, TActionId::GameMemoryOptions}) {
+        Answer([id](QDialog& Dialog) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&Dialog);
+            EXPECT_EQ(iface->text(QAccessible::Name), Dialog.windowTitle());
+            QStringList unnamed;
+            CollectUnnamedInputs(iface, unnamed);
+            EXPECT_TRUE(unnamed.isEmpty()) << static_cast<int>(id) << ": " << unnamed.join(", ").toStdString();
+            return mrCancel;
+        });
+        Trigger(id);
+    }
 }
 
 }  // namespace

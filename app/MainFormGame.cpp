@@ -110,7 +110,7 @@ QString TMainForm::PlayerName(uint8_t Player) const
 void TMainForm::UpdateCaption()
 {
     const QString text = FGame->BoardMode() != gbmPlay ? tr("Board Setup")
-                         : FMatch                    ? MatchCaption()
+                         : FMatch && FMatch->OnBoard ? MatchCaption()
                                                      : tr("%1 vs. %2").arg(PlayerName(2), PlayerName(1));
     // The game's file, when it has one, goes in front of the caption, as desktop programs do.
     // "[*]" shows as "*" while the game has changes not saved (setWindowModified).

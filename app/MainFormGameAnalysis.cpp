@@ -50,9 +50,10 @@ void TMainForm::AnalyzeGame()
     TCheckers& game = *FGame;
     if (game.History().Count() == 0 || !TAnalysisTimeDialog::Execute(this, FAnalysisSeconds))
         return;
-    // Nothing else searches meanwhile: the analysis of the shown position ends, the computer waits.
+    // Nothing else searches meanwhile: the analysis of the shown position ends, the computer waits,
+    // and no clock runs down while the player waits for the dialog.
     game.Session().SetAnalyzing(false);
-    if (game.Thinking() || (game.Playing() && game.IsComputerTurn()))
+    if (game.Playing() && (game.IsComputerTurn() || game.Session().TimeControl().Active()))
         game.SetPaused(true);
 
     // The thread reads a copy: the record shown may still be browsed behind the dialog.

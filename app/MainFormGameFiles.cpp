@@ -11,6 +11,7 @@
 
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "Match.h"
 #include "record/Ballots.h"
 #include "platform/Exceptions.h"
 #include "platform/FileStream.h"
@@ -85,6 +86,9 @@ bool TMainForm::MayReplaceGame()
     } catch (const EAbort&) {
         return false;
     }
+    // The game shown is no longer the match's: a stopped match waits for Resume Match.
+    if (FMatch)
+        FMatch->OnBoard = false;
     return true;
 }
 

@@ -103,6 +103,7 @@ void TMainForm::StartMatchGame()
                                static_cast<uint32_t>(std::lround(level.Seconds * 1000)));
     }
     FGame->SetComputerPlayer(3);
+    match.OnBoard = true;
     StartBallotGame(match.Ballots[static_cast<size_t>(game / 2) % match.Ballots.size()]);
     // The players and the round, as the PDN of the match names them.
     FGameData.Tags = DefaultPdnTags(LevelName(match.Settings.Sides[red]).toStdString(),

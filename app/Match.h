@@ -13,6 +13,7 @@ struct TMatchState {
     bool Running = false;      // false: stopped, to be resumed at the next game, or over
     int Wins[2] = {0, 0};      // of the first and the second player
     int Draws = 0;
+    bool OnBoard = false;      // one of its games is the one shown (the caption then tells the score)
 };
 
 }  // namespace velk

@@ -128,6 +128,9 @@ TEST_F(TournamentTest, MatchPlaysBothColoursOfABallotAndWritesEveryGame)
     Trigger(TActionId::ComputerResumeMatch);
     ASSERT_TRUE(PumpUntil([&] { return W->windowTitle().contains("(over)"); }, 60000)) << W->windowTitle().toStdString();
     EXPECT_EQ(Game().ComputerPlayer(), 0);
+    // A new game is no longer the match's: the caption names the players again.
+    Trigger(TActionId::GameNew);
+    EXPECT_FALSE(W->windowTitle().contains("Match")) << W->windowTitle().toStdString();
 
     QFile pdn(file);
     ASSERT_TRUE(pdn.open(QIODevice::ReadOnly));

@@ -1,15 +1,7 @@
 # The engine tool's analyze command: a line per half-move in the game's numbering, the shot
 # walked into marked with the move that avoids it, the marks counted per side, the annotated
 # game written as PDN that reads back, and exit status 2 for a game that cannot be read.
-function(analyze expected_status)
-  execute_process(COMMAND ${ENGINE} analyze ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status
-                  TIMEOUT 60)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "analyze ${ARGN} exited with ${status}, expected ${expected_status}: ${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/RunEngine.cmake)
 
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
@@ -21,7 +13,7 @@ file(WRITE ${SCRATCH}/shot.pdn [=[
 1... 27-23 2. 16-19 23x16 3. 12x19x28 *
 ]=])
 set(options --movetime 0.05 --threads 1 --egdb none)
-analyze(0 ${SCRATCH}/shot.pdn ${options} --pdn ${SCRATCH}/out.pdn)
+run(0 analyze ${SCRATCH}/shot.pdn ${options} --pdn ${SCRATCH}/out.pdn)
 set(score "(0\\.00|[+-][0-9]+\\.[0-9][0-9])")
 if(NOT out MATCHES "^1\\.\\.\\. 27-23  ${score}  best [0-9]+-[0-9]+ ${score}  blunder\n2\\. 16-19  ${score}\n2\\.\\.\\. 23x16  ${score}\n3\\. 12x19x28  ${score}\nRed: 0 inaccuracies, 0 mistakes, 0 blunders\nWhite: 0 inaccuracies, 0 mistakes, 1 blunder\n$")
   message(FATAL_ERROR "analyze printed:\n${out}")
@@ -35,14 +27,14 @@ if(NOT status EQUAL 0 OR NOT replay MATCHES "^1: 4 \\* ")
   message(FATAL_ERROR "the annotated game did not read back: ${replay}")
 endif()
 
-analyze(2 ${SCRATCH}/missing.pdn)
+run(2 analyze ${SCRATCH}/missing.pdn)
 if(NOT err MATCHES "^velk-checkers-engine: Cannot open file \".*missing.pdn\"")
   message(FATAL_ERROR "a missing file gave: ${err}")
 endif()
-analyze(2 ${SCRATCH}/shot.pdn --game 2)
-analyze(2 ${CMAKE_CURRENT_LIST_FILE})
+run(2 analyze ${SCRATCH}/shot.pdn --game 2)
+run(2 analyze ${CMAKE_CURRENT_LIST_FILE})
 if(NOT err STREQUAL "velk-checkers-engine: Invalid Velk Checkers File\n")
   message(FATAL_ERROR "a foreign file gave: ${err}")
 endif()
-analyze(2 ${SCRATCH}/shot.pdn --movetime 0)
+run(2 analyze ${SCRATCH}/shot.pdn --movetime 0)
 file(REMOVE_RECURSE ${SCRATCH})

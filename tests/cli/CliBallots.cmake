@@ -1,16 +1,7 @@
 # selfplay from each ballot of the list starts where the list says its moves lead, with the
 # moves recorded as the game's first and White to play on; numbers and decks that name no
 # ballot are refused as other option faults are, with exit status 2.
-function(run expected_status)
-  execute_process(COMMAND ${ENGINE} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status
-                  TIMEOUT 20)
-  if(NOT status EQUAL expected_status)
-    list(JOIN ARGN " " command)
-    message(FATAL_ERROR "'${command}' exited with ${status}, expected ${expected_status}:\n${out}${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/RunEngine.cmake)
 
 file(STRINGS ${BALLOTS} lines)
 set(count 0)

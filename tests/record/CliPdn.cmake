@@ -1,13 +1,5 @@
 # The engine tool's pdn and convert commands on the PDN seed files and a saved game.
-function(run expected_status)
-  execute_process(COMMAND ${ENGINE} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status TIMEOUT 10)
-  if(NOT status EQUAL expected_status)
-    list(JOIN ARGN " " command)
-    message(FATAL_ERROR "'${command}' exited with ${status}, expected ${expected_status}:\n${out}${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/RunEngine.cmake)
 
 function(expect what actual expected)
   if(NOT actual STREQUAL expected)

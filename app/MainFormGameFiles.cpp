@@ -209,9 +209,11 @@ std::string TMainForm::GamePdn() const
     TPdnGameData data = FGameData;
     if (data.Tags.empty())
         data.Tags = DefaultPdnTags(PlayerName(2).toStdString(), PlayerName(1).toStdString());
-    if (FBallot > 0)
+    // A game read with these tags keeps them as written.
+    if (FBallot > 0 && PdnTagValue(data.Tags, "Opening").empty())
         SetBallotTag(data.Tags, FBallot);
-    if (const TTimeControl control = FGame->Session().TimeControl(); control.BaseMs > 0)
+    if (const TTimeControl control = FGame->Session().TimeControl();
+        control.BaseMs > 0 && PdnTagValue(data.Tags, "TimeControl").empty())
         SetPdnTag(data.Tags, "TimeControl", TimeControlText(control));
     bool over = FGame->IsGameOver();
     int winner = FGame->Winner();

@@ -44,6 +44,16 @@ TEST_F(TournamentTest, BallotGameStartsWithItsMovesAndComesBackWithColoursRevers
     const QString pdn = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(pdn.contains("[Opening \"ACF 5\"]")) << pdn.toStdString();
     EXPECT_TRUE(pdn.contains("1. 9-13 22-18 2. 6-9")) << pdn.toStdString();
+    // A ballot game read from PDN keeps its Opening tag as written, the name after the number too.
+    Game().SetComputerPlayer(0);
+    QGuiApplication::clipboard()->setText("[Opening \"ACF 5 Dreaded Edinburgh\"]\n1. 9-13 22-18 2. 6-9 *\n");
+    Answer(mrNo);  // the game on the board is not saved
+    Trigger(TActionId::GamePaste);
+    Trigger(TActionId::HistoryCopyPdn);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("[Opening \"ACF 5 Dreaded Edinburgh\"]"))
+        << QGuiApplication::clipboard()->text().toStdString();
+    Game().SetComputerPlayer(1);
+    ChooseBallot(5, true);
 
     // Red, to move with a tenth of a second on its clock, loses on time; Yes brings ballot 5
     // back with the computer playing Red.

@@ -101,12 +101,34 @@ TSquareSet SafeSteps(int Direction, TSquareSet Pieces, TSquareSet Empty, TSquare
     return to & ~unsafe;
 }
 
-// One side's features, seen as Black, added to Out with Sign.
-void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet OppKings, int Sign, int32_t* Out)
+// Where AddSide's counts go: the features themselves (for tuning and tests) or straight into
+// the two weighted sums, which spares the search a pass over every square's feature.
+struct TFeatureSink {
+    int32_t* Out;
+    void Add(int Feature, int32_t Value) { Out[Feature] += Value; }
+};
+
+struct TScoreSink {
+    const TExpertWeights& W;
+    int32_t Open = 0;
+    int32_t End = 0;
+    void Add(int Feature, int32_t Value)
+    {
+        const TPhased& w = W.Weight(Feature);
+        Open += Value * w.Open;
+        End += Value * w.End;
+    }
+};
+
+constexpr TSquareSet LEFT_HALF = Squares({1, 2, 5, 6, 9, 10, 13, 14, 17, 18, 21, 22, 25, 26, 29, 30});
+
+// One side's features, seen as Black, added to Sink with Sign.
+template <typename TSink>
+void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet OppKings, int Sign, TSink& Sink)
 {
     const TSquareSet empty = ~(Men | Kings | OppMen | OppKings);
     const int oppMen = Count(OppMen);
-    int32_t f[EXPERT_FEATURES] = {};
+    int32_t f[EXPERT_SCALAR_FEATURES] = {};
     f[efMan] = Count(Men);
     f[efKing] = Count(Kings);
     f[efBackBridge] = Count(Men & BRIDGE) * oppMen;
@@ -114,16 +136,20 @@ void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet Opp
     f[efCentre] = Count(Men & CENTRE);
     f[efKingCentre] = Count(Kings & KING_CENTRE);
     f[efKingEdge] = Count(Kings & EDGE);
+    f[efBalance] = std::abs(2 * Count(Men & LEFT_HALF) - f[efMan]);
 
     const TSquareSet opponents = OppMen | OppKings;
     for (TSquareSet m = Men; m != 0; m &= m - 1) {
         const int p = Square(m);
+        Sink.Add(efManAt + p, Sign);
         f[efTempo] += Geometry.Row[p];
         if ((Geometry.Cone[p] & opponents) == 0) {
             ++f[efRunaway];
             f[efRunawayRows] += 7 - Geometry.Row[p];
         }
     }
+    for (TSquareSet k = Kings; k != 0; k &= k - 1)
+        Sink.Add(efKingAt + Square(k), Sign);
 
     TSquareSet menFree = 0, kingsFree = 0;
     for (int d = 0; d < 4; ++d) {
@@ -143,8 +169,9 @@ void AddSide(TSquareSet Men, TSquareSet Kings, TSquareSet OppMen, TSquareSet Opp
     f[efTrappedMan] = Count(Men & ~menFree & ~waiting);
     f[efDogHole] = (Men & DOG_HOLE) != 0 && (opponents & DOG_HOLE_LOCK) != 0;
 
-    for (int i = 0; i < EXPERT_FEATURES; ++i)
-        Out[i] += Sign * f[i];
+    for (int i = 0; i < EXPERT_SCALAR_FEATURES; ++i)
+        if (f[i] != 0)
+            Sink.Add(i, Sign * f[i]);
 }
 
 int Distance(int A, int B)
@@ -154,20 +181,23 @@ int Distance(int A, int B)
 
 // Against a side left with kings only, what keeps the side ahead from catching them: how far
 // each is from the nearest king that hunts it, and each that sits in a double corner.
-void AddChase(TSquareSet StrongKings, TSquareSet WeakKings, int Sign, int32_t* Out)
+template <typename TSink>
+void AddChase(TSquareSet StrongKings, TSquareSet WeakKings, int Sign, TSink& Sink)
 {
-    Out[efDoubleCorner] += Sign * Count(WeakKings & DOUBLE_CORNERS);
+    Sink.Add(efDoubleCorner, Sign * Count(WeakKings & DOUBLE_CORNERS));
+    int32_t chase = 0;
     for (TSquareSet w = WeakKings; w != 0; w &= w - 1) {
         int nearest = 8;
         for (TSquareSet k = StrongKings; k != 0; k &= k - 1)
             nearest = std::min(nearest, Distance(Square(w), Square(k)));
-        Out[efChase] += Sign * nearest;
+        chase += nearest;
     }
+    Sink.Add(efChase, Sign * chase);
 }
 
-}  // namespace
-
-int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
+// Both sides into Sink, from the side to move's view; returns the pieces on the board.
+template <typename TSink>
+int AddBoth(const TCheckersBoard& Board, TSink& Sink)
 {
     const TSquareSet kings = Board.Kings();
     const TSquareSet blackMen = Board.BlackPieces() & ~kings;
@@ -178,32 +208,58 @@ int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
     const int white = Count(Board.WhitePieces());
     const int sign = Board.Turn() == PLAYER_WHITE ? -1 : 1;
 
-    std::fill(Out, Out + EXPERT_FEATURES, 0);
-    AddSide(blackMen, blackKings, whiteMen, whiteKings, sign, Out);
-    AddSide(Mirror(whiteMen), Mirror(whiteKings), Mirror(blackMen), Mirror(blackKings), -sign, Out);
+    AddSide(blackMen, blackKings, whiteMen, whiteKings, sign, Sink);
+    AddSide(Mirror(whiteMen), Mirror(whiteKings), Mirror(blackMen), Mirror(blackKings), -sign, Sink);
     if (black > white && whiteMen == 0 && blackKings != 0)
-        AddChase(blackKings, whiteKings, sign, Out);
+        AddChase(blackKings, whiteKings, sign, Sink);
     else if (white > black && blackMen == 0 && whiteKings != 0)
-        AddChase(whiteKings, blackKings, -sign, Out);
+        AddChase(whiteKings, blackKings, -sign, Sink);
     return black + white;
+}
+
+int32_t Blend(int32_t Open, int32_t End, int Pieces)
+{
+    const int open = std::clamp(Pieces, 0, EXPERT_FULL_BOARD);
+    return (Open * open + End * (EXPERT_FULL_BOARD - open)) / EXPERT_FULL_BOARD;
+}
+
+}  // namespace
+
+std::string ExpertFeatureName(int Feature)
+{
+    static constexpr const char* NAMES[EXPERT_SCALAR_FEATURES] = {
+        "Man",      "King",        "BackBridge", "BackOther",   "Centre",     "KingCentre",
+        "KingEdge", "Tempo",       "Runaway",    "RunawayRows", "Mobility",   "TrappedKing",
+        "TrappedMan", "DogHole",   "Chase",      "DoubleCorner", "Balance"};
+    if (Feature >= efKingAt)
+        return "KingAt" + std::to_string(Feature - efKingAt + 1);
+    if (Feature >= efManAt)
+        return "ManAt" + std::to_string(Feature - efManAt + 1);
+    return NAMES[Feature];
+}
+
+int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
+{
+    std::fill(Out, Out + EXPERT_FEATURES, 0);
+    TFeatureSink sink{Out};
+    return AddBoth(Board, sink);
 }
 
 int32_t ExpertScore(const int32_t* Features, int Pieces, const TExpertWeights& W)
 {
-    const int open = std::clamp(Pieces, 0, EXPERT_FULL_BOARD);
-    int32_t sum = 0;
+    int32_t open = 0, end = 0;
     for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        const TPhased& w = W.*EXPERT_WEIGHTS[i];
-        sum += Features[i] * (w.Open * open + w.End * (EXPERT_FULL_BOARD - open));
+        open += Features[i] * W.Weight(i).Open;
+        end += Features[i] * W.Weight(i).End;
     }
-    return sum / EXPERT_FULL_BOARD;
+    return Blend(open, end, Pieces);
 }
 
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
 {
-    int32_t features[EXPERT_FEATURES];
-    const int pieces = ExpertFeatures(Board, features);
-    return ExpertScore(features, pieces, W);
+    TScoreSink sink{W};
+    const int pieces = AddBoth(Board, sink);
+    return Blend(sink.Open, sink.End, pieces);
 }
 
 }  // namespace velk

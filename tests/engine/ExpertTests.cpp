@@ -438,13 +438,13 @@ TEST(ExpertEval, IsItsFeaturesTimesTheWeightsAlikeForBothColours)
         auto mirrored = ColoursReversed(*board);
         ASSERT_EQ(ExpertFeatures(*mirrored, g), pieces);
         for (int i = 0; i < EXPERT_FEATURES; ++i)
-            ASSERT_EQ(f[i], g[i]) << EXPERT_FEATURE_NAMES[i] << " in " << BoardToFen(*board);
+            ASSERT_EQ(f[i], g[i]) << ExpertFeatureName(i) << " in " << BoardToFen(*board);
         ASSERT_EQ(ExpertEvaluate(*board), ExpertEvaluate(*mirrored)) << BoardToFen(*board);
 
         TExpertWeights w;
         int64_t sum = 0;
         for (int i = 0; i < EXPERT_FEATURES; ++i) {
-            TPhased& pair = w.*EXPERT_WEIGHTS[i];
+            TPhased& pair = w.Weight(i);
             pair = {static_cast<int32_t>(random() % 401) - 200, static_cast<int32_t>(random() % 401) - 200};
             sum += int64_t{f[i]} * (pair.Open * pieces + pair.End * (EXPERT_FULL_BOARD - pieces));
         }
@@ -469,9 +469,12 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
     };
     for (const Case& c : {
              // A king with no square to go to and no man to take; Black's man on 28 in the
-             // dog-hole, its others free to step to 26 and 31.
+             // dog-hole, its others free to step to 26 and 31; all three on the right half. The
+             // squares counted from each side's own back rank: White's king on its 1.
              Case{"W:WK32:B23,27,28",
-                  {{efMan, -3}, {efKing, 1}, {efTrappedKing, 1}, {efDogHole, -1}, {efMobility, -2}, {efTempo, -17}}},
+                  {{efMan, -3}, {efKing, 1}, {efTrappedKing, 1}, {efDogHole, -1}, {efMobility, -2}, {efTempo, -17},
+                   {efBalance, -3}, {TExpertFeature(efKingAt + 0), 1}, {TExpertFeature(efManAt + 27), -1},
+                   {TExpertFeature(efManAt + 26), -1}, {TExpertFeature(efManAt + 4), 0}}},
              // The bridge and the other back square, each worth the three men that could crown there.
              Case{"B:W21,22,23:B1,2,3", {{efBackBridge, 6}, {efBackOther, 3}, {efTempo, 0 - 3 * 2}}},
              // Both men run free: Black's two rows from the crown, White's one.
@@ -482,7 +485,7 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
         int32_t f[EXPERT_FEATURES];
         ExpertFeatures(*Board(c.Fen), f);
         for (const auto& [feature, value] : c.Expected)
-            EXPECT_EQ(f[feature], value) << c.Fen << ": " << EXPERT_FEATURE_NAMES[feature];
+            EXPECT_EQ(f[feature], value) << c.Fen << ": " << ExpertFeatureName(feature);
     }
 }
 

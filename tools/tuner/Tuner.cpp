@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/DrawRule.h"
@@ -86,13 +87,14 @@ TExpertWeights ReadWeights(const std::string& Path)
     if (!in)
         Fail("cannot read " + Path);
     std::string name;
-    TPhased pair;
-    while (in >> name >> pair.Open >> pair.End) {
-        const auto* end = EXPERT_FEATURE_NAMES + EXPERT_FEATURES;
-        const auto* found = std::find_if(EXPERT_FEATURE_NAMES, end, [&](const char* n) { return name == n; });
-        if (found == end)
+    double open, end;
+    while (in >> name >> open >> end) {
+        int feature = 0;
+        while (feature < EXPERT_FEATURES && ExpertFeatureName(feature) != name)
+            ++feature;
+        if (feature == EXPERT_FEATURES)
             Fail(Path + ": unknown weight " + name);
-        w.*EXPERT_WEIGHTS[found - EXPERT_FEATURE_NAMES] = pair;
+        w.Weight(feature) = {static_cast<int32_t>(std::lround(open)), static_cast<int32_t>(std::lround(end))};
     }
     return w;
 }
@@ -168,13 +170,32 @@ int Generate(const TOptions& O)
     return 0;
 }
 
-// The positions as the regression sees them: features from the side to move's view, the pieces
-// that blend the weights, and the side to move's result.
-struct TSample {
-    int16_t Features[EXPERT_FEATURES];
-    double Open;  // pieces / 24: the share of the Open weight
-    double Result;
+// The positions as the regression sees them: the features that are not zero, from the side to
+// move's view (most of the square features are zero in any position), the pieces that blend
+// the weights, and the side to move's result.
+struct TEntry {
+    uint8_t Feature;
+    int16_t Value;
 };
+
+struct TSamples {
+    std::vector<TEntry> Entries;
+    std::vector<uint32_t> Starts{0};  // sample i's entries are [Starts[i], Starts[i + 1])
+    std::vector<float> Open;          // pieces / 24: the share of the Open weight
+    std::vector<float> Result;
+
+    size_t Size() const { return Open.size(); }
+    void Add(const int32_t* Features, int Pieces, double SideResult)
+    {
+        for (int i = 0; i < EXPERT_FEATURES; ++i)
+            if (Features[i] != 0)
+                Entries.push_back({static_cast<uint8_t>(i), static_cast<int16_t>(Features[i])});
+        Starts.push_back(static_cast<uint32_t>(Entries.size()));
+        Open.push_back(static_cast<float>(std::clamp(Pieces, 0, EXPERT_FULL_BOARD)) / EXPERT_FULL_BOARD);
+        Result.push_back(static_cast<float>(SideResult));
+    }
+};
+static_assert(EXPERT_FEATURES <= 256, "a feature's index is stored in a byte");
 
 constexpr int PARAMETERS = 2 * EXPERT_FEATURES;
 
@@ -182,39 +203,61 @@ std::vector<double> ToParameters(const TExpertWeights& W)
 {
     std::vector<double> p(PARAMETERS);
     for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        p[2 * i] = (W.*EXPERT_WEIGHTS[i]).Open;
-        p[2 * i + 1] = (W.*EXPERT_WEIGHTS[i]).End;
+        p[2 * i] = W.Weight(i).Open;
+        p[2 * i + 1] = W.Weight(i).End;
     }
     return p;
 }
 
-double Score(const TSample& S, const std::vector<double>& P)
+double Score(const TSamples& S, size_t I, const std::vector<double>& P)
 {
     double open = 0, end = 0;
-    for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        open += S.Features[i] * P[2 * i];
-        end += S.Features[i] * P[2 * i + 1];
+    for (uint32_t e = S.Starts[I]; e < S.Starts[I + 1]; ++e) {
+        open += S.Entries[e].Value * P[2 * S.Entries[e].Feature];
+        end += S.Entries[e].Value * P[2 * S.Entries[e].Feature + 1];
     }
-    return open * S.Open + end * (1 - S.Open);
+    return open * S.Open[I] + end * (1 - S.Open[I]);
 }
 
 double Sigmoid(double K, double Score) { return 1 / (1 + std::exp(-K * Score)); }
 
-double Loss(const std::vector<TSample>& Samples, const std::vector<double>& P, double K)
+// Work over the samples split between the machine's cores: Part(First, Last, Slot) for each
+// share, Slot numbering the shares from 0.
+template <typename TPart>
+void Split(size_t Count, int Threads, const TPart& Part)
 {
-    if (Samples.empty())
+    std::vector<std::thread> threads;
+    for (int t = 1; t < Threads; ++t)
+        threads.emplace_back([&, t] { Part(Count * t / Threads, Count * (t + 1) / Threads, t); });
+    Part(0, Count / Threads, 0);
+    for (std::thread& t : threads)
+        t.join();
+}
+
+int Cores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+
+double Loss(const TSamples& Samples, const std::vector<double>& P, double K)
+{
+    if (Samples.Size() == 0)
         return 0;
+    std::vector<double> sums(Cores(), 0);
+    Split(Samples.Size(), Cores(), [&](size_t First, size_t Last, int Slot) {
+        double sum = 0;
+        for (size_t i = First; i < Last; ++i) {
+            const double e = Sigmoid(K, Score(Samples, i, P)) - Samples.Result[i];
+            sum += e * e;
+        }
+        sums[Slot] = sum;
+    });
     double sum = 0;
-    for (const TSample& s : Samples) {
-        const double e = Sigmoid(K, Score(s, P)) - s.Result;
-        sum += e * e;
-    }
-    return sum / static_cast<double>(Samples.size());
+    for (double x : sums)
+        sum += x;
+    return sum / static_cast<double>(Samples.Size());
 }
 
 // K that makes the current weights' scores predict the results best, by golden-section search
 // over its logarithm.
-double FitK(const std::vector<TSample>& Samples, const std::vector<double>& P)
+double FitK(const TSamples& Samples, const std::vector<double>& P)
 {
     double lo = std::log(1e-4), hi = std::log(1e-1);
     const double g = (std::sqrt(5.0) - 1) / 2;
@@ -242,7 +285,7 @@ int Tune(const TOptions& O)
     std::ifstream in(inPath);
     if (!in)
         Fail("cannot read " + inPath);
-    std::vector<TSample> samples, heldOut;
+    TSamples samples, heldOut;
     size_t lines = 0;
     for (std::string line; std::getline(in, line);) {
         const size_t tab = line.find('\t');
@@ -252,43 +295,55 @@ int Tune(const TOptions& O)
         FromFen(line.substr(0, tab), board);
         const double blackResult = std::atof(line.c_str() + tab + 1);
         int32_t f[EXPERT_FEATURES];
-        TSample s;
-        s.Open = std::clamp(ExpertFeatures(board, f), 0, EXPERT_FULL_BOARD) / double(EXPERT_FULL_BOARD);
-        for (int i = 0; i < EXPERT_FEATURES; ++i)
-            s.Features[i] = static_cast<int16_t>(f[i]);
-        s.Result = board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult;
+        const int pieces = ExpertFeatures(board, f);
         // Every tenth block of positions (about a game each) is held out, to check that the fit
         // predicts games it has not seen.
-        (lines++ / 100 % 10 == 9 ? heldOut : samples).push_back(s);
+        (lines++ / 100 % 10 == 9 ? heldOut : samples)
+            .Add(f, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
     }
-    if (samples.empty())
+    if (samples.Size() == 0)
         Fail(inPath + " holds no position");
 
     const TExpertWeights start = ReadWeights(O.Text("weights"));
     std::vector<double> p = ToParameters(start);
     const double k = O.Values.count("k") ? O.Number("k", 0) : FitK(samples, p);
     const double before = Loss(samples, p, k), heldBefore = Loss(heldOut, p, k);
-    std::fprintf(stderr, "%zu positions, K %.6f, loss %.6f\n", samples.size(), k, before);
+    std::fprintf(stderr, "%zu positions, K %.6f, loss %.6f\n", samples.Size(), k, before);
 
     // Adam on the full batch: the features differ in scale by two orders, which plain descent
     // would need a step for each to cope with.
     const int iterations = static_cast<int>(O.Number("iterations", 1500));
     const double rate = O.Number("rate", 1.0);
+    const double l2 = O.Number("l2", 0);
     std::vector<double> m(PARAMETERS, 0), v(PARAMETERS, 0), grad(PARAMETERS);
+    std::vector<std::vector<double>> grads(Cores(), std::vector<double>(PARAMETERS));
     for (int it = 1; it <= iterations; ++it) {
-        std::fill(grad.begin(), grad.end(), 0);
-        for (const TSample& s : samples) {
-            const double y = Sigmoid(k, Score(s, p));
-            const double d = 2 * (y - s.Result) * y * (1 - y) * k;
-            for (int i = 0; i < EXPERT_FEATURES; ++i) {
-                grad[2 * i] += d * s.Features[i] * s.Open;
-                grad[2 * i + 1] += d * s.Features[i] * (1 - s.Open);
+        Split(samples.Size(), Cores(), [&](size_t First, size_t Last, int Slot) {
+            std::vector<double>& g = grads[Slot];
+            std::fill(g.begin(), g.end(), 0);
+            for (size_t i = First; i < Last; ++i) {
+                const double y = Sigmoid(k, Score(samples, i, p));
+                const double d = 2 * (y - samples.Result[i]) * y * (1 - y) * k;
+                const double open = d * samples.Open[i], end = d * (1 - samples.Open[i]);
+                for (uint32_t e = samples.Starts[i]; e < samples.Starts[i + 1]; ++e) {
+                    g[2 * samples.Entries[e].Feature] += open * samples.Entries[e].Value;
+                    g[2 * samples.Entries[e].Feature + 1] += end * samples.Entries[e].Value;
+                }
             }
+        });
+        for (int j = 0; j < PARAMETERS; ++j) {
+            grad[j] = 0;
+            for (const std::vector<double>& g : grads)
+                grad[j] += g[j];
         }
         for (int j = 0; j < PARAMETERS; ++j) {
             if (Frozen(j))
                 continue;
-            const double gj = grad[j] / static_cast<double>(samples.size());
+            // The squares' weights may be drawn toward nothing (--l2), so that one seldom seen
+            // in a phase keeps a small weight rather than a noisy one; on 1.9 million positions
+            // any pull made the held-out positions' loss worse.
+            const double pull = j >= 2 * efManAt ? l2 : 0;
+            const double gj = grad[j] / static_cast<double>(samples.Size()) + 2 * pull * p[j];
             m[j] = 0.9 * m[j] + 0.1 * gj;
             v[j] = 0.999 * v[j] + 0.001 * gj * gj;
             const double mh = m[j] / (1 - std::pow(0.9, it)), vh = v[j] / (1 - std::pow(0.999, it));
@@ -302,17 +357,26 @@ int Tune(const TOptions& O)
     const double after = Loss(samples, p, k), heldAfter = Loss(heldOut, p, k);
 
     std::printf("// %zu positions, K %.6f: loss %.6f before, %.6f after; %zu held out: %.6f before, %.6f after\n",
-                samples.size(), k, before, after, heldOut.size(), heldBefore, heldAfter);
+                samples.Size(), k, before, after, heldOut.Size(), heldBefore, heldAfter);
     const std::string outPath = O.Text("out");
     std::ofstream out;
     if (!outPath.empty())
         out.open(outPath);
+    // The scalar weights as the members' lines, the squares' as the arrays' initialisers.
     for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        std::printf("    TPhased %s{%ld, %ld};\n", EXPERT_FEATURE_NAMES[i], std::lround(p[2 * i]),
-                    std::lround(p[2 * i + 1]));
-        if (out)
-            out << EXPERT_FEATURE_NAMES[i] << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
+        const long open = std::lround(p[2 * i]), end = std::lround(p[2 * i + 1]);
+        if (i < EXPERT_SCALAR_FEATURES)
+            std::printf("    TPhased %s{%ld, %ld};\n", ExpertFeatureName(i).c_str(), open, end);
+        else
+            std::printf("%s{%ld, %ld},%s", (i - efManAt) % 8 == 0 ? "        " : " ", open, end,
+                        (i - efManAt) % 8 == 7 ? "\n" : "");
+        if (i == efKingAt - 1 || i == EXPERT_FEATURES - 1)
+            std::printf("    };\n");
+        if (i == efManAt - 1 || i == efKingAt - 1)
+            std::printf("    TPhased %s[SQUARE_COUNT]{\n", i < efManAt ? "ManAt" : "KingAt");
     }
+    for (int i = 0; out && i < EXPERT_FEATURES; ++i)
+        out << ExpertFeatureName(i) << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
     return 0;
 }
 
@@ -360,7 +424,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
                              "                          [--seed S] [--out POSITIONS]\n"
                              "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
-                             "                      [--rate R] [--out FILE]\n"
+                             "                      [--rate R] [--l2 L] [--out FILE]\n"
                              "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
                              "                       [--ballots FILE] [--count N]\n"
                              "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"

@@ -1,6 +1,7 @@
 #include "ExpertEval.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdlib>
 
@@ -217,6 +218,33 @@ int AddBoth(const TCheckersBoard& Board, TSink& Sink)
     return black + white;
 }
 
+// A band's eight squares as a number in base 3: the mover's men are the digits 1, the
+// opponent's 2.
+constexpr auto BASE3 = [] {
+    std::array<uint16_t, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        for (int i = 7, power = 1; i >= 0; --i, power *= 3)
+            t[b] = static_cast<uint16_t>(t[b] + ((b >> i) & 1) * power);
+    return t;
+}();
+
+template <typename TVisit>
+void ForEachBand(const TCheckersBoard& Board, const TVisit& Visit)
+{
+    const TSquareSet men = ~Board.Kings();
+    TSquareSet own = Board.BlackPieces() & men, opp = Board.WhitePieces() & men;
+    if (Board.Turn() == PLAYER_WHITE) {
+        const TSquareSet mover = Mirror(opp);
+        opp = Mirror(own);
+        own = mover;
+    }
+    // Row r holds the bits 31 - 4r down to 28 - 4r, so rows r and r + 1 are one byte.
+    for (int band = 0; band < EXPERT_BANDS; ++band) {
+        const int shift = 24 - 4 * band;
+        Visit(band, BASE3[(own >> shift) & 0xFF] + 2 * BASE3[(opp >> shift) & 0xFF]);
+    }
+}
+
 int32_t Blend(int32_t Open, int32_t End, int Pieces)
 {
     const int open = std::clamp(Pieces, 0, EXPERT_FULL_BOARD);
@@ -245,13 +273,23 @@ int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
     return AddBoth(Board, sink);
 }
 
-int32_t ExpertScore(const int32_t* Features, int Pieces, const TExpertWeights& W)
+void ExpertBands(const TCheckersBoard& Board, uint16_t* Out)
+{
+    ForEachBand(Board, [&](int Band, int Config) { Out[Band] = static_cast<uint16_t>(Config); });
+}
+
+int32_t ExpertScore(const int32_t* Features, const uint16_t* Bands, int Pieces, const TExpertWeights& W)
 {
     int32_t open = 0, end = 0;
     for (int i = 0; i < EXPERT_FEATURES; ++i) {
         open += Features[i] * W.Weight(i).Open;
         end += Features[i] * W.Weight(i).End;
     }
+    if (W.Patterns != nullptr)
+        for (int band = 0; band < EXPERT_BANDS; ++band) {
+            open += W.Patterns->Weight[band][Bands[band]].Open;
+            end += W.Patterns->Weight[band][Bands[band]].End;
+        }
     return Blend(open, end, Pieces);
 }
 
@@ -259,7 +297,16 @@ int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
 {
     TScoreSink sink{W};
     const int pieces = AddBoth(Board, sink);
+    if (W.Patterns != nullptr)
+        ForEachBand(Board, [&](int Band, int Config) {
+            sink.Open += W.Patterns->Weight[Band][Config].Open;
+            sink.End += W.Patterns->Weight[Band][Config].End;
+        });
     return Blend(sink.Open, sink.End, pieces);
 }
+
+const TExpertPatterns EXPERT_PATTERNS = {{
+#include "ExpertPatterns.inc"
+}};
 
 }  // namespace velk

@@ -18,6 +18,27 @@ struct TPhased {
     int32_t End = 0;
 };
 
+// The formations of men: the board seen from the side to move (its men moving toward square 32)
+// in seven overlapping bands of two rows, rows 1-2, 2-3, ..., 7-8. A band's eight squares are
+// each empty, the mover's man or the opponent's (kings count as empty: they have terms of their
+// own), so a band is one of 3^8 configurations, and each configuration of each band has a weight
+// fitted like the others. They see what single squares cannot: men that guard each other, holes
+// in a formation, the pieces that hold a square.
+constexpr int EXPERT_BANDS = 7;
+constexpr int EXPERT_BAND_CONFIGS = 6561;
+
+struct TPhased16 {
+    int16_t Open = 0;
+    int16_t End = 0;
+};
+
+struct TExpertPatterns {
+    TPhased16 Weight[EXPERT_BANDS][EXPERT_BAND_CONFIGS];
+};
+
+// The fitted formations (ExpertPatterns.inc, written by velk-tune).
+extern const TExpertPatterns EXPERT_PATTERNS;
+
 // The features, in the order ExpertFeatures writes them.
 enum TExpertFeature {
     efMan,           // men
@@ -48,57 +69,68 @@ enum TExpertFeature {
 struct TExpertWeights {
     // How they were found: each pair started from the usual lore of the game (a man 100, a king
     // 150, runaway 70 less 6 a row, mobility 2, ...) and velk-tune (tools/README.md) fitted them
-    // twice to the results of self-play games at depth 6, from every ballot in turn with a few
-    // random plies. First 2,020 games, 16 terms: K 0.0122, held-out loss 0.0575 -> 0.0540; they
-    // beat the lore 67.1 % +- 3.8 at depth 8 over 348 games. Then 18,000 games of that
-    // evaluation, with the squares and the balance added: 1,713,390 quiet positions (190,300
-    // more held out), K 0.0101, squared loss 0.0593 -> 0.0541 (held out 0.0575 -> 0.0523):
+    // three times to the results of self-play games at depth 6, from every ballot in turn with a
+    // few random plies. First 2,020 games, 16 terms: K 0.0122, held-out loss 0.0575 -> 0.0540;
+    // they beat the lore 67.1 % +- 3.8 at depth 8 over 348 games. Then 18,000 games of that
+    // evaluation, with the squares and the balance added (held out 0.0575 -> 0.0523); these beat
+    // the 16 terms 60.2 % +- 3.7 at depth 8 and lifted Expert at 0.1 s a move against the small
+    // outside engine from 70.9 % to 82.0 % (README). Last, 30,000 games more of that evaluation
+    // with the formations added: 4,388,184 quiet positions of all 48,000 games (487,500 more held
+    // out), K 0.0100, squared loss 0.0531 -> 0.0488 (held out 0.0523 -> 0.0484):
     //   velk-tune generate --games 9000 --depth 6 --random-plies 4 --seed 11 --out a.txt
     //   velk-tune generate --games 9000 --depth 6 --random-plies 4 --seed 12 --out b.txt
-    //   cat a.txt b.txt > positions.txt
-    //   velk-tune tune --positions positions.txt --iterations 1500
-    // These beat the 16 terms 60.2 % +- 3.7 (131 wins, 60 losses, 157 draws of 348, depth 8:
-    // velk-tune match --a NEW --depth 8), and lifted Expert at 0.1 s a move against the small
-    // outside engine from 70.9 % to 82.0 % (README). A king is worth twice a man in the opening
-    // and little more than one in the ending; men on the back rank, 2 and 4 above all, hold
-    // most in the opening, and a man on the far side's edge or in the dog-hole is a liability.
-    TPhased Man{100, 126};
-    TPhased King{296, 131};
-    TPhased BackBridge{11, 15};
-    TPhased BackOther{-2, -4};
-    TPhased Centre{-3, 3};
-    TPhased KingCentre{51, -10};
-    TPhased KingEdge{49, -16};
-    TPhased Tempo{33, 2};
-    TPhased Runaway{18, 28};
-    TPhased RunawayRows{-14, -1};
-    TPhased Mobility{4, -1};
-    TPhased TrappedKing{-58, 4};
-    TPhased TrappedMan{-2, -18};
-    TPhased DogHole{-152, 13};
+    //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 21 --out c.txt
+    //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 22 --out d.txt
+    //   cat a.txt b.txt c.txt d.txt > positions.txt
+    //   velk-tune tune --positions positions.txt --iterations 400 --l2-bands 3e-10
+    //                  --patterns-out engine/ExpertPatterns.inc
+    // (a and b were played by the first fitted evaluation, c and d by the second). At 0.02 s a
+    // move these beat the second round 59.5 % +- 5.2 (78 wins, 40 losses, 82 draws of 200:
+    // velk-tune match --b SECOND --movetime 0.02 --count 100, SECOND with 'Bands 0 0'). A king
+    // is worth twice a man in the opening and little more than one in the ending; men on the back
+    // rank, 2 and 4 above all, hold most in the opening, and a man on the far side's edge or in
+    // the dog-hole is a liability.
+    TPhased Man{100, 130};
+    TPhased King{300, 114};
+    TPhased BackBridge{8, 9};
+    TPhased BackOther{-1, 1};
+    TPhased Centre{-3, 0};
+    TPhased KingCentre{12, 6};
+    TPhased KingEdge{44, -26};
+    TPhased Tempo{31, 1};
+    TPhased Runaway{11, 33};
+    TPhased RunawayRows{-9, -1};
+    TPhased Mobility{4, 1};
+    TPhased TrappedKing{-31, -8};
+    TPhased TrappedMan{0, -15};
+    TPhased DogHole{-147, 35};
     // The side ahead drives a lone defence out of the double corners, from which a king alone
-    // cannot be caught; these two are set by hand, not fitted, as games seldom get there.
+    // cannot be caught; these two are set by hand, not fitted, as games seldom get there. The
+    // corner's weight outweighs what the squares give a defending king there in the ending
+    // (KingAt 1 and 5), or two kings would leave one king in peace.
     TPhased Chase{-5, -5};
-    TPhased DoubleCorner{-20, -20};
-    TPhased Balance{-4, 0};
+    TPhased DoubleCorner{-50, -50};
+    TPhased Balance{-6, 1};
     // What a man and a king are worth on each square beyond the terms above, by the square's
     // number seen from the side's own back rank (1-4 its back rank; a man never stands on
     // 29-32, where it crowns).
     TPhased ManAt[SQUARE_COUNT]{
-        {61, -24}, {238, 15}, {45, 17}, {187, -28}, {116, 3}, {152, -30}, {147, -17}, {114, -12},
-        {72, -14}, {103, -27}, {72, -10}, {66, 2}, {50, -5}, {43, -23}, {36, -1}, {-4, 11},
-        {-27, 3}, {-50, 38}, {-33, 17}, {-40, 8}, {-41, -12}, {-72, 22}, {-75, 28}, {-103, 27},
-        {-15, -29}, {7, -28}, {-26, -9}, {-21, -12}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
+        {91, 0}, {210, 3}, {78, 45}, {145, -29}, {138, -22}, {131, -16}, {134, -15}, {104, -12},
+        {78, -41}, {103, -53}, {70, -28}, {68, -6}, {38, -1}, {37, -16}, {40, -14}, {5, 7},
+        {-35, 1}, {-40, 30}, {-38, 19}, {-30, 29}, {-66, 18}, {-73, 19}, {-80, 37}, {-76, 15},
+        {-25, -25}, {-13, -26}, {-14, -24}, {2, -39}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
     };
     TPhased KingAt[SQUARE_COUNT]{
-        {86, 24}, {127, -52}, {79, -39}, {-84, 5}, {107, 26}, {69, 6}, {49, -21}, {-88, 1},
-        {-3, 15}, {83, -24}, {18, -3}, {-24, -6}, {121, -41}, {-37, 16}, {33, 0}, {110, -44},
-        {140, -47}, {24, 4}, {4, -6}, {96, -31}, {131, -58}, {17, -13}, {18, -4}, {90, -14},
-        {80, -40}, {81, -19}, {56, -4}, {-101, 35}, {-67, -8}, {78, -30}, {62, -19}, {-17, 9},
+        {-13, 61}, {124, -49}, {24, -31}, {-126, 19}, {-77, 87}, {69, -13}, {58, -25}, {-15, -22},
+        {94, -24}, {-29, 19}, {81, -36}, {51, -16}, {91, -24}, {-73, 35}, {83, -23}, {103, -49},
+        {117, -42}, {62, -10}, {85, -38}, {91, -18}, {99, -37}, {75, -33}, {83, -27}, {80, -18},
+        {77, -35}, {125, -39}, {64, -8}, {7, 1}, {-37, 8}, {73, -22}, {78, -23}, {32, -19},
     };
     // What a draw costs the side the search plays for: it prefers a small edge kept to a draw
     // by repetition or by the forty-move rule.
     int32_t Contempt = 0;
+    // The formations' weights; none: no formation counts.
+    const TExpertPatterns* Patterns = &EXPERT_PATTERNS;
 
     // The weight of a feature by its index.
     constexpr TPhased& Weight(int Feature);
@@ -135,10 +167,13 @@ inline constexpr TExpertWeights ExpertWeights{};
 // the pieces on the board, which blend each weight pair.
 int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out);
 
-// The worth of those features: the features times the weights blended for Pieces, summed.
-int32_t ExpertScore(const int32_t* Features, int Pieces, const TExpertWeights& Weights);
+// Writes each band's configuration, EXPERT_BANDS of them, to Out.
+void ExpertBands(const TCheckersBoard& Board, uint16_t* Out);
 
-// The board's worth to its side to move: ExpertScore of its ExpertFeatures.
+// The worth of those features and bands: their weights blended for Pieces, summed.
+int32_t ExpertScore(const int32_t* Features, const uint16_t* Bands, int Pieces, const TExpertWeights& Weights);
+
+// The board's worth to its side to move: ExpertScore of its ExpertFeatures and ExpertBands.
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& Weights = ExpertWeights);
 
 }  // namespace velk

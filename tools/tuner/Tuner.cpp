@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -77,7 +78,19 @@ void FromFen(const std::string& Fen, TCheckersBoard& Board)
         Fail(Fen + ": " + error);
 }
 
-// Weights as 'Name Open End' lines; names not given keep the compiled-in values.
+// A band configuration's weight is named BandB_C (B the band from 0, C the configuration).
+constexpr int ALL_FEATURES = EXPERT_FEATURES + EXPERT_BANDS * EXPERT_BAND_CONFIGS;
+
+std::string FeatureName(int Feature)
+{
+    if (Feature < EXPERT_FEATURES)
+        return ExpertFeatureName(Feature);
+    const int band = (Feature - EXPERT_FEATURES) / EXPERT_BAND_CONFIGS;
+    return "Band" + std::to_string(band) + "_" + std::to_string((Feature - EXPERT_FEATURES) % EXPERT_BAND_CONFIGS);
+}
+
+// Weights as 'Name Open End' lines; names not given keep the compiled-in values. The
+// formations read live as long as the program.
 TExpertWeights ReadWeights(const std::string& Path)
 {
     TExpertWeights w = ExpertWeights;
@@ -86,9 +99,24 @@ TExpertWeights ReadWeights(const std::string& Path)
     std::ifstream in(Path);
     if (!in)
         Fail("cannot read " + Path);
+    static std::vector<std::unique_ptr<TExpertPatterns>> kept;
+    kept.push_back(std::make_unique<TExpertPatterns>(EXPERT_PATTERNS));
+    TExpertPatterns& patterns = *kept.back();
+    w.Patterns = &patterns;
     std::string name;
     double open, end;
     while (in >> name >> open >> end) {
+        if (name == "Bands") {
+            w.Patterns = nullptr;  // the evaluation without them, and without their cost
+            continue;
+        }
+        int band, config;
+        if (std::sscanf(name.c_str(), "Band%d_%d", &band, &config) == 2 && band >= 0 && band < EXPERT_BANDS &&
+            config >= 0 && config < EXPERT_BAND_CONFIGS) {
+            patterns.Weight[band][config] = {static_cast<int16_t>(std::lround(open)),
+                                             static_cast<int16_t>(std::lround(end))};
+            continue;
+        }
         int feature = 0;
         while (feature < EXPERT_FEATURES && ExpertFeatureName(feature) != name)
             ++feature;
@@ -174,7 +202,7 @@ int Generate(const TOptions& O)
 // move's view (most of the square features are zero in any position), the pieces that blend
 // the weights, and the side to move's result.
 struct TEntry {
-    uint8_t Feature;
+    uint16_t Feature;  // a band's configuration from EXPERT_FEATURES on
     int16_t Value;
 };
 
@@ -185,19 +213,21 @@ struct TSamples {
     std::vector<float> Result;
 
     size_t Size() const { return Open.size(); }
-    void Add(const int32_t* Features, int Pieces, double SideResult)
+    void Add(const int32_t* Features, const uint16_t* Bands, int Pieces, double SideResult)
     {
         for (int i = 0; i < EXPERT_FEATURES; ++i)
             if (Features[i] != 0)
-                Entries.push_back({static_cast<uint8_t>(i), static_cast<int16_t>(Features[i])});
+                Entries.push_back({static_cast<uint16_t>(i), static_cast<int16_t>(Features[i])});
+        for (int band = 0; band < EXPERT_BANDS; ++band)
+            Entries.push_back({static_cast<uint16_t>(EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + Bands[band]), 1});
         Starts.push_back(static_cast<uint32_t>(Entries.size()));
         Open.push_back(static_cast<float>(std::clamp(Pieces, 0, EXPERT_FULL_BOARD)) / EXPERT_FULL_BOARD);
         Result.push_back(static_cast<float>(SideResult));
     }
 };
-static_assert(EXPERT_FEATURES <= 256, "a feature's index is stored in a byte");
+static_assert(ALL_FEATURES <= 65536, "a feature's index is stored in 16 bits");
 
-constexpr int PARAMETERS = 2 * EXPERT_FEATURES;
+constexpr int PARAMETERS = 2 * ALL_FEATURES;
 
 std::vector<double> ToParameters(const TExpertWeights& W)
 {
@@ -206,6 +236,12 @@ std::vector<double> ToParameters(const TExpertWeights& W)
         p[2 * i] = W.Weight(i).Open;
         p[2 * i + 1] = W.Weight(i).End;
     }
+    for (int band = 0; W.Patterns != nullptr && band < EXPERT_BANDS; ++band)
+        for (int c = 0; c < EXPERT_BAND_CONFIGS; ++c) {
+            const int i = EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + c;
+            p[2 * i] = W.Patterns->Weight[band][c].Open;
+            p[2 * i + 1] = W.Patterns->Weight[band][c].End;
+        }
     return p;
 }
 
@@ -295,11 +331,13 @@ int Tune(const TOptions& O)
         FromFen(line.substr(0, tab), board);
         const double blackResult = std::atof(line.c_str() + tab + 1);
         int32_t f[EXPERT_FEATURES];
+        uint16_t bands[EXPERT_BANDS];
         const int pieces = ExpertFeatures(board, f);
+        ExpertBands(board, bands);
         // Every tenth block of positions (about a game each) is held out, to check that the fit
         // predicts games it has not seen.
         (lines++ / 100 % 10 == 9 ? heldOut : samples)
-            .Add(f, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
+            .Add(f, bands, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
     }
     if (samples.Size() == 0)
         Fail(inPath + " holds no position");
@@ -314,7 +352,7 @@ int Tune(const TOptions& O)
     // would need a step for each to cope with.
     const int iterations = static_cast<int>(O.Number("iterations", 1500));
     const double rate = O.Number("rate", 1.0);
-    const double l2 = O.Number("l2", 0);
+    const double l2 = O.Number("l2", 0), l2Bands = O.Number("l2-bands", 0);
     std::vector<double> m(PARAMETERS, 0), v(PARAMETERS, 0), grad(PARAMETERS);
     std::vector<std::vector<double>> grads(Cores(), std::vector<double>(PARAMETERS));
     for (int it = 1; it <= iterations; ++it) {
@@ -339,10 +377,11 @@ int Tune(const TOptions& O)
         for (int j = 0; j < PARAMETERS; ++j) {
             if (Frozen(j))
                 continue;
-            // The squares' weights may be drawn toward nothing (--l2), so that one seldom seen
-            // in a phase keeps a small weight rather than a noisy one; on 1.9 million positions
-            // any pull made the held-out positions' loss worse.
-            const double pull = j >= 2 * efManAt ? l2 : 0;
+            // The squares' and bands' weights may be drawn toward nothing (--l2, --l2-bands), so
+            // that one seldom seen keeps a small weight rather than a noisy one: without the pull
+            // a band configuration learns the few games it came from by heart, and the search
+            // seeks out such configurations.
+            const double pull = j >= 2 * EXPERT_FEATURES ? l2Bands : j >= 2 * efManAt ? l2 : 0;
             const double gj = grad[j] / static_cast<double>(samples.Size()) + 2 * pull * p[j];
             m[j] = 0.9 * m[j] + 0.1 * gj;
             v[j] = 0.999 * v[j] + 0.001 * gj * gj;
@@ -375,8 +414,30 @@ int Tune(const TOptions& O)
         if (i == efManAt - 1 || i == efKingAt - 1)
             std::printf("    TPhased %s[SQUARE_COUNT]{\n", i < efManAt ? "ManAt" : "KingAt");
     }
-    for (int i = 0; out && i < EXPERT_FEATURES; ++i)
-        out << ExpertFeatureName(i) << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
+    for (int i = 0; out && i < ALL_FEATURES; ++i)
+        if (i < EXPERT_FEATURES || p[2 * i] != 0 || p[2 * i + 1] != 0)
+            out << FeatureName(i) << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
+    // The bands' weights as engine/ExpertPatterns.inc holds them.
+    const std::string incPath = O.Text("patterns-out");
+    if (!incPath.empty()) {
+        std::ofstream inc(incPath);
+        if (!inc)
+            Fail("cannot write " + incPath);
+        inc << "// The formations' weights, one brace a band, each a {Open, End} pair a configuration; written by\n"
+               "// velk-tune tune --patterns-out ("
+            << samples.Size() << " positions, K " << k << ").\n";
+        for (int band = 0; band < EXPERT_BANDS; ++band) {
+            inc << "{";
+            for (int c = 0; c < EXPERT_BAND_CONFIGS; ++c) {
+                const int i = EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + c;
+                const long open = std::lround(p[2 * i]), end = std::lround(p[2 * i + 1]);
+                if (std::abs(open) > INT16_MAX || std::abs(end) > INT16_MAX)
+                    Fail(FeatureName(i) + " does not fit 16 bits");
+                inc << (c % 12 == 0 ? "\n" : " ") << '{' << open << ',' << end << "},";
+            }
+            inc << "\n},\n";
+        }
+    }
     return 0;
 }
 
@@ -424,11 +485,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
                              "                          [--seed S] [--out POSITIONS]\n"
                              "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
-                             "                      [--rate R] [--l2 L] [--out FILE]\n"
+                             "                      [--rate R] [--l2 L] [--l2-bands L] [--out FILE]\n"
+                             "                      [--patterns-out FILE]\n"
                              "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
                              "                       [--ballots FILE] [--count N]\n"
                              "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
-                             "one, keeps the weights compiled in.\n");
+                             "one, keeps the weights compiled in ('Bands 0 0' leaves the bands out).\n");
         return 2;
     }
     TOptions options;

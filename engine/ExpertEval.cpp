@@ -278,21 +278,6 @@ void ExpertBands(const TCheckersBoard& Board, uint16_t* Out)
     ForEachBand(Board, [&](int Band, int Config) { Out[Band] = static_cast<uint16_t>(Config); });
 }
 
-int32_t ExpertScore(const int32_t* Features, const uint16_t* Bands, int Pieces, const TExpertWeights& W)
-{
-    int32_t open = 0, end = 0;
-    for (int i = 0; i < EXPERT_FEATURES; ++i) {
-        open += Features[i] * W.Weight(i).Open;
-        end += Features[i] * W.Weight(i).End;
-    }
-    if (W.Patterns != nullptr)
-        for (int band = 0; band < EXPERT_BANDS; ++band) {
-            open += W.Patterns->Weight[band][Bands[band]].Open;
-            end += W.Patterns->Weight[band][Bands[band]].End;
-        }
-    return Blend(open, end, Pieces);
-}
-
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
 {
     TScoreSink sink{W};

@@ -170,10 +170,8 @@ int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out);
 // Writes each band's configuration, EXPERT_BANDS of them, to Out.
 void ExpertBands(const TCheckersBoard& Board, uint16_t* Out);
 
-// The worth of those features and bands: their weights blended for Pieces, summed.
-int32_t ExpertScore(const int32_t* Features, const uint16_t* Bands, int Pieces, const TExpertWeights& Weights);
-
-// The board's worth to its side to move: ExpertScore of its ExpertFeatures and ExpertBands.
+// The board's worth to its side to move: its ExpertFeatures times their weights and the
+// weights of its ExpertBands, each pair blended for the pieces on the board, summed.
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& Weights = ExpertWeights);
 
 }  // namespace velk

@@ -113,6 +113,8 @@ TExpertWeights ReadWeights(const std::string& Path)
         int band, config;
         if (std::sscanf(name.c_str(), "Band%d_%d", &band, &config) == 2 && band >= 0 && band < EXPERT_BANDS &&
             config >= 0 && config < EXPERT_BAND_CONFIGS) {
+            if (std::abs(open) > INT16_MAX || std::abs(end) > INT16_MAX)
+                Fail(Path + ": " + name + " does not fit 16 bits");
             patterns.Weight[band][config] = {static_cast<int16_t>(std::lround(open)),
                                              static_cast<int16_t>(std::lround(end))};
             continue;

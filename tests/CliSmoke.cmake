@@ -149,7 +149,8 @@ list(LENGTH entries count)
 if(count LESS 8)
   message(FATAL_ERROR "a book of two ballots holds ${count} positions:\n${entries}")
 endif()
-check(0 "^key [0-9a-f]+\n25-21 -?[0-9]+\n([0-9-]+ -?[0-9]+\n)*bookmove [0-9-]+\n$"
+# Which move a search to depth 4 puts first is the evaluation's business, not the book's.
+check(0 "^key [0-9a-f]+\n([0-9-]+ -?[0-9]+\n)+bookmove [0-9-]+\n$"
       book probe --book ${dir}/book.txt --fen ${ballot1})
 check(0 "^key [0-9a-f]+\nnot in the book \\([0-9]+ positions\\)\n$" book probe --book ${dir}/book.txt --fen "B:W29:B21,22")
 file(WRITE ${dir}/bad.txt "0123 11-15:3\n")

@@ -228,8 +228,18 @@ constexpr auto BASE3 = [] {
     return t;
 }();
 
+// The two squares of each row that a column of blocks takes (the row's first two, middle two
+// or last two), as two bits a row, row 1 highest.
+constexpr uint32_t BlockColumn(TSquareSet Men, int Column)
+{
+    uint32_t x = (Men >> (2 - Column)) & 0x33333333u;
+    x = (x | (x >> 2)) & 0x0F0F0F0Fu;
+    x = (x | (x >> 4)) & 0x00FF00FFu;
+    return (x | (x >> 8)) & 0xFFFFu;
+}
+
 template <typename TVisit>
-void ForEachBand(const TCheckersBoard& Board, const TVisit& Visit)
+void ForEachRegion(const TCheckersBoard& Board, int Regions, const TVisit& Visit)
 {
     const TSquareSet men = ~Board.Kings();
     TSquareSet own = Board.BlackPieces() & men, opp = Board.WhitePieces() & men;
@@ -242,6 +252,18 @@ void ForEachBand(const TCheckersBoard& Board, const TVisit& Visit)
     for (int band = 0; band < EXPERT_BANDS; ++band) {
         const int shift = 24 - 4 * band;
         Visit(band, BASE3[(own >> shift) & 0xFF] + 2 * BASE3[(opp >> shift) & 0xFF]);
+    }
+    if (Regions == EXPERT_BANDS)
+        return;
+    // In a column of blocks a row is two bits, so four rows are one byte.
+    static_assert(EXPERT_BLOCKS == 3 * 5, "three columns of blocks, five deep");
+    int region = EXPERT_BANDS;
+    for (int column = 0; column < 3; ++column) {
+        const uint32_t ownColumn = BlockColumn(own, column), oppColumn = BlockColumn(opp, column);
+        for (int row = 0; row < 5; ++row) {
+            const int shift = 8 - 2 * row;
+            Visit(region++, BASE3[(ownColumn >> shift) & 0xFF] + 2 * BASE3[(oppColumn >> shift) & 0xFF]);
+        }
     }
 }
 
@@ -273,9 +295,9 @@ int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out)
     return AddBoth(Board, sink);
 }
 
-void ExpertBands(const TCheckersBoard& Board, uint16_t* Out)
+void ExpertRegions(const TCheckersBoard& Board, uint16_t* Out)
 {
-    ForEachBand(Board, [&](int Band, int Config) { Out[Band] = static_cast<uint16_t>(Config); });
+    ForEachRegion(Board, EXPERT_REGIONS, [&](int Region, int Config) { Out[Region] = static_cast<uint16_t>(Config); });
 }
 
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
@@ -283,9 +305,9 @@ int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
     TScoreSink sink{W};
     const int pieces = AddBoth(Board, sink);
     if (W.Patterns != nullptr)
-        ForEachBand(Board, [&](int Band, int Config) {
-            sink.Open += W.Patterns->Weight[Band][Config].Open;
-            sink.End += W.Patterns->Weight[Band][Config].End;
+        ForEachRegion(Board, W.Regions, [&](int Region, int Config) {
+            sink.Open += W.Patterns->Weight[Region][Config].Open;
+            sink.End += W.Patterns->Weight[Region][Config].End;
         });
     return Blend(sink.Open, sink.End, pieces);
 }

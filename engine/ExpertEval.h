@@ -23,9 +23,13 @@ struct TPhased {
 // each empty, the mover's man or the opponent's (kings count as empty: they have terms of their
 // own), so a band is one of 3^8 configurations, and each configuration of each band has a weight
 // fitted like the others. They see what single squares cannot: men that guard each other, holes
-// in a formation, the pieces that hold a square.
+// in a formation, the pieces that hold a square. Fifteen blocks of four rows, each two squares of
+// a row wide (a square of the board four by four: its left, middle or right, rows 1-4 to 5-8),
+// see the same across the rows: a man and the men behind it, bridges, triangles.
 constexpr int EXPERT_BANDS = 7;
-constexpr int EXPERT_BAND_CONFIGS = 6561;
+constexpr int EXPERT_BLOCKS = 15;
+constexpr int EXPERT_REGIONS = EXPERT_BANDS + EXPERT_BLOCKS;
+constexpr int EXPERT_REGION_CONFIGS = 6561;
 
 struct TPhased16 {
     int16_t Open = 0;
@@ -33,7 +37,7 @@ struct TPhased16 {
 };
 
 struct TExpertPatterns {
-    TPhased16 Weight[EXPERT_BANDS][EXPERT_BAND_CONFIGS];
+    TPhased16 Weight[EXPERT_REGIONS][EXPERT_REGION_CONFIGS];
 };
 
 // The fitted formations (ExpertPatterns.inc, written by velk-tune).
@@ -69,68 +73,77 @@ enum TExpertFeature {
 struct TExpertWeights {
     // How they were found: each pair started from the usual lore of the game (a man 100, a king
     // 150, runaway 70 less 6 a row, mobility 2, ...) and velk-tune (tools/README.md) fitted them
-    // three times to the results of self-play games at depth 6, from every ballot in turn with a
+    // four times to the results of self-play games at depth 6, from every ballot in turn with a
     // few random plies. First 2,020 games, 16 terms: K 0.0122, held-out loss 0.0575 -> 0.0540;
     // they beat the lore 67.1 % +- 3.8 at depth 8 over 348 games. Then 18,000 games of that
     // evaluation, with the squares and the balance added (held out 0.0575 -> 0.0523); these beat
     // the 16 terms 60.2 % +- 3.7 at depth 8 and lifted Expert at 0.1 s a move against the small
-    // outside engine from 70.9 % to 82.0 % (README). Last, 30,000 games more of that evaluation
-    // with the formations added: 4,388,184 quiet positions of all 48,000 games (487,500 more held
-    // out), K 0.0100, squared loss 0.0531 -> 0.0488 (held out 0.0523 -> 0.0484):
+    // outside engine from 70.9 % to 82.0 % (README). Then 30,000 games more of that evaluation
+    // with the bands added, fitted to all 48,000 (held out 0.0523 -> 0.0484); at 0.02 s a move
+    // they beat the second round 59.5 % +- 5.2 over 200 games. Last, 30,000 games more of that
+    // third evaluation with the blocks added: 7,112,700 quiet positions of all 78,000 games
+    // (790,231 more held out), K 0.0103, squared loss 0.0496 -> 0.0459 (held out 0.0490 ->
+    // 0.0456):
     //   velk-tune generate --games 9000 --depth 6 --random-plies 4 --seed 11 --out a.txt
     //   velk-tune generate --games 9000 --depth 6 --random-plies 4 --seed 12 --out b.txt
     //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 21 --out c.txt
     //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 22 --out d.txt
-    //   cat a.txt b.txt c.txt d.txt > positions.txt
+    //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 31 --out e.txt
+    //   velk-tune generate --games 15000 --depth 6 --random-plies 4 --seed 32 --out f.txt
+    //   cat a.txt b.txt c.txt d.txt e.txt f.txt > positions.txt
     //   velk-tune tune --positions positions.txt --iterations 400 --l2-bands 3e-10
     //                  --patterns-out engine/ExpertPatterns.inc
-    // (a and b were played by the first fitted evaluation, c and d by the second). At 0.02 s a
-    // move these beat the second round 59.5 % +- 5.2 (78 wins, 40 losses, 82 draws of 200:
-    // velk-tune match --b SECOND --movetime 0.02 --count 100, SECOND with 'Bands 0 0'). A king
-    // is worth twice a man in the opening and little more than one in the ending; men on the back
-    // rank, 2 and 4 above all, hold most in the opening, and a man on the far side's edge or in
-    // the dog-hole is a liability.
-    TPhased Man{100, 130};
-    TPhased King{300, 114};
-    TPhased BackBridge{8, 9};
-    TPhased BackOther{-1, 1};
-    TPhased Centre{-3, 0};
-    TPhased KingCentre{12, 6};
-    TPhased KingEdge{44, -26};
-    TPhased Tempo{31, 1};
-    TPhased Runaway{11, 33};
-    TPhased RunawayRows{-9, -1};
-    TPhased Mobility{4, 1};
-    TPhased TrappedKing{-31, -8};
-    TPhased TrappedMan{0, -15};
-    TPhased DogHole{-147, 35};
+    // (a and b were played by the first fitted evaluation, c and d by the second, e and f by the
+    // third). Against the third, these scored 58.0 % +- 3.7 at depth 8 (117 wins, 61 losses, 170
+    // draws of 348: velk-tune match --b THIRD --depth 8) and 52.8 % +- 4.7 at 0.02 s a move (52
+    // wins, 41 losses, 107 draws of 200; THIRD with 'Blocks 0 0', so that it does not pay for
+    // the blocks). A king is worth about three men in the opening and one in the ending; men on
+    // the back rank, 2 above all, hold most in the opening, and a man on the far side's edge or
+    // in the dog-hole is a liability.
+    TPhased Man{100, 126};
+    TPhased King{293, 108};
+    TPhased BackBridge{7, 5};
+    TPhased BackOther{1, 0};
+    TPhased Centre{-3, -3};
+    TPhased KingCentre{9, 8};
+    TPhased KingEdge{42, -32};
+    TPhased Tempo{35, -2};
+    TPhased Runaway{-15, 27};
+    TPhased RunawayRows{-1, -1};
+    TPhased Mobility{7, -1};
+    TPhased TrappedKing{-14, -20};
+    TPhased TrappedMan{-2, -9};
+    TPhased DogHole{-137, 33};
     // The side ahead drives a lone defence out of the double corners, from which a king alone
     // cannot be caught; these two are set by hand, not fitted, as games seldom get there. The
     // corner's weight outweighs what the squares give a defending king there in the ending
-    // (KingAt 1 and 5), or two kings would leave one king in peace.
+    // (KingAt 1 and 5, up to 94 since the last fit), or two kings would leave one king in peace.
     TPhased Chase{-5, -5};
-    TPhased DoubleCorner{-50, -50};
-    TPhased Balance{-6, 1};
+    TPhased DoubleCorner{-100, -100};
+    TPhased Balance{-9, 8};
     // What a man and a king are worth on each square beyond the terms above, by the square's
     // number seen from the side's own back rank (1-4 its back rank; a man never stands on
     // 29-32, where it crowns).
     TPhased ManAt[SQUARE_COUNT]{
-        {91, 0}, {210, 3}, {78, 45}, {145, -29}, {138, -22}, {131, -16}, {134, -15}, {104, -12},
-        {78, -41}, {103, -53}, {70, -28}, {68, -6}, {38, -1}, {37, -16}, {40, -14}, {5, 7},
-        {-35, 1}, {-40, 30}, {-38, 19}, {-30, 29}, {-66, 18}, {-73, 19}, {-80, 37}, {-76, 15},
-        {-25, -25}, {-13, -26}, {-14, -24}, {2, -39}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
+        {115, 17}, {204, 6}, {119, 37}, {135, -29}, {142, -23}, {149, -30}, {146, -23}, {116, -19},
+        {81, -36}, {93, -43}, {76, -26}, {79, -3}, {47, -13}, {23, -4}, {33, 1}, {10, 7},
+        {-24, -13}, {-35, 24}, {-21, -4}, {-24, 11}, {-74, 29}, {-68, 5}, {-74, 22}, {-77, 14},
+        {1, -42}, {-11, -22}, {-19, -18}, {-9, -25}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
     };
     TPhased KingAt[SQUARE_COUNT]{
-        {-13, 61}, {124, -49}, {24, -31}, {-126, 19}, {-77, 87}, {69, -13}, {58, -25}, {-15, -22},
-        {94, -24}, {-29, 19}, {81, -36}, {51, -16}, {91, -24}, {-73, 35}, {83, -23}, {103, -49},
-        {117, -42}, {62, -10}, {85, -38}, {91, -18}, {99, -37}, {75, -33}, {83, -27}, {80, -18},
-        {77, -35}, {125, -39}, {64, -8}, {7, 1}, {-37, 8}, {73, -22}, {78, -23}, {32, -19},
+        {-54, 59}, {110, -31}, {54, -25}, {-195, 45}, {-128, 94}, {-7, 15}, {65, -20}, {-25, -15},
+        {35, 1}, {-41, 19}, {53, -24}, {55, -7}, {84, -7}, {-74, 33}, {80, -19}, {118, -47},
+        {87, -24}, {62, -10}, {103, -38}, {74, -2}, {68, -12}, {85, -33}, {85, -25}, {86, -18},
+        {71, -28}, {119, -34}, {67, -7}, {41, -21}, {-56, 30}, {71, -19}, {75, -16}, {72, -44},
     };
     // What a draw costs the side the search plays for: it prefers a small edge kept to a draw
     // by repetition or by the forty-move rule.
     int32_t Contempt = 0;
     // The formations' weights; none: no formation counts.
     const TExpertPatterns* Patterns = &EXPERT_PATTERNS;
+    // The formations that count: the bands alone or the blocks too (velk-tune weighs what the
+    // blocks bring against what they cost).
+    int Regions = EXPERT_REGIONS;
 
     // The weight of a feature by its index.
     constexpr TPhased& Weight(int Feature);
@@ -167,11 +180,11 @@ inline constexpr TExpertWeights ExpertWeights{};
 // the pieces on the board, which blend each weight pair.
 int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out);
 
-// Writes each band's configuration, EXPERT_BANDS of them, to Out.
-void ExpertBands(const TCheckersBoard& Board, uint16_t* Out);
+// Writes the configuration of each band, then of each block, EXPERT_REGIONS of them, to Out.
+void ExpertRegions(const TCheckersBoard& Board, uint16_t* Out);
 
 // The board's worth to its side to move: its ExpertFeatures times their weights and the
-// weights of its ExpertBands, each pair blended for the pieces on the board, summed.
+// weights of its ExpertRegions, each pair blended for the pieces on the board, summed.
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& Weights = ExpertWeights);
 
 }  // namespace velk

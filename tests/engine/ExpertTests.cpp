@@ -447,10 +447,10 @@ TEST(ExpertEval, IsItsFeaturesTimesTheWeightsAlikeForBothColours)
             ASSERT_EQ(f[i], g[i]) << ExpertFeatureName(i) << " in " << BoardToFen(*board);
         ASSERT_EQ(ExpertEvaluate(*board), ExpertEvaluate(*mirrored)) << BoardToFen(*board);
 
-        uint16_t bands[EXPERT_BANDS], mirroredBands[EXPERT_BANDS];
-        ExpertBands(*board, bands);
-        ExpertBands(*mirrored, mirroredBands);
-        ASSERT_TRUE(std::equal(bands, bands + EXPERT_BANDS, mirroredBands)) << BoardToFen(*board);
+        uint16_t bands[EXPERT_REGIONS], mirroredBands[EXPERT_REGIONS];
+        ExpertRegions(*board, bands);
+        ExpertRegions(*mirrored, mirroredBands);
+        ASSERT_TRUE(std::equal(bands, bands + EXPERT_REGIONS, mirroredBands)) << BoardToFen(*board);
 
         TExpertWeights w;
         w.Patterns = patterns.get();
@@ -460,7 +460,7 @@ TEST(ExpertEval, IsItsFeaturesTimesTheWeightsAlikeForBothColours)
             pair = {static_cast<int32_t>(random() % 401) - 200, static_cast<int32_t>(random() % 401) - 200};
             sum += int64_t{f[i]} * (pair.Open * pieces + pair.End * (EXPERT_FULL_BOARD - pieces));
         }
-        for (int band = 0; band < EXPERT_BANDS; ++band) {
+        for (int band = 0; band < EXPERT_REGIONS; ++band) {
             const TPhased16 pair = patterns->Weight[band][bands[band]];
             sum += pair.Open * pieces + pair.End * (EXPERT_FULL_BOARD - pieces);
         }
@@ -503,23 +503,35 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
         for (const auto& [feature, value] : c.Expected)
             EXPECT_EQ(f[feature], value) << c.Fen << ": " << ExpertFeatureName(feature);
     }
-    // The bands from the mover's side, in base 3, a band's first square the lowest digit, the
-    // mover's men the digits 1 and the opponent's 2: at the start its three back rows are full,
-    // the middle empty, the far three rows the opponent's; a king counts as no man.
-    uint16_t bands[EXPERT_BANDS];
+    // The regions from the mover's side, in base 3, a region's first square the lowest digit,
+    // the mover's men the digits 1 and the opponent's 2: at the start its three back rows are
+    // full, the middle empty, the far three rows the opponent's; a king counts as no man. The
+    // blocks, four rows deep, come after the bands, column by column, five a column.
+    uint16_t bands[EXPERT_REGIONS];
     for (const char* fen : {"B:W21-32:B1-12", "W:W21-32:B1-12"}) {
-        ExpertBands(*Board(fen), bands);
+        ExpertRegions(*Board(fen), bands);
         EXPECT_EQ(bands[0], 3280) << fen;
         EXPECT_EQ(bands[1], 3280) << fen;
         EXPECT_EQ(bands[2], 1 + 3 + 9 + 27) << fen;
         EXPECT_EQ(bands[3], 0) << fen;
         EXPECT_EQ(bands[4], 2 * (81 + 243 + 729 + 2187)) << fen;
         EXPECT_EQ(bands[6], 6560) << fen;
+        for (int column = 0; column < 3; ++column) {
+            const uint16_t* block = bands + EXPERT_BANDS + 5 * column;
+            EXPECT_EQ(block[0], 1 + 3 + 9 + 27 + 81 + 243) << fen;
+            EXPECT_EQ(block[1], 1 + 3 + 9 + 27) << fen;
+            EXPECT_EQ(block[2], 1 + 3 + 2 * (729 + 2187)) << fen;
+            EXPECT_EQ(block[4], 2 * (9 + 27 + 81 + 243 + 729 + 2187)) << fen;
+        }
     }
-    ExpertBands(*Board("W:W32,K25:B1"), bands);
+    ExpertRegions(*Board("W:W32,K25:B1"), bands);
     EXPECT_EQ(bands[0], 1) << "White's man on its own square 1";
     EXPECT_EQ(bands[1], 0);
     EXPECT_EQ(bands[6], 2 * 2187) << "Black's man on White's square 32";
+    EXPECT_EQ(bands[EXPERT_BANDS], 1) << "its square 1 is in the first column's first block";
+    EXPECT_EQ(bands[EXPERT_BANDS + 5], 0) << "and in no other column";
+    EXPECT_EQ(bands[EXPERT_BANDS + 4], 0);
+    EXPECT_EQ(bands[EXPERT_REGIONS - 1], 2 * 2187) << "Black's man: the last column's last block, its last square";
 }
 
 // What the weights must keep, however they are fitted: a man nothing can stop from crowning is
@@ -528,7 +540,7 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
 // corner, where it cannot be caught, so there the lone king's side scores better.
 TEST(ExpertEval, KeepsThePositionalLore)
 {
-    EXPECT_GT(ExpertEvaluate(*Board("B:WK4:B1,22")), ExpertEvaluate(*Board("B:WK26:B1,22")) + 30);
+    EXPECT_GT(ExpertEvaluate(*Board("B:WK4:B1,22")), ExpertEvaluate(*Board("B:WK26:B1,22")) + 20);
     EXPECT_LT(ExpertEvaluate(*Board("B:W32,30,9:B28,3,7")), ExpertEvaluate(*Board("B:W32,30,9:B24,3,7")));
     int32_t f[EXPERT_FEATURES];
     ExpertFeatures(*Board("W:W5,21,30:B1,2,9"), f);

@@ -78,15 +78,16 @@ void FromFen(const std::string& Fen, TCheckersBoard& Board)
         Fail(Fen + ": " + error);
 }
 
-// A band configuration's weight is named BandB_C (B the band from 0, C the configuration).
-constexpr int ALL_FEATURES = EXPERT_FEATURES + EXPERT_BANDS * EXPERT_BAND_CONFIGS;
+// A formation's weight is named BandB_C: B the region from 0 (the bands, then the blocks from
+// EXPERT_BANDS on), C the configuration.
+constexpr int ALL_FEATURES = EXPERT_FEATURES + EXPERT_REGIONS * EXPERT_REGION_CONFIGS;
 
 std::string FeatureName(int Feature)
 {
     if (Feature < EXPERT_FEATURES)
         return ExpertFeatureName(Feature);
-    const int band = (Feature - EXPERT_FEATURES) / EXPERT_BAND_CONFIGS;
-    return "Band" + std::to_string(band) + "_" + std::to_string((Feature - EXPERT_FEATURES) % EXPERT_BAND_CONFIGS);
+    const int band = (Feature - EXPERT_FEATURES) / EXPERT_REGION_CONFIGS;
+    return "Band" + std::to_string(band) + "_" + std::to_string((Feature - EXPERT_FEATURES) % EXPERT_REGION_CONFIGS);
 }
 
 // Weights as 'Name Open End' lines; names not given keep the compiled-in values. The
@@ -110,9 +111,13 @@ TExpertWeights ReadWeights(const std::string& Path)
             w.Patterns = nullptr;  // the evaluation without them, and without their cost
             continue;
         }
+        if (name == "Blocks") {
+            w.Regions = EXPERT_BANDS;  // the bands alone
+            continue;
+        }
         int band, config;
-        if (std::sscanf(name.c_str(), "Band%d_%d", &band, &config) == 2 && band >= 0 && band < EXPERT_BANDS &&
-            config >= 0 && config < EXPERT_BAND_CONFIGS) {
+        if (std::sscanf(name.c_str(), "Band%d_%d", &band, &config) == 2 && band >= 0 && band < EXPERT_REGIONS &&
+            config >= 0 && config < EXPERT_REGION_CONFIGS) {
             if (std::abs(open) > INT16_MAX || std::abs(end) > INT16_MAX)
                 Fail(Path + ": " + name + " does not fit 16 bits");
             patterns.Weight[band][config] = {static_cast<int16_t>(std::lround(open)),
@@ -204,7 +209,7 @@ int Generate(const TOptions& O)
 // move's view (most of the square features are zero in any position), the pieces that blend
 // the weights, and the side to move's result.
 struct TEntry {
-    uint16_t Feature;  // a band's configuration from EXPERT_FEATURES on
+    uint32_t Feature;  // a region's configuration from EXPERT_FEATURES on
     int16_t Value;
 };
 
@@ -215,19 +220,19 @@ struct TSamples {
     std::vector<float> Result;
 
     size_t Size() const { return Open.size(); }
-    void Add(const int32_t* Features, const uint16_t* Bands, int Pieces, double SideResult)
+    void Add(const int32_t* Features, const uint16_t* Regions, int Pieces, double SideResult)
     {
         for (int i = 0; i < EXPERT_FEATURES; ++i)
             if (Features[i] != 0)
-                Entries.push_back({static_cast<uint16_t>(i), static_cast<int16_t>(Features[i])});
-        for (int band = 0; band < EXPERT_BANDS; ++band)
-            Entries.push_back({static_cast<uint16_t>(EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + Bands[band]), 1});
+                Entries.push_back({static_cast<uint32_t>(i), static_cast<int16_t>(Features[i])});
+        for (int region = 0; region < EXPERT_REGIONS; ++region)
+            Entries.push_back(
+                {static_cast<uint32_t>(EXPERT_FEATURES + region * EXPERT_REGION_CONFIGS + Regions[region]), 1});
         Starts.push_back(static_cast<uint32_t>(Entries.size()));
         Open.push_back(static_cast<float>(std::clamp(Pieces, 0, EXPERT_FULL_BOARD)) / EXPERT_FULL_BOARD);
         Result.push_back(static_cast<float>(SideResult));
     }
 };
-static_assert(ALL_FEATURES <= 65536, "a feature's index is stored in 16 bits");
 
 constexpr int PARAMETERS = 2 * ALL_FEATURES;
 
@@ -238,9 +243,9 @@ std::vector<double> ToParameters(const TExpertWeights& W)
         p[2 * i] = W.Weight(i).Open;
         p[2 * i + 1] = W.Weight(i).End;
     }
-    for (int band = 0; W.Patterns != nullptr && band < EXPERT_BANDS; ++band)
-        for (int c = 0; c < EXPERT_BAND_CONFIGS; ++c) {
-            const int i = EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + c;
+    for (int band = 0; W.Patterns != nullptr && band < EXPERT_REGIONS; ++band)
+        for (int c = 0; c < EXPERT_REGION_CONFIGS; ++c) {
+            const int i = EXPERT_FEATURES + band * EXPERT_REGION_CONFIGS + c;
             p[2 * i] = W.Patterns->Weight[band][c].Open;
             p[2 * i + 1] = W.Patterns->Weight[band][c].End;
         }
@@ -333,13 +338,13 @@ int Tune(const TOptions& O)
         FromFen(line.substr(0, tab), board);
         const double blackResult = std::atof(line.c_str() + tab + 1);
         int32_t f[EXPERT_FEATURES];
-        uint16_t bands[EXPERT_BANDS];
+        uint16_t regions[EXPERT_REGIONS];
         const int pieces = ExpertFeatures(board, f);
-        ExpertBands(board, bands);
+        ExpertRegions(board, regions);
         // Every tenth block of positions (about a game each) is held out, to check that the fit
         // predicts games it has not seen.
         (lines++ / 100 % 10 == 9 ? heldOut : samples)
-            .Add(f, bands, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
+            .Add(f, regions, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
     }
     if (samples.Size() == 0)
         Fail(inPath + " holds no position");
@@ -425,13 +430,13 @@ int Tune(const TOptions& O)
         std::ofstream inc(incPath);
         if (!inc)
             Fail("cannot write " + incPath);
-        inc << "// The formations' weights, one brace a band, each a {Open, End} pair a configuration; written by\n"
-               "// velk-tune tune --patterns-out ("
+        inc << "// The formations' weights, one brace a region (the bands, then the blocks), each an\n"
+               "// {Open, End} pair a configuration; written by velk-tune tune --patterns-out ("
             << samples.Size() << " positions, K " << k << ").\n";
-        for (int band = 0; band < EXPERT_BANDS; ++band) {
+        for (int band = 0; band < EXPERT_REGIONS; ++band) {
             inc << "{";
-            for (int c = 0; c < EXPERT_BAND_CONFIGS; ++c) {
-                const int i = EXPERT_FEATURES + band * EXPERT_BAND_CONFIGS + c;
+            for (int c = 0; c < EXPERT_REGION_CONFIGS; ++c) {
+                const int i = EXPERT_FEATURES + band * EXPERT_REGION_CONFIGS + c;
                 const long open = std::lround(p[2 * i]), end = std::lround(p[2 * i + 1]);
                 if (std::abs(open) > INT16_MAX || std::abs(end) > INT16_MAX)
                     Fail(FeatureName(i) + " does not fit 16 bits");
@@ -492,7 +497,8 @@ int main(int argc, char** argv)
                              "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
                              "                       [--ballots FILE] [--count N]\n"
                              "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
-                             "one, keeps the weights compiled in ('Bands 0 0' leaves the bands out).\n");
+                             "one, keeps the weights compiled in ('Bands 0 0' leaves the formations out,\n"
+                             "'Blocks 0 0' keeps the bands and leaves the blocks out).\n");
         return 2;
     }
     TOptions options;

@@ -87,6 +87,8 @@ TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
     Fixed->SetDepth(4);
     ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     ASSERT_TRUE(Window.WaitFor("end"));
+    // The end is posted from the job itself; the worker is free a moment later.
+    ASSERT_TRUE(Solver.WaitIdle());
     Solver.SetWindow(nullptr);
     ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     EXPECT_TRUE(Solver.WaitIdle());
@@ -96,6 +98,7 @@ TEST_F(SolverTest, SearchPostsBeginAndItsResultToTheWindowIfAny)
     ASSERT_TRUE(Solver.Start(Start, {}, Fixed));
     ASSERT_TRUE(Window.WaitFor("end(-1"));
     EXPECT_EQ(Window.Log(), "begin end(move,0) begin end(-1,0)");
+    ASSERT_TRUE(Solver.WaitIdle());
 
     // The search is told the game's past. White's king would be taken after 23-19 (move 0); as
     // a position the game already had, that is a draw, better than anything else White has.

@@ -421,9 +421,10 @@ int Tune(const TOptions& O)
         if (i == efManAt - 1 || i == efKingAt - 1)
             std::printf("    TPhased %s[SQUARE_COUNT]{\n", i < efManAt ? "ManAt" : "KingAt");
     }
+    // Every weight, the formations' zeros too: a name left out would keep the compiled-in value
+    // when the file is read, so a fit played against the weights it replaced would be a mixture.
     for (int i = 0; out && i < ALL_FEATURES; ++i)
-        if (i < EXPERT_FEATURES || p[2 * i] != 0 || p[2 * i + 1] != 0)
-            out << FeatureName(i) << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
+        out << FeatureName(i) << ' ' << p[2 * i] << ' ' << p[2 * i + 1] << '\n';
     // The bands' weights as engine/ExpertPatterns.inc holds them.
     const std::string incPath = O.Text("patterns-out");
     if (!incPath.empty()) {

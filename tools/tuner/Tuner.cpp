@@ -2,6 +2,7 @@
 //   generate  plays the Expert search against itself from the three-move ballots and writes
 //             the quiet positions of each game with its result
 //   tune      fits the weights to those results (logistic regression) and prints them as C++
+//   label     blends each position's game result with what a deeper search makes of it
 //   match     plays one set of weights against another at a fixed depth or time a move
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,7 @@
 
 #include "engine/DrawRule.h"
 #include "engine/ExpertEval.h"
+#include "engine/EndgameDb.h"
 #include "engine/ExpertSearch.h"
 #include "engine/Fen.h"
 
@@ -205,6 +207,60 @@ int Generate(const TOptions& O)
     return 0;
 }
 
+double Sigmoid(double K, double Score) { return 1 / (1 + std::exp(-K * Score)); }
+
+// A game's result says little about most of its positions (nearly all games are drawn); a
+// search deeper than the games were played at says more about each, and the endgame database
+// says all about the positions it holds. The label written is Lambda times the game's result
+// plus the rest times the search's score through the same sigmoid the fit uses.
+int Label(const TOptions& O)
+{
+    const std::string inPath = O.Text("positions", "positions.txt"), outPath = O.Text("out", "labelled.txt");
+    const int depth = static_cast<int>(O.Number("depth", 9));
+    const double lambda = O.Number("lambda", 0.5), k = O.Number("k", 0.0103);
+    const size_t every = static_cast<size_t>(std::max(1.0, O.Number("every", 1)));
+    const size_t part = static_cast<size_t>(O.Number("part", 0)), parts = static_cast<size_t>(O.Number("parts", 1));
+    std::ifstream in(inPath);
+    if (!in)
+        Fail("cannot read " + inPath);
+    std::ofstream out(outPath);
+    if (!out)
+        Fail("cannot write " + outPath);
+    TEndgameDb db;
+    const std::string egdb = O.Text("egdb");
+    if (!egdb.empty() && !db.Load(egdb))
+        Fail("cannot load the endgame database in " + egdb);
+    const TExpertWeights weights = ReadWeights(O.Text("weights"));
+    TExpertEngine engine;
+    engine.SetWeights(weights);
+    if (!egdb.empty())
+        engine.SetEndgameDb(&db);
+    TExpertRequest request;
+    request.MaxDepth = depth;
+    size_t line = 0, written = 0;
+    for (std::string text; std::getline(in, text); ++line) {
+        const size_t tab = text.find('\t');
+        if (tab == std::string::npos || line % every != 0 || line / every % parts != part)
+            continue;
+        TCheckersBoard board;
+        FromFen(text.substr(0, tab), board);
+        const double blackResult = std::atof(text.c_str() + tab + 1);
+        // Positions of one game follow each other; a fresh table for each keeps every label
+        // the same whatever was searched before it.
+        engine.Clear();
+        const TExpertResult r = engine.Search(board, request, TABLE_BYTES, nullptr, nullptr);
+        const double sideExpected = r.Score > EXPERT_WIN_BOUND - 200   ? 1.0
+                                    : r.Score < 200 - EXPERT_WIN_BOUND ? 0.0
+                                                                       : Sigmoid(k, r.Score);
+        const double blackExpected = board.Turn() == PLAYER_BLACK ? sideExpected : 1 - sideExpected;
+        out << text.substr(0, tab) << '\t' << lambda * blackResult + (1 - lambda) * blackExpected << '\n';
+        if (++written % 10000 == 0)
+            std::fprintf(stderr, "%zu positions labelled\n", written);
+    }
+    std::printf("%zu positions labelled in %s\n", written, outPath.c_str());
+    return 0;
+}
+
 // The positions as the regression sees them: the features that are not zero, from the side to
 // move's view (most of the square features are zero in any position), the pieces that blend
 // the weights, and the side to move's result.
@@ -261,8 +317,6 @@ double Score(const TSamples& S, size_t I, const std::vector<double>& P)
     }
     return open * S.Open[I] + end * (1 - S.Open[I]);
 }
-
-double Sigmoid(double K, double Score) { return 1 / (1 + std::exp(-K * Score)); }
 
 // Work over the samples split between the machine's cores: Part(First, Last, Slot) for each
 // share, Slot numbering the shares from 0.
@@ -495,6 +549,9 @@ int main(int argc, char** argv)
                              "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
                              "                      [--rate R] [--l2 L] [--l2-bands L] [--out FILE]\n"
                              "                      [--patterns-out FILE]\n"
+                             "       velk-tune label [--positions POSITIONS] [--depth D] [--lambda L] [--k K]\n"
+                             "                       [--weights FILE] [--egdb DIR] [--every N] [--part I --parts N]\n"
+                             "                       [--out FILE]\n"
                              "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
                              "                       [--ballots FILE] [--count N]\n"
                              "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
@@ -514,6 +571,8 @@ int main(int argc, char** argv)
         return Generate(options);
     if (command == "tune")
         return Tune(options);
+    if (command == "label")
+        return Label(options);
     if (command == "match")
         return Match(options);
     Fail("unknown command " + command);

@@ -220,6 +220,8 @@ int Label(const TOptions& O)
     const double lambda = O.Number("lambda", 0.5), k = O.Number("k", 0.0103);
     const size_t every = static_cast<size_t>(std::max(1.0, O.Number("every", 1)));
     const size_t part = static_cast<size_t>(O.Number("part", 0)), parts = static_cast<size_t>(O.Number("parts", 1));
+    if (parts < 1 || part >= parts)
+        Fail("--part must be below --parts");
     std::ifstream in(inPath);
     if (!in)
         Fail("cannot read " + inPath);

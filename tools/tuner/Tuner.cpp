@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "engine/DrawRule.h"
-#include "engine/ExpertEval.h"
 #include "engine/EndgameDb.h"
+#include "engine/ExpertEval.h"
 #include "engine/ExpertSearch.h"
 #include "engine/Fen.h"
 

@@ -78,7 +78,7 @@ constexpr TGeometry MakeGeometry()
 
 constexpr TGeometry Geometry = MakeGeometry();
 
-int Count(TSquareSet Set) { return std::popcount(Set); }
+int Count(TSquareSet Set) { return SquareCount(Set); }
 
 // The highest-numbered square of a set, the one Set &= Set - 1 takes out.
 int Square(TSquareSet Set) { return 31 - std::countr_zero(Set); }

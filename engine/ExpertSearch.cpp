@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -209,6 +208,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     const TExpertWeights& weights = *S.Weights;
     TCheckersBoard& board = *Boards[Ply];
     const uint64_t key = board.Key();
+    S.Table.Prefetch(key);  // fetched while the moves are generated
     Line[Ply] = key;
     if (Reversible[Ply] >= DRAW_PLIES || Repeats(Ply, key))
         return Ply % 2 == 0 ? -weights.Contempt : weights.Contempt;
@@ -222,7 +222,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     // The database knows quiet positions with few pieces; one with a capture pending is asked
     // after the capture, where the count is smaller.
     if (S.Db.Probe != nullptr && !capture &&
-        std::popcount(board.BlackPieces() | board.WhitePieces()) < S.ProbeBelow) {
+        SquareCount(board.BlackPieces() | board.WhitePieces()) < S.ProbeBelow) {
         const TEgdbResult known = S.Db.Probe(S.Db.Context, board);
         if (known != TEgdbResult::Unknown) {
             if (known == TEgdbResult::Draw)
@@ -265,7 +265,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
         if (i == tableMove)
             scores[i] = 1 << 30;
         else if (capture)
-            scores[i] = (1 << 20) + 16 * std::popcount(m.Captured) + 8 * std::popcount(m.Captured & board.Kings());
+            scores[i] = (1 << 20) + 16 * SquareCount(m.Captured) + 8 * SquareCount(m.Captured & board.Kings());
         else if (MoveCode(m) == Killers[Ply][0])
             scores[i] = 1 << 19;
         else if (MoveCode(m) == Killers[Ply][1])
@@ -522,7 +522,7 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, const TExpertRe
         result.TableSeconds = std::chrono::duration<double>(TClock::now() - made).count();
     const auto start = TClock::now();
     s.Table.NewSearch();
-    const int rootPieces = std::popcount(root.BlackPieces() | root.WhitePieces());
+    const int rootPieces = SquareCount(root.BlackPieces() | root.WhitePieces());
     s.ProbeBelow = rootPieces > s.Db.MaxPieces || s.Db.Probe(s.Db.Context, root) == TEgdbResult::Draw
                        ? s.Db.MaxPieces + 1
                        : rootPieces;

@@ -4,9 +4,10 @@
 #include <atomic>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <new>
+
+#include <sys/mman.h>
 
 #include "ExpertSearch.h"
 #include "PositionTable.h"
@@ -75,6 +76,10 @@ public:
     void NewSearch() { FAge = (FAge + 1) & AGE_MASK; }
     size_t Buckets() const { return FCount; }
 
+    // Starts bringing a position's bucket into the cache: a probe that misses it waits for
+    // memory, and at millions of probes a second that wait was a fifth of the search's time.
+    void Prefetch(uint64_t Key) const { __builtin_prefetch(&FBuckets[Key & (FCount - 1)]); }
+
     bool Probe(uint64_t Key, TEntry& Entry) const
     {
         const TBucket& bucket = FBuckets[Key & (FCount - 1)];
@@ -128,22 +133,26 @@ private:
         std::atomic_ref(Slot.Check).store(Key ^ Data, std::memory_order_relaxed);
     }
 
-    // Zeroed pages from calloc, each written once before the clock starts: the system hands
-    // them over already cleared (no sweep over the whole table, which is slow under the
-    // sanitizers), and no page fault falls inside the search. The old table goes first so that
-    // two never take the memory together.
+    // Zeroed pages straight from the system, each written once before the clock starts: they
+    // come already cleared (no sweep over the whole table, which is slow under the sanitizers),
+    // and no page fault falls inside the search. Asked for in huge pages where the system has
+    // them: probes land all over the table, and with small pages nearly each one also missed
+    // the address cache. The old table goes first so that two never take the memory together.
     void Allocate(size_t Count)
     {
         FMemory.reset();
         FBuckets = nullptr;
         FCount = 0;
-        void* memory = std::calloc(Count + 1, sizeof(TBucket));
-        if (memory == nullptr)
+        const size_t bytes = Count * sizeof(TBucket) + HUGE_PAGE;
+        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
             throw std::bad_alloc();
-        FMemory.reset(memory);
-        const uintptr_t aligned =
-            (reinterpret_cast<uintptr_t>(memory) + alignof(TBucket) - 1) & ~(alignof(TBucket) - 1);
+        FMemory = std::unique_ptr<void, TUnmap>(memory, TUnmap{bytes});
+        const uintptr_t aligned = (reinterpret_cast<uintptr_t>(memory) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
         FBuckets = reinterpret_cast<TBucket*>(aligned);
+#ifdef MADV_HUGEPAGE
+        madvise(FBuckets, Count * sizeof(TBucket), MADV_HUGEPAGE);  // a hint: refused is fine
+#endif
         FCount = Count;
         FAge = 0;
         constexpr size_t PAGE_BUCKETS = 4096 / sizeof(TBucket);
@@ -151,10 +160,12 @@ private:
             std::atomic_ref(FBuckets[i].Slots[0].Data).store(0, std::memory_order_relaxed);
     }
 
-    struct TFree {
-        void operator()(void* Memory) const { std::free(Memory); }
+    static constexpr size_t HUGE_PAGE = size_t{2} << 20;
+    struct TUnmap {
+        size_t Bytes = 0;
+        void operator()(void* Memory) const { munmap(Memory, Bytes); }
     };
-    std::unique_ptr<void, TFree> FMemory;
+    std::unique_ptr<void, TUnmap> FMemory{nullptr, TUnmap{}};
     TBucket* FBuckets = nullptr;
     size_t FCount = 0;
     unsigned FAge = 0;

@@ -2,8 +2,10 @@
 // that game files embed.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <functional>
 #include <iterator>
+#include <random>
 
 #include "TestBoards.h"
 
@@ -36,6 +38,18 @@ TEST(BoardGeometry, CellsAndSquares)
     }
     EXPECT_TRUE(JumpedPosition(P01, P10, p) && p == P06);
     EXPECT_FALSE(JumpedPosition(P05, P12, p));  // two rows down, but across the board
+}
+
+TEST(BoardSquares, SquareCountAgreesWithTheLibrary)
+{
+    // The search's own count, inline without the processor's instruction, against std::popcount.
+    std::mt19937 random(7);
+    for (TSquareSet set : {0u, 1u, 0x80000000u, 0xFFFFFFFFu, 0x55555555u, 0xF0F0F0F0u})
+        EXPECT_EQ(SquareCount(set), std::popcount(set)) << set;
+    for (int i = 0; i < 1000; ++i) {
+        const TSquareSet set = static_cast<TSquareSet>(random());
+        ASSERT_EQ(SquareCount(set), std::popcount(set)) << set;
+    }
 }
 
 TEST(BoardSquares, PieceCodesLiveInThreeSquareSets)

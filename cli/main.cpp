@@ -96,14 +96,14 @@ const std::map<std::string, std::string> Help = {
                "have passed (default 1; 0.001-3600), with a table of BYTES (default 16777216). It\n"
                "also prints 'depth D', the last depth finished; its score is in hundredths of a man\n"
                "(a won position scores above 29000). With a single legal move it answers at once\n"
-               "with depth 0. It stops sooner when its choice stays the same from depth to depth,\n"
-               "never later than SECONDS. --threads N searches with N threads (default: one per\n"
-               "core). Last come the threads and the time spent making the table, before the\n"
-               "search's time began and not part of it. In a position of the opening book it plays\n"
-               "a book move instead and says 'book' (depth 0): moves scored nearly alike are drawn\n"
-               "by --seed N (default: a new seed each time); --no-book always searches. Positions of\n"
-               "up to 5 pieces are looked up in the endgame tables the game built (egdb build), or\n"
-               "in those of folder DIR, all of them; loading them is timed apart. none: no tables."},
+               "with depth 0. Otherwise it searches for the whole of SECONDS, never longer.\n"
+               "--threads N searches with N threads (default: one per core). Last come the threads\n"
+               "and the time spent making the table, before the search's time began and not part\n"
+               "of it. In a position of the opening book it plays a book move instead and says 'book'\n"
+               "(depth 0): moves scored nearly alike are drawn by --seed N (default: a new seed each\n"
+               "time); --no-book always searches. Positions of up to 5 pieces are looked up in the\n"
+               "endgame tables the game built (egdb build), or in those of folder DIR, all of them;\n"
+               "loading them is timed apart. none: no tables."},
     {"report", "usage: velk-checkers-engine report [POSITION]\n"
                "Prints the position as a diagram with the square numbers beside it, then the\n"
                "numbered list of legal moves."},

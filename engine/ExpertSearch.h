@@ -80,9 +80,8 @@ public:
     TExpertEngine(const TExpertEngine&) = delete;
     TExpertEngine& operator=(const TExpertEngine&) = delete;
 
-    // Iterative deepening until MoveTimeMs has passed (0: no limit) or MaxDepth is finished;
-    // when the best move stays the same it stops sooner, when it changes or the score falls it
-    // goes on longer, never past MoveTimeMs. The table is made before the time begins.
+    // Iterative deepening until MoveTimeMs has passed (0: no limit) or MaxDepth is finished; the
+    // whole of MoveTimeMs is searched, never more. The table is made before the time begins.
     // StopFlag (may be null): STOP_HURRY returns the best move of the last finished iteration
     // at once; STOP_ABORT throws EAbort, as the fixed-depth search does. GameKeys: the
     // positions the game had since its last irreversible move (TGamePositions::ReversibleKeys),

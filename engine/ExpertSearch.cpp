@@ -36,6 +36,11 @@ constexpr int32_t HISTORY_MAX = 1 << 14;
 // searched again with the window widened on that side.
 constexpr int32_t ASPIRATION = 25;
 constexpr int ASPIRATION_DEPTH = 5;
+// A node whose search four plies shallower clears the window by this much is taken to fail
+// high without its full search (from a depth of five on).
+constexpr int32_t PROBCUT_MARGIN = 60;
+constexpr int PROBCUT_DEPTH = 5;
+constexpr int PROBCUT_REDUCTION = 4;
 
 int32_t ToTable(int32_t Score, int Ply)
 {
@@ -255,6 +260,25 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
                     (entry.Bound == bkUpper && v <= Alpha))
                     return v;
             }
+        }
+    }
+
+    // A null-window node whose shallower search clears the window by a wide margin is taken to
+    // fail high: a few plies further seldom cost more than half a man a side already has. The
+    // shallower search also leaves its best move in the table for the full one. Searching
+    // the same time, it reaches one to three plies deeper from the openings. Known results
+    // are left alone: a margin means nothing to them.
+    if (Depth >= PROBCUT_DEPTH && Beta - Alpha == 1 && !capture && std::abs(Beta) < EXPERT_DB_WIN / 2) {
+        const int32_t high = Beta + PROBCUT_MARGIN;
+        const int32_t v = Node(Ply, Depth - PROBCUT_REDUCTION, high - 1, high, Threats);
+        if (Stopped())
+            return 0;
+        if (v >= high)
+            return v;
+        if (tableMove < 0) {
+            TEntry entry;
+            if (S.Table.Probe(key, entry))
+                tableMove = entry.Move < n ? entry.Move : -1;
         }
     }
 

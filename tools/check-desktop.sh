@@ -33,7 +33,11 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || { echo "check-desktop: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+# On a machine still busy from the builds before, the window manager can take seconds to start;
+# without it nothing below can work, so its absence is said once instead of as a fault a check.
+for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window ||
+    { echo "check-desktop: the window manager did not start"; cat "$work/openbox.log"; exit 1; }
 
 export HOME="$work/home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$work/bin" "$XDG_RUNTIME_DIR"

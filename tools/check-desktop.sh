@@ -23,21 +23,44 @@ trap cleanup EXIT
 faults=0
 fault() { echo "check-desktop: FAULT: $*"; faults=$((faults + 1)); }
 
-# A display number nobody uses.
-display=99
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "check-desktop: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# On a machine still busy from the builds before, the window manager can take seconds to start;
-# without it nothing below can work, so its absence is said once instead of as a fault a check.
-for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window ||
-    { echo "check-desktop: the window manager did not start"; cat "$work/openbox.log"; exit 1; }
+# The X server picks a free display itself (-displayfd): a number merely missing from
+# /tmp/.X11-unix can still be held through the abstract socket by a server this file system
+# does not see, and a client would then reach that server instead of ours.
+# Openbox has been seen to come up without ever taking the screen, so a window manager that does
+# not announce itself in 20 s is ended and both are started again on a fresh display.
+start_desktop() {
+    local attempt=$1 fifo="$work/displayfd" number
+    rm -f "$fifo" && mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >"$work/xvfb$attempt.log" 2>&1 &
+    xvfb=$!
+    pids+=($xvfb)
+    read -r -t 20 number <"$fifo"
+    [ -n "${number:-}" ] || { echo "check-desktop: Xvfb did not start"; cat "$work/xvfb$attempt.log"; return 1; }
+    export DISPLAY=:$number
+    openbox --sm-disable >"$work/openbox$attempt.log" 2>&1 &
+    wm=$!
+    pids+=($wm)
+    # The root's check window must be there: xprop's "no such atom on any window" is no answer.
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q '^_NET_SUPPORTING_WM_CHECK(WINDOW)' && return 0
+        kill -0 $wm 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "check-desktop: attempt $attempt: the window manager did not take display $DISPLAY" \
+         "($(kill -0 $wm 2>/dev/null && echo "still running: $(ps -o stat=,wchan= -p $wm)" || echo "it exited"))"
+    echo "-- openbox:" && cat "$work/openbox$attempt.log"
+    echo "-- Xvfb:" && cat "$work/xvfb$attempt.log"
+    echo "-- xprop -root:" && xprop -root 2>&1 | head -20
+    kill $wm $xvfb 2>/dev/null
+    wait $wm $xvfb 2>/dev/null
+    return 1
+}
+started=no
+for attempt in 1 2 3; do
+    start_desktop $attempt && { started=yes; break; }
+done
+# Without a window manager nothing below can work: its absence is said once, not as a fault a check.
+[ $started = yes ] || { echo "check-desktop: the window manager did not start"; exit 1; }
 
 export HOME="$work/home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$work/bin" "$XDG_RUNTIME_DIR"

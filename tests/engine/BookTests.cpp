@@ -75,11 +75,11 @@ TEST(BookTest, SeedsDrawAmongNearlyEqualLegalMovesOnly)
     auto start = Board(START);
     std::map<std::string, int> drawn;
     for (uint64_t seed = 0; seed < 400; ++seed) {
-        const int32_t index = book.Choose(*start, seed);
+        const int32_t index = book.Choose(*start, seed, 10);
         ASSERT_GE(index, 0);
         ASSERT_LT(index, start->MoveCount());
         ++drawn[PathToText(start->Moves()[index])];
-        EXPECT_EQ(book.Choose(*start, seed), index);
+        EXPECT_EQ(book.Choose(*start, seed, 10), index);
     }
     EXPECT_EQ(drawn.size(), 3u);
     EXPECT_EQ(drawn.count("12-16"), 0u);

@@ -639,10 +639,11 @@ TEndgameDbDialog::TEndgameDbDialog(QWidget* Parent, const TEndgameBuilder& Build
     FProgress->setRange(0, 1000);
     auto* grid = new QGridLayout;
     grid->addWidget(Icon(":/dialogs/computer.svg", 32), 0, 0, 3, 1);
-    grid->addWidget(Text(tr("The endgame database knows the result of every position with up to %1 pieces. The "
-                            "Expert level plays without it until it is complete. It is built in the background "
-                            "and kept in %2.")
+    grid->addWidget(Text(tr("The endgame database knows the result of every position with up to %1 pieces. It is "
+                            "built in the background, up to %2 pieces first, and kept in %3. The Expert level "
+                            "plays with each part as soon as it is complete.")
                              .arg(Builder.Pieces())
+                             .arg(Builder.FirstPieces())
                              .arg(QString::fromStdString(Builder.Folder()))),
                     0, 1);
     grid->addWidget(FProgress, 1, 1);
@@ -667,6 +668,10 @@ void TEndgameDbDialog::Refresh()
         FStatus->setText(tr("The database is complete."));
     else if (!error.empty())
         FStatus->setText(tr("The database could not be built: %1").arg(QString::fromStdString(error)));
+    else if (FBuilder.Running() && FBuilder.Building() < FBuilder.Pieces())
+        FStatus->setText(tr("Building up to %1 pieces first: %2 % done.")
+                             .arg(FBuilder.Building())
+                             .arg(FBuilder.Progress() * 100, 0, 'f', 1));
     else if (FBuilder.Running())
         FStatus->setText(tr("Building: %1 % done.").arg(FBuilder.Progress() * 100, 0, 'f', 1));
     else

@@ -152,7 +152,7 @@ public:
     // The endgame database the Expert level probes, built in the background the first time
     // the level plays. Tests make it small before the window exists.
     TEndgameBuilder& EndgameBuilder() const { return *FEndgame; }
-    static void SetEndgamePieces(int Pieces);
+    static void SetEndgamePieces(int Pieces, int FirstPieces);
 
     // The Board Angle choice. With exactly one human side, that side plays from the bottom and the
     // choice turns the board from there; otherwise the board is turned by the choice alone.

@@ -1,12 +1,15 @@
 #include "EndgameBuilder.h"
 
+#include <algorithm>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace velk {
 
-TEndgameBuilder::TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded)
-    : FFolder(std::move(Folder)), FPieces(Pieces), FThreads(Threads), FLoaded(std::move(Loaded))
+TEndgameBuilder::TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded, int FirstPieces)
+    : FFolder(std::move(Folder)), FPieces(Pieces), FThreads(Threads), FLoaded(std::move(Loaded)),
+      FFirstPieces(std::clamp(FirstPieces, 2, std::max(Pieces, 2)))
 {
 }
 
@@ -51,22 +54,29 @@ void TEndgameBuilder::Build()
     std::string error;
     TEgdbBuildOptions options;
     options.Folder = FFolder;
-    options.Pieces = FPieces;
     options.Threads = FThreads;
-    const bool built = BuildEndgameDb(
-        options,
-        [this](uint64_t Done, uint64_t Total) {
-            FDone.store(Done);
-            FTotal.store(Total);
-            return !FStop.load();
-        },
-        error);
+    bool built = true;
+    for (const int pieces : {FFirstPieces, FPieces}) {
+        if (!built || FComplete.load() || (pieces < FPieces && EndgameDbComplete(FFolder, pieces)))
+            continue;
+        options.Pieces = pieces;
+        FTotal.store(0);
+        FBuilding.store(pieces);
+        built = BuildEndgameDb(
+            options,
+            [this](uint64_t Done, uint64_t Total) {
+                FDone.store(Done);
+                FTotal.store(Total);
+                return !FStop.load();
+            },
+            error);
+        if (built)
+            Load();
+    }
     {
         std::lock_guard lock(FErrorGuard);
         FError = built || FStop.load() ? std::string() : error;
     }
-    if (built)
-        Load();
     FRunning.store(false);
 }
 

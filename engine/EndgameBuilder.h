@@ -16,8 +16,10 @@ class TEndgameBuilder {
 public:
     using TLoaded = std::function<void(std::shared_ptr<const TEndgameDb> Db)>;
 
-    // Loaded is called from the building thread each time tables are loaded.
-    TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded);
+    // Loaded is called from the building thread each time tables are loaded. The tables of up
+    // to FirstPieces are built and handed over first, the rest after them: the five-piece
+    // tables take minutes on one core, the six-piece ones more than half an hour.
+    TEndgameBuilder(std::string Folder, int Pieces, int Threads, TLoaded Loaded, int FirstPieces = 5);
     // Stops a running build, which resumes from its last finished table next time.
     ~TEndgameBuilder();
     TEndgameBuilder(const TEndgameBuilder&) = delete;
@@ -28,12 +30,15 @@ public:
     void Start();
     bool Running() const { return FRunning.load(); }
     bool Complete() const { return FComplete.load(); }
-    // The running or last build's work done, from 0 to 1.
+    // The running or last build's work done, from 0 to 1, and the pieces it goes up to (the
+    // first part's, then Pieces()).
     double Progress() const;
+    int Building() const { return FBuilding.load(); }
     // Why the last build failed; empty when it did not.
     std::string Error() const;
     const std::string& Folder() const { return FFolder; }
     int Pieces() const { return FPieces; }
+    int FirstPieces() const { return FFirstPieces; }
 
 private:
     void Load();
@@ -43,12 +48,14 @@ private:
     const int FPieces;
     const int FThreads;
     const TLoaded FLoaded;
+    const int FFirstPieces;
     std::thread FThread;
     std::atomic<bool> FRunning{false};
     std::atomic<bool> FComplete{false};
     std::atomic<bool> FStop{false};
     std::atomic<uint64_t> FDone{0};
     std::atomic<uint64_t> FTotal{0};
+    std::atomic<int> FBuilding{0};
     mutable std::mutex FErrorGuard;
     std::string FError;
 };

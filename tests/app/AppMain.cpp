@@ -51,8 +51,8 @@ int main(int argc, char** argv)
 
     velk::test::InstallFailingAnswerers();
     // The endgame tables a window builds once Expert plays: three pieces take a fraction of a
-    // second, five would take the machine for minutes.
-    velk::TMainForm::SetEndgamePieces(3);
+    // second, five would take the machine for minutes; two come first.
+    velk::TMainForm::SetEndgamePieces(3, 2);
 
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <random>
 #include <set>
 #include <unistd.h>
 
 #include "TestBoards.h"
 #include "engine/EgdbSlice.h"
+#include "engine/EndgameBuilder.h"
 #include "engine/EndgameDb.h"
 
 namespace velk {
@@ -347,6 +351,38 @@ TEST_F(Egdb, StoppedBuildResumesToTheSameBytes)
     ASSERT_TRUE(BuildEndgameDb(options, nullptr, error)) << error;
     EXPECT_EQ(seen, static_cast<int>(egdb::BuildOrder(4).size()));
     EXPECT_EQ(FolderBytes(folder), FolderBytes(*Folder));
+    fs::remove_all(folder);
+}
+
+// The game's builder hands over the smaller tables as soon as they are complete and the rest
+// after them; a later start finds everything built and only loads it.
+TEST(EgdbBuild, TheBackgroundBuildHandsOverTheFirstPartEarly)
+{
+    const std::string folder = FolderFor("staged");
+    std::mutex guard;
+    std::vector<int> loaded;
+    auto record = [&](std::shared_ptr<const TEndgameDb> Db) {
+        std::lock_guard lock(guard);
+        loaded.push_back(Db->MaxPieces());
+    };
+    auto finish = [](TEndgameBuilder& Builder) {
+        Builder.Start();
+        for (int i = 0; i < 6000 && Builder.Running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    {
+        TEndgameBuilder builder(folder, 3, 1, record, 2);
+        finish(builder);
+        EXPECT_TRUE(builder.Complete()) << builder.Error();
+        EXPECT_EQ(builder.Progress(), 1.0);
+    }
+    {
+        TEndgameBuilder builder(folder, 3, 1, record, 2);
+        finish(builder);
+        EXPECT_TRUE(builder.Complete());
+    }
+    std::lock_guard lock(guard);
+    EXPECT_EQ(loaded, (std::vector<int>{2, 3, 3}));
     fs::remove_all(folder);
 }
 

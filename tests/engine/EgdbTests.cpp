@@ -10,9 +10,9 @@
 #include <iterator>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <random>
 #include <set>
+#include <thread>
 #include <unistd.h>
 
 #include "TestBoards.h"

@@ -20,12 +20,12 @@
 
 namespace velk {
 
-// Moves up to this much below the best are played from the book, the better the likelier. The
-// book's scores come from searches no deeper than a game's own, so a few hundredths between two
-// moves say little: searched for a second each, the moves of the 119 crossboard ballots that had
-// more than one within 10 of the best fell short of the best of them by 15 hundredths on average
-// as 10 drew them, by 9 as 2 draws them, and by 9 with the book's best alone (the second's best in
-// 55 of the 119).
+// Moves up to this much below the best are played from the book, the better the likelier. Even
+// searches of a second each score a position's moves 20 hundredths apart from one run to the next,
+// so a few hundredths between two moves say little: in a book of depth-12 scores, the moves of the
+// 119 crossboard ballots that had more than one within 10 of the best fell short of the best of
+// them, searched for a second each, by 15 hundredths on average as 10 drew them, by 9 as 2 draws
+// them, and by 9 with the book's best alone.
 constexpr int32_t BOOK_PLAY_MARGIN = 2;
 // Moves up to this much below the best are kept in the book, to be shown and weighed later.
 constexpr int32_t BOOK_KEEP_MARGIN = 40;

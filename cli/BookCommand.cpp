@@ -178,7 +178,7 @@ int RunBookProbe(const TCheckersBoard& Board, const std::string& BookFile, uint6
         std::printf("%s %d\n", move.Move.c_str(), move.Score);
     TCheckersBoard board;
     board.Assign(Board);
-    const int32_t chosen = book.Choose(Board, Seed);
+    const int32_t chosen = book.Choose(Board, Seed, BookMargin(Board));
     std::printf("bookmove %s\n", chosen < 0 ? "none" : PathToText(board.Moves()[chosen]).c_str());
     return 0;
 }

@@ -203,7 +203,20 @@ const TOpeningBook& BuiltInBook()
     return book;
 }
 
-int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed) { return BuiltInBook().Choose(Board, Seed); }
+int32_t BookMargin(const TCheckersBoard& Board)
+{
+    constexpr TSquareSet BLACK_START = 0xFFF00000u;  // squares 1 to 12
+    constexpr TSquareSet WHITE_START = 0x00000FFFu;  // squares 21 to 32
+    const bool black = Board.Turn() == PLAYER_BLACK;
+    const TSquareSet own = black ? Board.BlackPieces() : Board.WhitePieces();
+    const bool unmoved = Board.Kings() == 0 && own == (black ? BLACK_START : WHITE_START);
+    return unmoved ? BOOK_FIRST_MOVE_MARGIN : BOOK_PLAY_MARGIN;
+}
+
+int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed)
+{
+    return BuiltInBook().Choose(Board, Seed, BookMargin(Board));
+}
 
 uint64_t RandomBookSeed()
 {

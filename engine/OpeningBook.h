@@ -27,6 +27,11 @@ namespace velk {
 // them, searched for a second each, by 15 hundredths on average as 10 drew them, by 9 as 2 draws
 // them, and by 9 with the book's best alone.
 constexpr int32_t BOOK_PLAY_MARGIN = 2;
+// A side's first move of the game (Black's at the start, White's first reply) is drawn from
+// moves up to this much below the best. One-second searches put 11-15 19 hundredths over any other
+// first move, so the play margin alone opened every game alike; every first move and reply the
+// ballots start from is sound. From the ballots on, where matches are played, the play margin holds.
+constexpr int32_t BOOK_FIRST_MOVE_MARGIN = 30;
 // Moves up to this much below the best are kept in the book, to be shown and weighed later.
 constexpr int32_t BOOK_KEEP_MARGIN = 40;
 
@@ -64,7 +69,10 @@ private:
 
 // The book compiled into the program.
 const TOpeningBook& BuiltInBook();
-// BuiltInBook().Choose(Board, Seed).
+// The margin a game draws Board's book moves from: BOOK_FIRST_MOVE_MARGIN when the side to move
+// has not moved yet, BOOK_PLAY_MARGIN otherwise.
+int32_t BookMargin(const TCheckersBoard& Board);
+// BuiltInBook().Choose(Board, Seed, BookMargin(Board)).
 int32_t BookMove(const TCheckersBoard& Board, uint64_t Seed);
 // A seed for a new game's book moves, different each time.
 uint64_t RandomBookSeed();

@@ -100,5 +100,29 @@ TEST(BookTest, SeedsDrawAmongNearlyEqualLegalMovesOnly)
     EXPECT_EQ(book.Choose(*start, 1), -1);
 }
 
+// A game's first moves vary: Black's first move and White's reply are drawn from the wider margin,
+// from the program's own book, and never a move further below its best; after them the play margin.
+TEST(BookTest, GamesOpenDifferentlyFromTheBuiltInBook)
+{
+    for (const std::string& fen : {START, std::string("W:W21-32:B1-10,12,15")}) {
+        auto board = Board(fen);
+        EXPECT_EQ(BookMargin(*board), BOOK_FIRST_MOVE_MARGIN) << fen;
+        const TBookEntry* entry = BuiltInBook().Find(board->ComputeKey());
+        ASSERT_NE(entry, nullptr) << fen;
+        std::map<std::string, int> drawn;
+        for (uint64_t seed = 0; seed < 100; ++seed)
+            ++drawn[PathToText(board->Moves()[BookMove(*board, seed)])];
+        EXPECT_GE(drawn.size(), 3u) << fen;
+        for (const TBookMove& move : entry->Moves) {
+            if (entry->Moves[0].Score - move.Score > BOOK_FIRST_MOVE_MARGIN) {
+                EXPECT_EQ(drawn.count(move.Move), 0u) << move.Move << " in " << fen;
+            }
+        }
+    }
+    // Once both sides have moved, or from a set-up position with a king, the play margin.
+    for (const char* fen : {"B:W18,21,23-32:B1-10,12,15", "W:W21-32:B1-11,K15"})
+        EXPECT_EQ(BookMargin(*Board(fen)), BOOK_PLAY_MARGIN) << fen;
+}
+
 }  // namespace
 }  // namespace velk

@@ -196,6 +196,9 @@ void AddChase(TSquareSet StrongKings, TSquareSet WeakKings, int Sign, TSink& Sin
     Sink.Add(efChase, Sign * chase);
 }
 
+// The endings in which a piece more with a king counts beyond its material.
+constexpr int LEAD_PIECES = 10;
+
 // Both sides into Sink, from the side to move's view; returns the pieces on the board.
 template <typename TSink>
 int AddBoth(const TCheckersBoard& Board, TSink& Sink)
@@ -215,6 +218,12 @@ int AddBoth(const TCheckersBoard& Board, TSink& Sink)
         AddChase(blackKings, whiteKings, sign, Sink);
     else if (white > black && blackMen == 0 && whiteKings != 0)
         AddChase(whiteKings, blackKings, -sign, Sink);
+    if (black + white <= LEAD_PIECES) {
+        if (black > white && blackKings != 0)
+            Sink.Add(efLead, sign * (black - white));
+        else if (white > black && whiteKings != 0)
+            Sink.Add(efLead, -sign * (white - black));
+    }
     return black + white;
 }
 
@@ -280,7 +289,7 @@ std::string ExpertFeatureName(int Feature)
     static constexpr const char* NAMES[EXPERT_SCALAR_FEATURES] = {
         "Man",      "King",        "BackBridge", "BackOther",   "Centre",     "KingCentre",
         "KingEdge", "Tempo",       "Runaway",    "RunawayRows", "Mobility",   "TrappedKing",
-        "TrappedMan", "DogHole",   "Chase",      "DoubleCorner", "Balance"};
+        "TrappedMan", "DogHole",   "Chase",      "DoubleCorner", "Balance",  "Lead"};
     if (Feature >= efKingAt)
         return "KingAt" + std::to_string(Feature - efKingAt + 1);
     if (Feature >= efManAt)

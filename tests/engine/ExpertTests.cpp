@@ -537,7 +537,9 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
 // What the weights must keep, however they are fitted: a man nothing can stop from crowning is
 // worth more than one that can be met; a man locked in the dog-hole is worth less than one
 // beside it; the side ahead in a king ending is drawn to drive the lone king out of the double
-// corner, where it cannot be caught, so there the lone king's side scores better.
+// corner, where it cannot be caught, so there the lone king's side scores better, yet a piece
+// more with a king in an ending stays well ahead even against kings holding both double corners
+// (this one a game handed away, judging itself ahead a king down), and gains by an even trade.
 TEST(ExpertEval, KeepsThePositionalLore)
 {
     EXPECT_GT(ExpertEvaluate(*Board("B:WK4:B1,22")), ExpertEvaluate(*Board("B:WK26:B1,22")) + 20);
@@ -547,6 +549,10 @@ TEST(ExpertEval, KeepsThePositionalLore)
     EXPECT_EQ(f[efDogHole], 1);
     EXPECT_LT(ExpertEvaluate(*Board("W:WK14,K15:BK1")), ExpertEvaluate(*Board("W:WK14,K15:BK4")));
     EXPECT_GT(ExpertEvaluate(*Board("B:WK14,K15:BK1")), ExpertEvaluate(*Board("B:WK14,K15:BK4")));
+    EXPECT_LT(ExpertEvaluate(*Board("B:WK4,K5,K11,21:BK1,K22,K32")), -50);
+    const int32_t kingMore = ExpertEvaluate(*Board("W:WK10,K14,K15,K19:BK1,K5,K32"));
+    EXPECT_GT(kingMore, 100);
+    EXPECT_GT(ExpertEvaluate(*Board("W:WK10,K15,K19:BK1,K32")), kingMore);
 }
 
 }  // namespace

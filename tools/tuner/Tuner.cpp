@@ -370,12 +370,12 @@ double FitK(const TSamples& Samples, const std::vector<double>& P)
     return std::exp((lo + hi) / 2);
 }
 
-// The king-ending chase steers a won ending, which the games seldom reach, and the man's
-// opening worth fixes the scale: these stay as they are.
+// The king-ending chase and lead steer a won ending, which the games seldom reach, and the
+// man's opening worth fixes the scale: these stay as they are.
 bool Frozen(int Parameter)
 {
     const int feature = Parameter / 2;
-    return Parameter == 2 * efMan || feature == efChase || feature == efDoubleCorner;
+    return Parameter == 2 * efMan || feature == efChase || feature == efDoubleCorner || feature == efLead;
 }
 
 int Tune(const TOptions& O)

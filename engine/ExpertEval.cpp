@@ -196,9 +196,6 @@ void AddChase(TSquareSet StrongKings, TSquareSet WeakKings, int Sign, TSink& Sin
     Sink.Add(efChase, Sign * chase);
 }
 
-// The endings in which a piece more with a king counts beyond its material.
-constexpr int LEAD_PIECES = 10;
-
 // Both sides into Sink, from the side to move's view; returns the pieces on the board.
 template <typename TSink>
 int AddBoth(const TCheckersBoard& Board, TSink& Sink)
@@ -218,12 +215,12 @@ int AddBoth(const TCheckersBoard& Board, TSink& Sink)
         AddChase(blackKings, whiteKings, sign, Sink);
     else if (white > black && blackMen == 0 && whiteKings != 0)
         AddChase(whiteKings, blackKings, -sign, Sink);
-    if (black + white <= LEAD_PIECES) {
-        if (black > white && blackKings != 0)
-            Sink.Add(efLead, sign * (black - white));
-        else if (white > black && whiteKings != 0)
-            Sink.Add(efLead, -sign * (white - black));
-    }
+    // Only against a man or none, so that the last man's crowning, which the chase above
+    // already makes worse for the side ahead, does not turn this on.
+    if (black > white && blackKings != 0 && Count(whiteMen) <= 1)
+        Sink.Add(efLead, sign * (black - white));
+    else if (white > black && whiteKings != 0 && Count(blackMen) <= 1)
+        Sink.Add(efLead, -sign * (white - black));
     return black + white;
 }
 

@@ -497,6 +497,9 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
              Case{"B:W5:B22", {{efRunaway, 0}, {efRunawayRows, 1}, {efTempo, 5 - 6}, {efCentre, 0}}},
              // Men that can still be met run no race; only Black's man is in the centre.
              Case{"B:W21:B14", {{efRunaway, 0}, {efRunawayRows, 0}, {efCentre, 1}}},
+             // A piece more with a king counts against kings and a man, not against two men.
+             Case{"B:WK10,K14,K15:B1,K32", {{efLead, -1}}},
+             Case{"B:WK10,K14,K15,K18:B1,5,K32", {{efLead, 0}}},
          }) {
         int32_t f[EXPERT_FEATURES];
         ExpertFeatures(*Board(c.Fen), f);

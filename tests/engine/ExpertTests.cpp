@@ -541,8 +541,8 @@ TEST(ExpertEval, CountsEachFeatureOnItsSquares)
 // worth more than one that can be met; a man locked in the dog-hole is worth less than one
 // beside it; the side ahead in a king ending is drawn to drive the lone king out of the double
 // corner, where it cannot be caught, so there the lone king's side scores better, yet a piece
-// more with a king in an ending stays well ahead even against kings holding both double corners
-// (this one a game handed away, judging itself ahead a king down), and gains by an even trade.
+// more with a king against kings stays well ahead even when they hold both double corners (the
+// first of these a game handed away, judging itself ahead a king down), and gains by a trade.
 TEST(ExpertEval, KeepsThePositionalLore)
 {
     EXPECT_GT(ExpertEvaluate(*Board("B:WK4:B1,22")), ExpertEvaluate(*Board("B:WK26:B1,22")) + 20);

@@ -11,7 +11,9 @@
 
 namespace velk {
 
-constexpr uint32_t EXPERT_TOOL_MEMORY = 16u << 20;
+// The Expert level's table in the tool: the most it takes, which is what the game gives it, so that
+// the tool's moves are the game's.
+constexpr uint32_t EXPERT_TOOL_MEMORY = EXPERT_MAX_TABLE_BYTES;
 
 // easy, medium, difficult (the game's depths 4, 8, 12), depth:N, expert with a time per move, or
 // a program outside (a driver) that answers a position with the position after its move.

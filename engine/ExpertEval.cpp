@@ -279,14 +279,6 @@ int32_t Blend(int32_t Open, int32_t End, int Pieces)
     return (Open * open + End * (EXPERT_FULL_BOARD - open)) / EXPERT_FULL_BOARD;
 }
 
-// With the pieces even, the numerator over EvenBase + EXPERT_FULL_BOARD of the share the
-// evaluation keeps; 0 when they are not even, where it keeps all.
-int EvenShare(const TCheckersBoard& Board, const TExpertWeights& W)
-{
-    const int black = Count(Board.BlackPieces()), white = Count(Board.WhitePieces());
-    return black == white ? W.EvenBase + std::min(black + white, EXPERT_FULL_BOARD) : 0;
-}
-
 }  // namespace
 
 std::string ExpertFeatureName(int Feature)
@@ -314,12 +306,6 @@ void ExpertRegions(const TCheckersBoard& Board, uint16_t* Out)
     ForEachRegion(Board, EXPERT_REGIONS, [&](int Region, int Config) { Out[Region] = static_cast<uint16_t>(Config); });
 }
 
-double ExpertEvenShare(const TCheckersBoard& Board, const TExpertWeights& W)
-{
-    const int share = EvenShare(Board, W);
-    return share == 0 ? 1.0 : static_cast<double>(share) / (W.EvenBase + EXPERT_FULL_BOARD);
-}
-
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
 {
     TScoreSink sink{W};
@@ -329,9 +315,7 @@ int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& W)
             sink.Open += W.Patterns->Weight[Region][Config].Open;
             sink.End += W.Patterns->Weight[Region][Config].End;
         });
-    const int32_t score = Blend(sink.Open, sink.End, pieces);
-    const int share = EvenShare(Board, W);
-    return share == 0 ? score : score * share / (W.EvenBase + EXPERT_FULL_BOARD);
+    return Blend(sink.Open, sink.End, pieces);
 }
 
 const TExpertPatterns EXPERT_PATTERNS = {{

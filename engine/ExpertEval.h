@@ -157,14 +157,6 @@ struct TExpertWeights {
         {87, -24}, {62, -10}, {103, -38}, {74, -2}, {68, -12}, {85, -33}, {85, -25}, {86, -18},
         {71, -28}, {119, -34}, {67, -7}, {41, -21}, {-56, 30}, {71, -19}, {75, -16}, {72, -44},
     };
-    // With the pieces even, an edge is worth the less the fewer pieces are left, as an even
-    // ending is nearer a draw than the same edge with the board full: the evaluation is scaled
-    // by (EvenBase + pieces) / (EvenBase + 24), so that the side pressed trades down and the side
-    // pressing keeps its pieces on. Set by hand, not fitted (velk-tune fits the weights under the
-    // scale). Against the strong outside engine at 0.1 s a move on the same 100 games, 16 scored
-    // 50.5 % (8 wins, 7 losses) where the evaluation without the scale scored 48.0 % (9 wins, 13
-    // losses); most of the losses it spares are slow slides of a side pressed from the ballot.
-    int32_t EvenBase = 16;
     // What a draw costs the side the search plays for: it prefers a small edge kept to a draw
     // by repetition or by the forty-move rule.
     int32_t Contempt = 0;
@@ -212,13 +204,8 @@ int ExpertFeatures(const TCheckersBoard& Board, int32_t* Out);
 // Writes the configuration of each band, then of each block, EXPERT_REGIONS of them, to Out.
 void ExpertRegions(const TCheckersBoard& Board, uint16_t* Out);
 
-// The share of its features' worth the evaluation gives the board: below 1 when the pieces are
-// even and some have come off (TExpertWeights::EvenBase).
-double ExpertEvenShare(const TCheckersBoard& Board, const TExpertWeights& Weights = ExpertWeights);
-
 // The board's worth to its side to move: its ExpertFeatures times their weights and the
-// weights of its ExpertRegions, each pair blended for the pieces on the board, summed, and that
-// scaled by its ExpertEvenShare.
+// weights of its ExpertRegions, each pair blended for the pieces on the board, summed.
 int32_t ExpertEvaluate(const TCheckersBoard& Board, const TExpertWeights& Weights = ExpertWeights);
 
 }  // namespace velk

@@ -264,9 +264,8 @@ int Label(const TOptions& O)
 }
 
 // The positions as the regression sees them: the features that are not zero, from the side to
-// move's view (most of the square features are zero in any position), the shares of the Open
-// and End weights (the pieces blend them, and the evaluation scales an even position down), and
-// the side to move's result.
+// move's view (most of the square features are zero in any position), the pieces that blend
+// the weights, and the side to move's result.
 struct TEntry {
     uint32_t Feature;  // a region's configuration from EXPERT_FEATURES on
     int16_t Value;
@@ -275,12 +274,11 @@ struct TEntry {
 struct TSamples {
     std::vector<TEntry> Entries;
     std::vector<uint32_t> Starts{0};  // sample i's entries are [Starts[i], Starts[i + 1])
-    std::vector<float> Open;  // pieces / 24, times the even share
-    std::vector<float> End;   // the rest of the even share
+    std::vector<float> Open;          // pieces / 24: the share of the Open weight
     std::vector<float> Result;
 
     size_t Size() const { return Open.size(); }
-    void Add(const int32_t* Features, const uint16_t* Regions, int Pieces, double Share, double SideResult)
+    void Add(const int32_t* Features, const uint16_t* Regions, int Pieces, double SideResult)
     {
         for (int i = 0; i < EXPERT_FEATURES; ++i)
             if (Features[i] != 0)
@@ -289,9 +287,7 @@ struct TSamples {
             Entries.push_back(
                 {static_cast<uint32_t>(EXPERT_FEATURES + region * EXPERT_REGION_CONFIGS + Regions[region]), 1});
         Starts.push_back(static_cast<uint32_t>(Entries.size()));
-        const double open = static_cast<double>(std::clamp(Pieces, 0, EXPERT_FULL_BOARD)) / EXPERT_FULL_BOARD;
-        Open.push_back(static_cast<float>(Share * open));
-        End.push_back(static_cast<float>(Share * (1 - open)));
+        Open.push_back(static_cast<float>(std::clamp(Pieces, 0, EXPERT_FULL_BOARD)) / EXPERT_FULL_BOARD);
         Result.push_back(static_cast<float>(SideResult));
     }
 };
@@ -321,7 +317,7 @@ double Score(const TSamples& S, size_t I, const std::vector<double>& P)
         open += S.Entries[e].Value * P[2 * S.Entries[e].Feature];
         end += S.Entries[e].Value * P[2 * S.Entries[e].Feature + 1];
     }
-    return open * S.Open[I] + end * S.End[I];
+    return open * S.Open[I] + end * (1 - S.Open[I]);
 }
 
 // Work over the samples split between the machine's cores: Part(First, Last, Slot) for each
@@ -388,7 +384,6 @@ int Tune(const TOptions& O)
     std::ifstream in(inPath);
     if (!in)
         Fail("cannot read " + inPath);
-    const TExpertWeights start = ReadWeights(O.Text("weights"));
     TSamples samples, heldOut;
     size_t lines = 0;
     for (std::string line; std::getline(in, line);) {
@@ -405,12 +400,12 @@ int Tune(const TOptions& O)
         // Every tenth block of positions (about a game each) is held out, to check that the fit
         // predicts games it has not seen.
         (lines++ / 100 % 10 == 9 ? heldOut : samples)
-            .Add(f, regions, pieces, ExpertEvenShare(board, start),
-                 board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
+            .Add(f, regions, pieces, board.Turn() == PLAYER_BLACK ? blackResult : 1 - blackResult);
     }
     if (samples.Size() == 0)
         Fail(inPath + " holds no position");
 
+    const TExpertWeights start = ReadWeights(O.Text("weights"));
     std::vector<double> p = ToParameters(start);
     const double k = O.Values.count("k") ? O.Number("k", 0) : FitK(samples, p);
     const double before = Loss(samples, p, k), heldBefore = Loss(heldOut, p, k);
@@ -430,7 +425,7 @@ int Tune(const TOptions& O)
             for (size_t i = First; i < Last; ++i) {
                 const double y = Sigmoid(k, Score(samples, i, p));
                 const double d = 2 * (y - samples.Result[i]) * y * (1 - y) * k;
-                const double open = d * samples.Open[i], end = d * samples.End[i];
+                const double open = d * samples.Open[i], end = d * (1 - samples.Open[i]);
                 for (uint32_t e = samples.Starts[i]; e < samples.Starts[i + 1]; ++e) {
                     g[2 * samples.Entries[e].Feature] += open * samples.Entries[e].Value;
                     g[2 * samples.Entries[e].Feature + 1] += end * samples.Entries[e].Value;

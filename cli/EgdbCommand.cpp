@@ -20,9 +20,10 @@ const char* const EGDB_HELP =
     "The endgame tables: win, loss or draw for the side to move in every position with few\n"
     "pieces, under the rules without the forty-move rule. The folder defaults to the game's own\n"
     "(under $XDG_DATA_HOME or ~/.local/share).\n"
-    "build   works out every ending with up to N pieces (2-6, default 5) on T threads (default:\n"
-    "        every core), with a progress bar on standard error. Each table is written whole\n"
-    "        once done, so a stopped build goes on where it stopped when run again.\n"
+    "build   works out every ending with up to N pieces (2-7, default 5; of the seven-piece ones\n"
+    "        only those of kings and at most one man) on T threads (default: every core), with a\n"
+    "        progress bar on standard error. Each table is written whole once done, so a stopped\n"
+    "        build goes on where it stopped when run again.\n"
     "probe   prints win, loss, draw or unknown (too many pieces, or no tables) for the position.\n"
     "verify  checks every S-th position (default 1: all) against the positions its moves lead to\n"
     "        and prints the count checked and the faults; exits with 1 when any was found.";

@@ -111,7 +111,7 @@ std::vector<TSlice> BuildOrder(int Pieces)
                 for (int bk = 0; bk <= n - men; ++bk) {
                     const TSlice s{static_cast<uint8_t>(bm), static_cast<uint8_t>(bk), static_cast<uint8_t>(wm),
                                    static_cast<uint8_t>(n - men - bk)};
-                    if (s.BlackMen + s.BlackKings > 0 && s.WhiteMen + s.WhiteKings > 0 && s.Stored())
+                    if (s.BlackMen + s.BlackKings > 0 && s.WhiteMen + s.WhiteKings > 0 && s.Stored() && HasTable(s))
                         order.push_back(s);
                 }
             }

@@ -17,8 +17,8 @@ namespace velk::egdb {
 struct TSlice {
     uint8_t BlackMen = 0, BlackKings = 0, WhiteMen = 0, WhiteKings = 0;
 
-    int Pieces() const { return BlackMen + BlackKings + WhiteMen + WhiteKings; }
-    int Men() const { return BlackMen + WhiteMen; }
+    constexpr int Pieces() const { return BlackMen + BlackKings + WhiteMen + WhiteKings; }
+    constexpr int Men() const { return BlackMen + WhiteMen; }
     bool Stored() const { return BlackMen > WhiteMen || (BlackMen == WhiteMen && BlackKings >= WhiteKings); }
     bool operator==(const TSlice&) const = default;
     // Placements of the pieces for one side to move, including a few numbers that name no
@@ -31,8 +31,23 @@ struct TSlice {
 
 TSlice SliceOf(TSquareSet Black, TSquareSet White, TSquareSet Kings);
 
-// Every stored slice with 2 .. Pieces pieces in the order they are built: fewer pieces first
-// (captures lead there), then fewer men (a man crowned leads there).
+// Up to six pieces every ending has its tables. At seven only the endings of kings with at most
+// one man do: kings may shuffle for dozens of moves before anything is taken, further than a
+// search sees, and these alone are as many positions as all the six-piece ones (3.0 billion; two
+// men would add more than twice as many again). A capture or a crowning leads out of them only to
+// tables that are there.
+constexpr int EGDB_FULL_PIECES = 6;
+constexpr int EGDB_SEVEN_PIECE_MEN = 1;
+
+// Whether a slice of that many pieces has a table at all.
+constexpr bool HasTable(const TSlice& Slice)
+{
+    return Slice.Pieces() <= EGDB_FULL_PIECES ||
+           (Slice.Pieces() == EGDB_FULL_PIECES + 1 && Slice.Men() <= EGDB_SEVEN_PIECE_MEN);
+}
+
+// Every stored slice with 2 .. Pieces pieces that has a table, in the order they are built: fewer
+// pieces first (captures lead there), then fewer men (a man crowned leads there).
 std::vector<TSlice> BuildOrder(int Pieces);
 
 // The board turned round with the colours swapped: square p becomes square 31 - p.

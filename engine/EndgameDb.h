@@ -11,8 +11,9 @@
 
 namespace velk {
 
-// The most pieces a build may cover.
-constexpr int EGDB_MAX_PIECES = 6;
+// The most pieces a build may cover: every ending up to six, and at seven the endings of kings
+// with at most one man (the rest of them stay unknown).
+constexpr int EGDB_MAX_PIECES = 7;
 
 // The value of a position for its side to move, under the game's rules without the forty-move
 // rule: a side with no move loses.
@@ -31,11 +32,13 @@ public:
     static std::string DefaultFolder();
 
     // True when tables for at least the smallest endings were found in Folder; sets of more
-    // than MostPieces pieces are left on disk (the six-piece tables take 0.7 GB and seconds).
+    // than MostPieces pieces are left on disk (the six-piece tables take 0.7 GB and seconds,
+    // the seven-piece ones as much again).
     bool Load(const std::string& Folder, int MostPieces = EGDB_MAX_PIECES);
-    // Every position with this many pieces or fewer is known (0: none loaded).
+    // The positions with this many pieces or fewer that have tables are known: all of them up to
+    // six, at seven those of kings and at most one man (0: none loaded).
     int MaxPieces() const;
-    // Unknown for a position with more pieces than MaxPieces.
+    // Unknown for a position with more pieces than MaxPieces or without a table.
     TEgdbResult Probe(const TCheckersBoard& Board) const;
     TEgdbResult Probe(TSquareSet Black, TSquareSet White, TSquareSet Kings, uint8_t Turn) const;
 
@@ -46,7 +49,7 @@ private:
 
 struct TEgdbBuildOptions {
     std::string Folder;  // created when missing
-    int Pieces = 5;      // build every ending with up to this many pieces
+    int Pieces = 5;      // build every ending with up to this many pieces that has tables
     int Threads = 0;     // 0: the machine's cores
     // Called from the building thread as each table is found or finished (Done of Total).
     std::function<void(int Done, int Total, const std::string& Table)> TableDone;
@@ -59,7 +62,7 @@ struct TEgdbBuildOptions {
 bool BuildEndgameDb(const TEgdbBuildOptions& Options,
                     const std::function<bool(uint64_t Done, uint64_t Total)>& Progress, std::string& Error);
 
-// True when every table for endings up to Pieces is in Folder.
+// True when every table for endings up to Pieces that has one is in Folder.
 bool EndgameDbComplete(const std::string& Folder, int Pieces);
 
 struct TEgdbVerifyReport {

@@ -218,5 +218,5 @@ check(0 "^endings with up to 3 pieces in .*table 9/9 2-0-1-0 done" egdb build --
 check(0 "^win\n$" egdb probe --fen "W:W18:B14" --folder "${egdb}")
 check(0 "^unknown\n$" egdb probe --fen "B:W18,19:B14,15" --folder "${egdb}")
 check(0 "^up to 3 pieces: [0-9]+ positions checked, 0 faults" egdb verify --folder "${egdb}")
-check(2 "pieces must be between 2 and 6" egdb build --pieces 7 --folder "${egdb}")
+check(2 "pieces must be between 2 and 7" egdb build --pieces 8 --folder "${egdb}")
 file(REMOVE_RECURSE "${egdb}")

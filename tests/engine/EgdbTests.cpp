@@ -121,6 +121,47 @@ TEST(EgdbNumbering, EveryNumberNamesOneSoundPositionAndBack)
     }
 }
 
+// At seven pieces only the king endings with at most one man have tables: whatever a capture or
+// a crowning leads to from them must be a table built before, or the build stops half-way.
+TEST(EgdbNumbering, SevenPieceTablesLeadOnlyToTablesBuiltBefore)
+{
+    const std::vector<TSlice> order = egdb::BuildOrder(7);
+    EXPECT_EQ(order.size(), egdb::BuildOrder(6).size() + 9);
+    std::mt19937_64 random(7);
+    TMoveList list;
+    for (size_t n = egdb::BuildOrder(6).size(); n < order.size(); ++n) {
+        const TSlice& s = order[n];
+        ASSERT_EQ(s.Pieces(), 7);
+        EXPECT_LE(s.Men(), 1) << s.Name();
+        for (int sample = 0; sample < 3000; ++sample) {
+            TSquareSet black, white, kings;
+            int turn;
+            if (!egdb::PositionAt(s, random() % s.Positions(), black, white, kings, turn))
+                continue;
+            GenerateMoves(list, black, white, kings, turn == 0 ? PLAYER_BLACK : PLAYER_WHITE);
+            for (int32_t m = 0; m < list.Count(); ++m) {
+                const TCheckersMove& move = list[m];
+                const TSquareSet from = SquareBit(move.From()), to = SquareBit(move.To());
+                const bool crowns = (kings & from) == 0 && move.To() >= (turn == 0 ? P29 : P01) &&
+                                    move.To() <= (turn == 0 ? P32 : P04);
+                if (move.Captured == 0 && !crowns)
+                    continue;
+                TSquareSet b = black & ~move.Captured, w = white & ~move.Captured;
+                (turn == 0 ? b : w) = ((turn == 0 ? b : w) & ~from) | to;
+                const TSquareSet k = (kings & ~(from | move.Captured)) | ((kings & from) != 0 || crowns ? to : 0);
+                if (b == 0 || w == 0)
+                    continue;
+                TSlice next = egdb::SliceOf(b, w, k);
+                if (!next.Stored())
+                    next = TSlice{next.WhiteMen, next.WhiteKings, next.BlackMen, next.BlackKings};
+                EXPECT_NE(std::find(order.begin(), order.begin() + static_cast<ptrdiff_t>(n), next),
+                          order.begin() + static_cast<ptrdiff_t>(n))
+                    << s.Name() << " leads to " << next.Name() << " from " << FenOf(black, white, kings, turn);
+            }
+        }
+    }
+}
+
 TEST(EgdbNumbering, TheBoardTurnedRoundSwapsTheColours)
 {
     // Square 1 and square 32 are opposite corners; 5 (left edge) faces 28 (right edge).
@@ -430,10 +471,10 @@ TEST(EgdbBuild, RefusesWhatItCannotDo)
 {
     TEgdbBuildOptions options;
     options.Folder = FolderFor("refused");
-    options.Pieces = 7;
+    options.Pieces = 8;
     std::string error;
     EXPECT_FALSE(BuildEndgameDb(options, nullptr, error));
-    EXPECT_EQ(error, "The number of pieces must be between 2 and 6.");
+    EXPECT_EQ(error, "The number of pieces must be between 2 and 7.");
     // A file where the folder should be.
     std::ofstream(options.Folder).put('x');
     options.Pieces = 2;

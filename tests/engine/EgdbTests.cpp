@@ -142,8 +142,8 @@ TEST(EgdbNumbering, SevenPieceTablesLeadOnlyToTablesBuiltBefore)
             for (int32_t m = 0; m < list.Count(); ++m) {
                 const TCheckersMove& move = list[m];
                 const TSquareSet from = SquareBit(move.From()), to = SquareBit(move.To());
-                const bool crowns = (kings & from) == 0 && move.To() >= (turn == 0 ? P29 : P01) &&
-                                    move.To() <= (turn == 0 ? P32 : P04);
+                const bool crowns =
+                    (kings & from) == 0 && move.To() >= (turn == 0 ? P29 : P01) && move.To() <= (turn == 0 ? P32 : P04);
                 if (move.Captured == 0 && !crowns)
                     continue;
                 TSquareSet b = black & ~move.Captured, w = white & ~move.Captured;

@@ -146,9 +146,11 @@ bool HasCapture(const TCheckersBoard& Board, uint8_t Side)
 }
 
 // One game to its end; Quiet (if not null) receives the positions neither side has a capture
-// in. Returns Black's result: 1 a win, 0.5 a draw, 0 a loss.
+// in. Returns Black's result: 1 a win, 0.5 a draw, 0 a loss. With Db the game ends as soon as
+// the tables know the position: a shallow player misplays endings it cannot see through, and
+// the label of every position before would carry its mistake.
 double PlayGame(const TCheckersBoard& Start, TExpertEngine& Black, TExpertEngine& White, int Depth, uint32_t MoveTimeMs,
-                std::vector<std::string>* Quiet)
+                std::vector<std::string>* Quiet, const TEndgameDb* Db = nullptr)
 {
     TCheckersBoard board;
     board.Assign(Start);
@@ -159,6 +161,10 @@ double PlayGame(const TCheckersBoard& Start, TExpertEngine& Black, TExpertEngine
     for (int ply = 0; board.GameState() == gsPlaying; ++ply) {
         if (past.Drawn() || ply >= MAX_PLIES)
             return 0.5;
+        if (const TEgdbResult known = Db ? Db->Probe(board) : TEgdbResult::Unknown; known != TEgdbResult::Unknown) {
+            const double side = known == TEgdbResult::Win ? 1.0 : known == TEgdbResult::Loss ? 0.0 : 0.5;
+            return board.Turn() == PLAYER_BLACK ? side : 1 - side;
+        }
         if (Quiet && !HasCapture(board, PLAYER_BLACK) && !HasCapture(board, PLAYER_WHITE))
             Quiet->push_back(BoardToFen(board));
         TExpertEngine& player = board.Turn() == PLAYER_BLACK ? Black : White;
@@ -182,6 +188,14 @@ int Generate(const TOptions& O)
     if (!out)
         Fail("cannot write " + outPath);
     TExpertEngine black, white;
+    TEndgameDb db;
+    const std::string egdb = O.Text("egdb");
+    if (!egdb.empty()) {
+        if (!db.Load(egdb))
+            Fail("cannot load the endgame database in " + egdb);
+        black.SetEndgameDb(&db);
+        white.SetEndgameDb(&db);
+    }
     size_t positions = 0;
     double blackScore = 0;
     for (int g = 0; g < games; ++g) {
@@ -193,7 +207,7 @@ int Generate(const TOptions& O)
         if (board.GameState() != gsPlaying)
             continue;
         std::vector<std::string> quiet;
-        const double result = PlayGame(board, black, white, depth, 0, &quiet);
+        const double result = PlayGame(board, black, white, depth, 0, &quiet, egdb.empty() ? nullptr : &db);
         blackScore += result;
         for (const std::string& fen : quiet)
             out << fen << '\t' << result << '\n';
@@ -547,7 +561,7 @@ int main(int argc, char** argv)
     using namespace velk;
     if (argc < 2) {
         std::fprintf(stderr, "usage: velk-tune generate [--ballots FILE] [--games N] [--depth D] [--random-plies R]\n"
-                             "                          [--seed S] [--out POSITIONS]\n"
+                             "                          [--seed S] [--egdb DIR] [--out POSITIONS]\n"
                              "       velk-tune tune [--positions POSITIONS] [--weights FILE] [--k K] [--iterations N]\n"
                              "                      [--rate R] [--l2 L] [--l2-bands L] [--out FILE]\n"
                              "                      [--patterns-out FILE]\n"

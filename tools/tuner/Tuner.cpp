@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <random>
@@ -176,6 +177,19 @@ double PlayGame(const TCheckersBoard& Start, TExpertEngine& Black, TExpertEngine
     return board.Winner() == PLAYER_BLACK ? 1.0 : 0.0;
 }
 
+// The endgame tables of --egdb DIR, given to each engine; false when the option is not given.
+bool UseTables(const TOptions& O, TEndgameDb& Db, std::initializer_list<TExpertEngine*> Engines)
+{
+    const std::string folder = O.Text("egdb");
+    if (folder.empty())
+        return false;
+    if (!Db.Load(folder))
+        Fail("cannot load the endgame database in " + folder);
+    for (TExpertEngine* engine : Engines)
+        engine->SetEndgameDb(&Db);
+    return true;
+}
+
 int Generate(const TOptions& O)
 {
     const std::vector<std::string> ballots = ReadBallots(O.Text("ballots", "data/three-move-ballots.tsv"));
@@ -187,15 +201,9 @@ int Generate(const TOptions& O)
     std::ofstream out(outPath);
     if (!out)
         Fail("cannot write " + outPath);
+    TEndgameDb db;  // outlives the engines that probe it
     TExpertEngine black, white;
-    TEndgameDb db;
-    const std::string egdb = O.Text("egdb");
-    if (!egdb.empty()) {
-        if (!db.Load(egdb))
-            Fail("cannot load the endgame database in " + egdb);
-        black.SetEndgameDb(&db);
-        white.SetEndgameDb(&db);
-    }
+    const bool tables = UseTables(O, db, {&black, &white});
     size_t positions = 0;
     double blackScore = 0;
     for (int g = 0; g < games; ++g) {
@@ -207,7 +215,7 @@ int Generate(const TOptions& O)
         if (board.GameState() != gsPlaying)
             continue;
         std::vector<std::string> quiet;
-        const double result = PlayGame(board, black, white, depth, 0, &quiet, egdb.empty() ? nullptr : &db);
+        const double result = PlayGame(board, black, white, depth, 0, &quiet, tables ? &db : nullptr);
         blackScore += result;
         for (const std::string& fen : quiet)
             out << fen << '\t' << result << '\n';
@@ -243,14 +251,10 @@ int Label(const TOptions& O)
     if (!out)
         Fail("cannot write " + outPath);
     TEndgameDb db;
-    const std::string egdb = O.Text("egdb");
-    if (!egdb.empty() && !db.Load(egdb))
-        Fail("cannot load the endgame database in " + egdb);
-    const TExpertWeights weights = ReadWeights(O.Text("weights"));
+    const TExpertWeights weights = ReadWeights(O.Text("weights"));  // the engine keeps a pointer
     TExpertEngine engine;
     engine.SetWeights(weights);
-    if (!egdb.empty())
-        engine.SetEndgameDb(&db);
+    UseTables(O, db, {&engine});
     TExpertRequest request;
     request.MaxDepth = depth;
     size_t line = 0, written = 0;
@@ -526,9 +530,11 @@ int Match(const TOptions& O)
     const int depth = static_cast<int>(O.Number("depth", EXPERT_MAX_DEPTH));
     const uint32_t ms = static_cast<uint32_t>(std::lround(O.Number("movetime", 0) * 1000));
     const size_t count = std::min(ballots.size(), static_cast<size_t>(O.Number("count", double(ballots.size()))));
+    TEndgameDb db;
     TExpertEngine playerA, playerB;
     playerA.SetWeights(a);
     playerB.SetWeights(b);
+    UseTables(O, db, {&playerA, &playerB});
     int wins = 0, losses = 0, draws = 0;
     for (size_t i = 0; i < count; ++i) {
         // Ballots spread over the whole list when fewer are played.
@@ -569,7 +575,7 @@ int main(int argc, char** argv)
                              "                       [--weights FILE] [--egdb DIR] [--every N] [--part I --parts N]\n"
                              "                       [--out FILE]\n"
                              "       velk-tune match [--a FILE] [--b FILE] [--depth D | --movetime SECONDS]\n"
-                             "                       [--ballots FILE] [--count N]\n"
+                             "                       [--ballots FILE] [--count N] [--egdb DIR]\n"
                              "Weight files hold 'Name Open End' lines; what they leave out, and a side without\n"
                              "one, keeps the weights compiled in ('Bands 0 0' leaves the formations out,\n"
                              "'Blocks 0 0' keeps the bands and leaves the blocks out).\n");

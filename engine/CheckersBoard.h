@@ -193,6 +193,8 @@ void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePiec
 // The length of that list, and whether it has any move, without writing it.
 int32_t CountMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
 bool HasMoves(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
+// Whether Side must capture, which makes every move of its list a capture.
+bool HasCapture(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side);
 
 // "09" or "9"; NO_SQUARE reads "?".
 std::string PositionToText(TPosition Pos, bool TwoDigits = true);

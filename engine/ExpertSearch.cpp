@@ -213,17 +213,21 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     const TExpertWeights& weights = *S.Weights;
     TCheckersBoard& board = *Boards[Ply];
     const uint64_t key = board.Key();
-    S.Table.Prefetch(key);  // fetched while the moves are generated
+    // Fetched while the moves are generated. Nodes at the horizon never look at the table, and
+    // they are most of the nodes: fetching for them too kept the memory busy for nothing.
+    if (Depth > 0)
+        S.Table.Prefetch(key);
     Line[Ply] = key;
     if (Reversible[Ply] >= DRAW_PLIES || Repeats(Ply, key))
         return Ply % 2 == 0 ? -weights.Contempt : weights.Contempt;
-    const TMoveList& moves = board.Moves();
-    const int n = std::min<int>(moves.Count(), MAX_MOVES);
-    if (n == 0)
+    // Most nodes are quiet leaves, which need no move list: whether a capture is due and
+    // whether any move is left come from the squares alone.
+    const bool capture = HasCapture(board.BlackPieces(), board.WhitePieces(), board.Kings(), board.Turn());
+    const bool leaf = Depth <= 0 && !capture;
+    if (leaf ? !board.HasMoves() : board.Moves().Count() == 0)
         return -(EXPERT_WIN - Ply);
     if (Ply >= MAX_PLY - 1)
         return ExpertEvaluate(board, weights);
-    const bool capture = moves[0].Captured != 0;
     // The database knows quiet positions with few pieces; one with a capture pending is asked
     // after the capture, where the count is smaller.
     if (S.Db.Probe != nullptr && !capture &&
@@ -238,11 +242,13 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
             return (known == TEgdbResult::Win ? EXPERT_DB_WIN - 50 - Ply : -(EXPERT_DB_WIN - 50 - Ply)) + edge;
         }
     }
-    if (Depth <= 0 && !capture) {
+    if (leaf) {
         if (Threats == 0 || !Threatened(board))
             return ExpertEvaluate(board, weights);
         --Threats;
     }
+    const TMoveList& moves = board.Moves();
+    const int n = std::min<int>(moves.Count(), MAX_MOVES);
     // No line through here can do better than a win at once or worse than a loss at once.
     Alpha = std::max(Alpha, -(EXPERT_WIN - Ply));
     Beta = std::min(Beta, EXPERT_WIN - Ply - 1);

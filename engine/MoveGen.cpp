@@ -229,6 +229,19 @@ bool CanCapture(TSquareSet Pieces, TSquareSet Opponents, TSquareSet Empty, int D
            (Direction <= 0 && LandingsUp(Pieces, Opponents, Empty) != 0);
 }
 
+bool HasCapture(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
+{
+    if (Side != PLAYER_BLACK && Side != PLAYER_WHITE)
+        return false;
+    const bool black = Side == PLAYER_BLACK;
+    const TSquareSet own = black ? BlackPieces : WhitePieces;
+    const TSquareSet opp = black ? WhitePieces : BlackPieces;
+    const TSquareSet empty = ~(BlackPieces | WhitePieces);
+    const TSquareSet ownKings = own & Kings;
+    const int forwardSign = black ? 1 : -1;
+    return CanCapture(own, opp, empty, forwardSign) || (ownKings != 0 && CanCapture(ownKings, opp, empty, -forwardSign));
+}
+
 void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)
 {
     List.Clear();
@@ -242,8 +255,7 @@ void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePiec
     const TSquareSet ownKings = own & Kings;
     const TSquareSet ownMen = own & ~Kings;
 
-    const int forwardSign = black ? 1 : -1;
-    if (CanCapture(own, opp, empty, forwardSign) || (ownKings != 0 && CanCapture(ownKings, opp, empty, -forwardSign))) {
+    if (HasCapture(BlackPieces, WhitePieces, Kings, Side)) {
         if (ownKings != 0)
             Captures(List, ownKings, opp, empty, DOWN | UP);
         if (ownMen != 0)

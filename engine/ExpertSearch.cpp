@@ -123,6 +123,18 @@ struct TWorker {
 
     bool Stopped() const { return S.Stopped.load(std::memory_order_relaxed); }
 
+    // The evaluation of a quiet leaf, which the re-searches of late moves and of the window's
+    // line ask for again and again. Cleared for every search, as the weights may change between.
+    int32_t Evaluate(const TCheckersBoard& Board)
+    {
+        TEvalSlot& slot = EvalCache[Board.Key() & (EVAL_SLOTS - 1)];
+        if (slot.Key != Board.Key()) {
+            slot.Key = Board.Key();
+            slot.Score = ExpertEvaluate(Board, *S.Weights);
+        }
+        return slot.Score;
+    }
+
     // Only the first thread looks at the clock and the stop request: a helper never throws.
     void Poll()
     {
@@ -157,6 +169,7 @@ struct TWorker {
     {
         Boards[0]->Assign(Root);
         Boards[0]->BeginSearch();
+        std::fill_n(EvalCache.get(), EVAL_SLOTS, TEvalSlot{});
         Reversible[0] = S.Reversible;
         Line[0] = Boards[0]->Key();
         Nodes = 0;
@@ -189,6 +202,12 @@ struct TWorker {
     bool Main = false;
     int Index = 0;
     std::vector<std::unique_ptr<TCheckersBoard>> Boards;
+    struct TEvalSlot {
+        uint64_t Key = ~uint64_t{0};
+        int32_t Score = 0;
+    };
+    static constexpr size_t EVAL_SLOTS = size_t{1} << 15;  // 512 KB, about what a core keeps near
+    std::unique_ptr<TEvalSlot[]> EvalCache = std::make_unique<TEvalSlot[]>(EVAL_SLOTS);
     int32_t History[2][SQUARE_COUNT][SQUARE_COUNT];
     uint16_t Killers[MAX_PLY + 1][2] = {};
     int32_t Scores[MAX_PLY + 1][MAX_MOVES] = {};
@@ -244,7 +263,7 @@ int32_t TWorker::Node(int Ply, int Depth, int32_t Alpha, int32_t Beta, int Threa
     }
     if (leaf) {
         if (Threats == 0 || !Threatened(board))
-            return ExpertEvaluate(board, weights);
+            return Evaluate(board);
         --Threats;
     }
     const TMoveList& moves = board.Moves();

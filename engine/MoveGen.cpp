@@ -239,7 +239,8 @@ bool HasCapture(TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings
     const TSquareSet empty = ~(BlackPieces | WhitePieces);
     const TSquareSet ownKings = own & Kings;
     const int forwardSign = black ? 1 : -1;
-    return CanCapture(own, opp, empty, forwardSign) || (ownKings != 0 && CanCapture(ownKings, opp, empty, -forwardSign));
+    return CanCapture(own, opp, empty, forwardSign) ||
+           (ownKings != 0 && CanCapture(ownKings, opp, empty, -forwardSign));
 }
 
 void GenerateMoves(TMoveList& List, TSquareSet BlackPieces, TSquareSet WhitePieces, TSquareSet Kings, uint8_t Side)

@@ -104,12 +104,15 @@ TEST(PositionKeys, ApplyMoveAgreesWithMakeMoveOverRandomGames)
             const uint64_t key = parent->MoveKey(index);  // the key a search asks ahead for
             child->ApplyMove(*parent, index);
             ASSERT_EQ(child->Key(), key);
-            // Counting and the end-of-game test, done without the list, must agree with it.
+            // Counting, the end-of-game test and a capture's being due, done without the list, must
+            // agree with it.
             const int32_t counted = child->CountMoves();
             const bool any = child->HasMoves();
+            const bool capture = HasCapture(child->BlackPieces(), child->WhitePieces(), child->Kings(), child->Turn());
             ASSERT_EQ(counted, child->MoveCount()) << child->GetAsText();
             ASSERT_EQ(replies, counted);
             ASSERT_EQ(any, counted > 0);
+            ASSERT_EQ(capture, any && child->Moves()[0].Captured != 0) << child->GetAsText();
             ASSERT_TRUE(played.MakeMove(index));
             promotions += !king && (played.Kings() & SquareBit(move.To()));
             ASSERT_EQ(child->GetAsText(), played.GetAsText()) << "game " << game << " ply " << ply;

@@ -133,6 +133,7 @@ std::vector<THalfMoveAnalysis> AnalyzeGame(TExpertEngine& Engine, const TGameTur
                                            const TGameAnalysisOptions& Options, const TAnalysisProgress& Progress,
                                            const TStopFlag* Stop)
 {
+    Engine.SetWeights(NeutralExpertWeights);
     const int total = static_cast<int>(Game.Turns.size());
     std::vector<THalfMoveAnalysis> results;
     results.reserve(Game.Turns.size());

@@ -86,7 +86,8 @@ struct TGameTurns {
 TGameTurns GameTurns(const TGameHistory& History);
 
 // Searches the position before every turn of Game with Engine (as the caller set it up: threads,
-// endgame tables), one after the other so that its table carries over, each with the game's
+// endgame tables; its weights become NeutralExpertWeights, so that a draw scores 0 for both
+// sides), one after the other so that its table carries over, each with the game's
 // earlier positions for the draw rule. A move that is not the engine's choice is weighed by a
 // second search of the same position limited to the two moves, so that both scores come from
 // the same depth. Stop (may be null) at STOP_ABORT throws EAbort between or within the searches.

@@ -95,6 +95,8 @@ int RunBookBuild(const TBookBuildOptions& Options)
         tasks.push_back({ballot.Fen, Options.Plies});
 
     TExpertEngine engine;
+    // The scores are compared across the sides, so a draw must be 0 to both.
+    engine.SetWeights(NeutralExpertWeights);
     TOpeningBook book;
     std::map<uint64_t, std::string> fens;
     std::set<uint64_t> done;

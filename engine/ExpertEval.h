@@ -196,6 +196,13 @@ constexpr int EXPERT_FULL_BOARD = 24;
 
 // The tuned weights the Expert level plays with.
 inline constexpr TExpertWeights ExpertWeights{};
+// The same with a draw worth nothing to either side, for scores that must mean the same to
+// both (analysis, the opening book): the table of one search is then right for the other side.
+inline constexpr TExpertWeights NeutralExpertWeights = [] {
+    TExpertWeights w;
+    w.Contempt = 0;
+    return w;
+}();
 
 // Writes the board's EXPERT_FEATURES features, from the side to move's view, to Out and returns
 // the pieces on the board, which blend each weight pair.

@@ -140,6 +140,22 @@ TEST(GameAnalysis, KnownResultsAreWeighedByWhatTheyDecide)
     EXPECT_EQ(MoveLoss(-100, 50), 0);
 }
 
+// A draw is worth nothing to either side here, though the level at play takes one as a small
+// gain: White's lone king, lost otherwise, goes back to where the game already was.
+TEST(GameAnalysis, ADrawScoresNothingForEitherSide)
+{
+    TCheckersBoard boardClass;
+    TGameHistory history(boardClass);
+    ReadGame(PdnFrom("W:WK23:BK1,K10,15", {"23-27", "1-6", "27-23", "6-1", "23-27"}), history);
+    TExpertEngine engine;
+    const auto results = AnalyzeGame(engine, history, Quick(), nullptr, nullptr);
+    ASSERT_EQ(results.size(), 5u);
+    EXPECT_GT(results[0].ScoreBefore, 100);  // from Red's side
+    EXPECT_EQ(results[4].ScoreBefore, 0);
+    EXPECT_EQ(results[4].ScoreAfter, 0);
+    EXPECT_EQ(results[4].BestMove, "");
+}
+
 // A capture entered a step at a time is one half-move, its result on the turn's last record;
 // a turn changed since it was analysed keeps no result. An analysis stopped part-way throws and
 // leaves the game's records as they were.

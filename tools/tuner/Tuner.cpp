@@ -251,7 +251,9 @@ int Label(const TOptions& O)
     if (!out)
         Fail("cannot write " + outPath);
     TEndgameDb db;
-    const TExpertWeights weights = ReadWeights(O.Text("weights"));  // the engine keeps a pointer
+    TExpertWeights weights = ReadWeights(O.Text("weights"));  // the engine keeps a pointer
+    // A label is a score for whichever side is to move: a draw must be 0 to both.
+    weights.Contempt = 0;
     TExpertEngine engine;
     engine.SetWeights(weights);
     UseTables(O, db, {&engine});

@@ -215,7 +215,7 @@ TEST(ExpertSearch, TakesWhatTheEndgameDatabaseKnowsAfterTheRoot)
         EXPECT_GT(db.Calls, drawn ? 1 : 0);
         EXPECT_FALSE(db.Misused);
         EXPECT_GE(r.Move, 0);
-        EXPECT_EQ(r.Score, drawn ? 0 : EXPERT_WIN - 21);
+        EXPECT_EQ(r.Score, drawn ? -ExpertWeights.Contempt : EXPERT_WIN - 21);
     }
     // Above the tables' pieces, what they know is taken after the root: here the capture.
     auto four = Board("B:W18,K32:BK14,K15");

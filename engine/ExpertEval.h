@@ -121,7 +121,7 @@ struct TExpertWeights {
     TPhased Runaway{50, 27};
     TPhased RunawayRows{-1, -1};
     // Twice the fit's {7, -1}, set by hand: the games lost to the strong outside engine slid
-    // away slowly in cramped positions, which self-play at depth 6 seldom reaches. With the
+    // away slowly, a little at a time, as self-play at depth 6 seldom shows. With the
     // draw's worth below and heavier late-move reductions it scored 49.2 % against that engine
     // over 300 games at 0.1 s, where the fit's numbers scored 47.2 % on the same ballots that
     // day: within the margin; two ballot sets gained 3 and 4 points, the third lost 1.

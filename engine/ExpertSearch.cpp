@@ -576,6 +576,13 @@ TExpertResult TExpertEngine::Search(const TCheckersBoard& Board, const TExpertRe
         result.TableSeconds = std::chrono::duration<double>(TClock::now() - made).count();
     const auto start = TClock::now();
     s.Table.NewSearch();
+    // A draw is worth Contempt to the side the search plays for, so the same position scores
+    // apart by some twice that in a search for the other side (a hint for the human between
+    // the computer's moves, the analysis pane, the computer playing both). Each keeps to its
+    // own entries instead of reading the other's draws; with a draw worth nothing the keys are
+    // the positions' own.
+    const int32_t drawToBlack = root.Turn() == PLAYER_BLACK ? -s.Weights->Contempt : s.Weights->Contempt;
+    s.Table.SetSalt(static_cast<uint64_t>(static_cast<int64_t>(drawToBlack)) * 0x9E3779B97F4A7C15ull);
     const int rootPieces = SquareCount(root.BlackPieces() | root.WhitePieces());
     s.ProbeBelow = rootPieces > s.Db.MaxPieces || s.Db.Probe(s.Db.Context, root) == TEgdbResult::Draw
                        ? s.Db.MaxPieces + 1

@@ -74,14 +74,18 @@ public:
             Allocate(FCount);
     }
     void NewSearch() { FAge = (FAge + 1) & AGE_MASK; }
+    // Mixed into every key from now on: scores that mean something else (a draw worth
+    // something to the other side) are kept apart instead of read.
+    void SetSalt(uint64_t Salt) { FSalt = Salt; }
     size_t Buckets() const { return FCount; }
 
     // Starts bringing a position's bucket into the cache: a probe that misses it waits for
     // memory, and at millions of probes a second that wait was a fifth of the search's time.
-    void Prefetch(uint64_t Key) const { __builtin_prefetch(&FBuckets[Key & (FCount - 1)]); }
+    void Prefetch(uint64_t Key) const { __builtin_prefetch(&FBuckets[(Key ^ FSalt) & (FCount - 1)]); }
 
     bool Probe(uint64_t Key, TEntry& Entry) const
     {
+        Key ^= FSalt;
         const TBucket& bucket = FBuckets[Key & (FCount - 1)];
         for (const TSlot& slot : bucket.Slots) {
             const uint64_t data = Load(slot.Data);
@@ -98,6 +102,7 @@ public:
 
     void Store(uint64_t Key, int32_t Score, int Depth, uint8_t Bound, int Move)
     {
+        Key ^= FSalt;
         TBucket& bucket = FBuckets[Key & (FCount - 1)];
         TSlot* victim = &bucket.Slots[0];
         int worst = INT32_MAX;
@@ -169,6 +174,7 @@ private:
     TBucket* FBuckets = nullptr;
     size_t FCount = 0;
     unsigned FAge = 0;
+    uint64_t FSalt = 0;
 };
 
 }  // namespace velk::expert

@@ -241,6 +241,31 @@ TEST(ExpertSearch, TakesWhatTheEndgameDatabaseKnowsAfterTheRoot)
     EXPECT_EQ(db.Calls, 0);
 }
 
+// A draw is worth something to the side a search plays for, so a search for the other side
+// (a hint between the computer's moves) must not take the first one's draws from the table:
+// Black's search finds its captures after 22-18 drawn, worth 200 to Black; White's search of
+// 22-18, right after it on the same engine, must find that draw worth 200 to White.
+TEST(ExpertSearch, ASearchForTheOtherSideValuesTheDrawsItsOwnWay)
+{
+    TExpertWeights weights;
+    weights.Contempt = -200;
+    TFakeDb db{+[](const TCheckersBoard&) { return TEgdbResult::Draw; }};
+    TExpertEngine engine;
+    engine.SetWeights(weights);
+    engine.SetEndgameProbe({3, &TFakeDb::Probe, &db});
+    auto black = Board("B:W18,K32:BK14,K15");
+    EXPECT_EQ(engine.Search(*black, 0, 1 << 20, nullptr, nullptr, 8).Score, 200);
+    auto white = Board("W:W22,K32:BK14,K15");
+    TExpertRequest request;
+    request.MaxDepth = 8;
+    for (int32_t i = 0; i < white->MoveCount(); ++i)
+        if (PathToText(white->Moves()[i]) == "22-18")
+            request.RootMoves = {i};
+    ASSERT_EQ(request.RootMoves.size(), 1u);
+    EXPECT_EQ(engine.Search(*white, request, 1 << 20, nullptr, nullptr).Score, 200);
+    EXPECT_FALSE(db.Misused);
+}
+
 // The side with more kings wins within the forty-move rule, however the other side defends,
 // also from a double corner; each side searches as the Expert level with the game's past.
 TEST(ExpertSearch, ConvertsWonKingEndingsWithinTheDrawRule)
